@@ -1,0 +1,10 @@
+// SPDX-License-Identifier: MIT
+#include "app/Startup.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    return Startup::run(app);
+}

@@ -1,0 +1,5 @@
+# Sources of src/auth: core (no widgets) and GUI lists.
+list(APPEND SPRAV_CORE_SOURCES
+)
+list(APPEND SPRAV_GUI_SOURCES
+)

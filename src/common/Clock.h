@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QDate>
+
+// The one source of "today". Tests set a fixed date; the program asks the system.
+class Clock
+{
+public:
+    static QDate today();
+    // Fixes "today" to the given date; an invalid date returns to the system clock.
+    static void setToday(const QDate& date);
+};

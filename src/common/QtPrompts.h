@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "common/Prompts.h"
+
+// The program's prompts: Qt's message boxes and input dialog.
+class QtPrompts : public Prompts
+{
+public:
+    void warning(QWidget* parent, const QString& text) override;
+    Answer confirm(QWidget* parent, const QString& text) override;
+    void information(QWidget* parent, const QString& text) override;
+    void error(QWidget* parent, const QString& text) override;
+    bool getText(QWidget* parent, const QString& caption, const QString& label,
+                 QString& text) override;
+};

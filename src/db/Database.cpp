@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: MIT
+#include "db/Database.h"
+#include "common/DbError.h"
+#include "db/Schema.h"
+#include "db/Sql.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <sqlite3.h>
+
+namespace {
+
+void sqliteLower(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* raw = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int size = sqlite3_value_bytes(argv[0]);
+    const QByteArray lowered = QString::fromUtf8(raw, size).toLower().toUtf8();
+    sqlite3_result_text(context, lowered.constData(), int(lowered.size()), SQLITE_TRANSIENT);
+}
+
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+[[noreturn]] void openFailed(const QSqlDatabase& db, const QString& what)
+{
+    throw DbError(QStringLiteral("Не удалось открыть базу данных %1:\n%2")
+                      .arg(what, db.lastError().text()));
+}
+
+} // namespace
+
+Database::Database(const DataLink& link, const QString& connectionName) : m_name(connectionName)
+{
+    const bool sqlite = link.provider == DataLink::Provider::SQLite;
+    m_engine = sqlite ? Engine::SQLite : Engine::PostgreSQL;
+    const QString driver = sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        throw DbError(QStringLiteral("Драйвер базы данных %1 не установлен.").arg(driver));
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_name);
+    try {
+        if (sqlite) {
+            db.setDatabaseName(link.databaseFile());
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+            if (!db.open())
+                openFailed(db, link.databaseFile());
+            registerSqliteFunctions(db);
+            Sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+        } else {
+            db.setHostName(link.dataSource);
+            db.setPort(link.port);
+            db.setDatabaseName(link.catalog);
+            db.setUserName(link.user);
+            db.setPassword(link.password);
+            if (!db.open())
+                openFailed(db, link.catalog);
+            Sql::run(db, QStringLiteral("SET client_min_messages TO warning"));
+        }
+        Schema::ensure(db);
+    } catch (...) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        throw;
+    }
+}
+
+Database::~Database()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+QSqlDatabase Database::db() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+Engine Database::engineOf(const QSqlDatabase& db)
+{
+    return db.driverName() == QLatin1String("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
+}
+
+void Database::registerSqliteFunctions(const QSqlDatabase& db)
+{
+    sqlite3* handle = sqliteHandle(db);
+    if (!handle)
+        throw DbError(QStringLiteral("Нет доступа к соединению SQLite."));
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    if (sqlite3_create_function(handle, "ulower", 1, flags, nullptr, sqliteLower, nullptr,
+                                nullptr) != SQLITE_OK)
+        throw DbError(QString::fromUtf8(sqlite3_errmsg(handle)));
+}

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "db/DataLink.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+enum class Engine { SQLite, PostgreSQL };
+
+// Owns one named connection to the database a data link names. Opening sets
+// up the engine (functions the statements need, WAL and a busy timeout on
+// SQLite) and creates the schema when the database has none.
+class Database
+{
+public:
+    // Throws DbError when the database cannot be opened or set up.
+    explicit Database(const DataLink& link,
+                      const QString& connectionName = QStringLiteral("sprav"));
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    QSqlDatabase db() const;
+    Engine engine() const { return m_engine; }
+
+    static Engine engineOf(const QSqlDatabase& db);
+
+    // Registers the functions the statements need on an SQLite connection
+    // (ulower: lower case for every alphabet).
+    static void registerSqliteFunctions(const QSqlDatabase& db);
+
+private:
+    QString m_name;
+    Engine m_engine;
+};

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+#include "db/Sql.h"
+#include "common/DbError.h"
+
+#include <QSqlError>
+
+namespace {
+[[noreturn]] void fail(const QSqlError& error, const QString& statement)
+{
+    QString text = error.text().trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("Ошибка базы данных.");
+    Q_UNUSED(statement)
+    throw DbError(text);
+}
+} // namespace
+
+namespace Sql {
+
+QSqlQuery prepare(const QSqlDatabase& db, const QString& statement)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(statement))
+        fail(query.lastError(), statement);
+    return query;
+}
+
+void bind(QSqlQuery& query, std::initializer_list<Binding> bindings)
+{
+    for (const auto& [name, value] : bindings)
+        query.bindValue(QLatin1Char(':') + QLatin1String(name), value);
+}
+
+void exec(QSqlQuery& query)
+{
+    if (!query.exec())
+        fail(query.lastError(), query.lastQuery());
+}
+
+QSqlQuery run(const QSqlDatabase& db, const QString& statement,
+              std::initializer_list<Binding> bindings)
+{
+    if (bindings.size() == 0) {
+        // Statements without values run unprepared: PostgreSQL cannot prepare DDL.
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.exec(statement))
+            fail(query.lastError(), statement);
+        return query;
+    }
+    QSqlQuery query = prepare(db, statement);
+    bind(query, bindings);
+    exec(query);
+    return query;
+}
+
+qint64 insertReturningId(const QSqlDatabase& db, const QString& statement,
+                         std::initializer_list<Binding> bindings)
+{
+    QSqlQuery query = run(db, statement, bindings);
+    if (!query.next())
+        throw DbError(QStringLiteral("База данных не вернула номер новой записи."));
+    return query.value(0).toLongLong();
+}
+
+Transaction::Transaction(const QSqlDatabase& db) : m_db(db)
+{
+    if (!m_db.transaction())
+        fail(m_db.lastError(), QStringLiteral("BEGIN"));
+    m_open = true;
+}
+
+Transaction::~Transaction()
+{
+    if (m_open)
+        m_db.rollback();
+}
+
+void Transaction::commit()
+{
+    if (!m_db.commit()) {
+        const QSqlError error = m_db.lastError();
+        m_db.rollback();
+        m_open = false;
+        fail(error, QStringLiteral("COMMIT"));
+    }
+    m_open = false;
+}
+
+} // namespace Sql

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+#include <initializer_list>
+#include <utility>
+
+// Small helpers around QSqlQuery that turn failures into DbError. Every value
+// reaches a statement as a bound parameter; the placeholder names are bound
+// with the spelling the statement uses.
+namespace Sql {
+
+using Binding = std::pair<const char*, QVariant>;
+
+QSqlQuery prepare(const QSqlDatabase& db, const QString& statement);
+void bind(QSqlQuery& query, std::initializer_list<Binding> bindings);
+void exec(QSqlQuery& query);
+
+// prepare + bind + exec in one call; the query is ready to be read.
+QSqlQuery run(const QSqlDatabase& db, const QString& statement,
+              std::initializer_list<Binding> bindings = {});
+
+// Runs an INSERT ... RETURNING id and gives the new row's id.
+qint64 insertReturningId(const QSqlDatabase& db, const QString& statement,
+                         std::initializer_list<Binding> bindings);
+
+// A text column read as text: NULL reads as empty.
+inline QString text(const QSqlQuery& query, int column)
+{
+    const QVariant v = query.value(column);
+    return v.isNull() ? QString() : v.toString();
+}
+
+// A NULL value of text type, for parameters that store NULL.
+inline QVariant nullText()
+{
+    return QVariant(QMetaType::fromType<QString>());
+}
+inline QVariant nullInt()
+{
+    return QVariant(QMetaType::fromType<int>());
+}
+
+// Begins a transaction; rolls it back on destruction unless committed.
+class Transaction
+{
+public:
+    explicit Transaction(const QSqlDatabase& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
+
+} // namespace Sql

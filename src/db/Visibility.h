@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+class QSqlQuery;
+
+// Who may see what of a record. `hided` holds the hidden-field codes (" 1 8 12 "
+// or "all"), `owns` the permitted users (" u1 u2 "), `phone`.`hid` the hidden
+// flag of one phone. Names and codes are compared exactly.
+class Visibility
+{
+public:
+    // The decimal code with one blank on each side occurs in hided.
+    static bool HasCode(const QString& hided, int code);
+    // The user name with one blank on each side occurs in owns.
+    static bool IsPermitted(const QString& owns, const QString& user);
+    // Permitted, or nobody is named at all.
+    static bool IsExempt(const QString& owns, const QString& user);
+    // The hid flag of a phone of kind 1..6: code 11 (all phones) or code kind + 11.
+    static bool PhoneHidFor(const QString& hided, int kind);
+
+    enum class Filter {
+        Plain,        // search and all records
+        Qualified,    // records of one city (columns named with their table)
+        Birthday,     // birthday list: also leaves out code 8 (birthday hidden)
+        BirthdayProbe // the same test for the probe after login
+    };
+    // The SQL condition that keeps records hidden from the current user out of
+    // a list. The user is bound to the placeholder :visuser by bindUser().
+    static QString VisibilityFilter(Filter variant);
+    static void bindUser(QSqlQuery& query, const QString& user);
+};

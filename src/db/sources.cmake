@@ -1,0 +1,8 @@
+list(APPEND SPRAV_CORE_SOURCES
+    db/DataLink.cpp db/DataLink.h
+    db/Database.cpp db/Database.h
+    db/DateText.cpp db/DateText.h
+    db/Schema.cpp db/Schema.h
+    db/Sql.cpp db/Sql.h
+    db/Visibility.cpp db/Visibility.h
+)

@@ -1,0 +1,6 @@
+# Sources of src/editor: core (no widgets) and GUI lists.
+list(APPEND SPRAV_CORE_SOURCES
+)
+list(APPEND SPRAV_GUI_SOURCES
+    editor/TfrNewRecord.cpp editor/TfrNewRecord.h
+)

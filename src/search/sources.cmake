@@ -1,0 +1,6 @@
+# Sources of src/search: core (no widgets) and GUI lists.
+list(APPEND SPRAV_CORE_SOURCES
+)
+list(APPEND SPRAV_GUI_SOURCES
+    search/TfrFind.cpp search/TfrFind.h
+)

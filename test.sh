@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets everything up, builds with warnings as errors, and runs every test on
+# SQLite and on a PostgreSQL cluster started (and stopped) here.
+set -euo pipefail
+cd "$(dirname "$0")"
+SPRAV_CMAKE_ARGS="-DSPRAV_WERROR=ON ${SPRAV_CMAKE_ARGS:-}" scripts/setup.sh
+
+source scripts/pg-test-server.sh start
+trap 'pg_test_stop' EXIT
+
+ctest --test-dir build --output-on-failure -j2 "$@"

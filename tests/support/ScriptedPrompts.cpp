@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#include "ScriptedPrompts.h"
+
+ScriptedPrompts::ScriptedPrompts()
+{
+    Prompts::install(this);
+}
+
+ScriptedPrompts::~ScriptedPrompts()
+{
+    Prompts::install(nullptr);
+}
+
+void ScriptedPrompts::record(const QString& kind, const QString& text)
+{
+    m_log.append(kind + QStringLiteral(": ") + text);
+    if (onPrompt)
+        onPrompt(kind, text);
+}
+
+void ScriptedPrompts::warning(QWidget*, const QString& text)
+{
+    record(QStringLiteral("warning"), text);
+}
+
+Prompts::Answer ScriptedPrompts::confirm(QWidget*, const QString& text)
+{
+    record(QStringLiteral("confirm"), text);
+    return m_confirms.isEmpty() ? Answer::No : m_confirms.takeFirst();
+}
+
+void ScriptedPrompts::information(QWidget*, const QString& text)
+{
+    record(QStringLiteral("information"), text);
+}
+
+void ScriptedPrompts::error(QWidget*, const QString& text)
+{
+    record(QStringLiteral("error"), text);
+}
+
+bool ScriptedPrompts::getText(QWidget*, const QString& caption, const QString& label,
+                              QString& text)
+{
+    record(QStringLiteral("input"), caption + QStringLiteral(" | ") + label);
+    if (m_texts.isEmpty())
+        return false;
+    const auto [ok, typed] = m_texts.takeFirst();
+    if (ok)
+        text = typed;
+    return ok;
+}

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "common/Prompts.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Prompts for tests: installed while it lives, records every box as
+// "kind: text" in log(), answers confirmations and input boxes from queues.
+// An unexpected confirmation answers No; an unexpected input box cancels.
+class ScriptedPrompts : public Prompts
+{
+public:
+    ScriptedPrompts();
+    ~ScriptedPrompts() override;
+
+    void answerConfirm(Answer answer) { m_confirms.append(answer); }
+    void answerText(const QString& text) { m_texts.append({true, text}); }
+    void cancelText() { m_texts.append({false, QString()}); }
+    // Runs while a box is "shown", e.g. to check the focus under it.
+    std::function<void(const QString& kind, const QString& text)> onPrompt;
+
+    const QStringList& log() const { return m_log; }
+    QString last() const { return m_log.isEmpty() ? QString() : m_log.last(); }
+    void clear() { m_log.clear(); }
+
+    void warning(QWidget* parent, const QString& text) override;
+    Answer confirm(QWidget* parent, const QString& text) override;
+    void information(QWidget* parent, const QString& text) override;
+    void error(QWidget* parent, const QString& text) override;
+    bool getText(QWidget* parent, const QString& caption, const QString& label,
+                 QString& text) override;
+
+private:
+    void record(const QString& kind, const QString& text);
+
+    QStringList m_log;
+    QList<Answer> m_confirms;
+    QList<QPair<bool, QString>> m_texts;
+};

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+#include "TestDatabase.h"
+#include "db/Sql.h"
+
+#include <QCoreApplication>
+#include <QSqlError>
+
+namespace {
+
+QString env(const char* name)
+{
+    return qEnvironmentVariable(name);
+}
+
+QString processDatabaseName()
+{
+    return QStringLiteral("sprav_test_%1").arg(QCoreApplication::applicationPid());
+}
+
+DataLink postgresLink(const QString& catalog)
+{
+    DataLink link;
+    link.provider = DataLink::Provider::PostgreSQL;
+    link.dataSource = env("SPRAV_PG_HOST");
+    link.port = env("SPRAV_PG_PORT").isEmpty() ? 5432 : env("SPRAV_PG_PORT").toInt();
+    link.user = env("SPRAV_PG_USER");
+    link.password = env("SPRAV_PG_PASSWORD");
+    link.catalog = catalog;
+    return link;
+}
+
+// Creates this process's database once, then empties it for every test.
+void resetPostgres(const DataLink& link)
+{
+    static bool created = false;
+    const QString name = QStringLiteral("sprav_test_admin");
+    {
+        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        admin.setHostName(link.dataSource);
+        admin.setPort(link.port);
+        admin.setUserName(link.user);
+        admin.setPassword(link.password);
+        admin.setDatabaseName(created ? link.catalog : QStringLiteral("postgres"));
+        if (!admin.open())
+            qFatal("cannot connect to the PostgreSQL test server: %s",
+                   qPrintable(admin.lastError().text()));
+        if (!created) {
+            Sql::run(admin, QStringLiteral("DROP DATABASE IF EXISTS %1").arg(link.catalog));
+            Sql::run(admin, QStringLiteral("CREATE DATABASE %1").arg(link.catalog));
+            created = true;
+        } else {
+            Sql::run(admin, QStringLiteral("DROP SCHEMA public CASCADE"));
+            Sql::run(admin, QStringLiteral("CREATE SCHEMA public"));
+        }
+        admin.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace
+
+bool TestDatabase::wantsPostgres()
+{
+    return env("SPRAV_TEST_ENGINE") == QLatin1String("pgsql");
+}
+
+bool TestDatabase::available()
+{
+    return !wantsPostgres() || !env("SPRAV_PG_HOST").isEmpty();
+}
+
+TestDatabase::TestDatabase(const QString& connectionName)
+{
+    if (wantsPostgres()) {
+        m_link = postgresLink(processDatabaseName());
+        resetPostgres(m_link);
+    } else {
+        m_link.provider = DataLink::Provider::SQLite;
+        m_link.baseDir = m_dir.path();
+        m_link.dataSource = QStringLiteral("sprav.db");
+    }
+    m_database = std::make_unique<Database>(m_link, connectionName);
+}
+
+TestDatabase::~TestDatabase() = default;
+
+std::unique_ptr<Database> TestDatabase::connectAgain(const QString& connectionName) const
+{
+    return std::make_unique<Database>(m_link, connectionName);
+}
