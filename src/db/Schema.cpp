@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "db/Schema.h"
 #include "db/Database.h"
+#include "db/SearchIndex.h"
 #include "db/Sql.h"
 
 namespace {
@@ -105,6 +106,7 @@ void Schema::ensure(const QSqlDatabase& db)
         Sql::run(db, statement);
     for (const QString& statement : indexes())
         Sql::run(db, statement);
+    SearchIndex::ensure(db);
 
     QSqlQuery count = Sql::run(db, QStringLiteral("SELECT COUNT(*) FROM notes"));
     if (count.next() && count.value(0).toInt() == 0) {
