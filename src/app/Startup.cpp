@@ -12,7 +12,8 @@
 #include <QTranslator>
 #include <memory>
 
-namespace {
+namespace
+{
 void loadTranslations(QApplication& app)
 {
     auto* translator = new QTranslator(&app);

@@ -13,7 +13,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 QAction* addItem(QMenu* menu, const char* name, const QString& caption)
 {

@@ -65,19 +65,19 @@ public:
     QToolButton* TBPrint = nullptr;
     QToolButton* TBBirth = nullptr;
 
-    QMenu* A1 = nullptr;  // "Файл"
+    QMenu* A1 = nullptr;    // "Файл"
     QAction* N1 = nullptr;  // "Новая запись"
     QAction* N15 = nullptr; // "Шаблон"
     QAction* N3 = nullptr;  // "Печать..."
     QAction* N7 = nullptr;  // "Выход"
-    QMenu* N8 = nullptr;  // "Запись"
+    QMenu* N8 = nullptr;    // "Запись"
     QAction* N9 = nullptr;  // "Супруг..."
     QAction* N10 = nullptr; // "Реквизиты..."
     QAction* N11 = nullptr; // "Личное..."
     QAction* N14 = nullptr; // "Очистить"
     QAction* N17 = nullptr; // "Изменить"
     QAction* N18 = nullptr; // "Удалить"
-    QMenu* N19 = nullptr; // "Поиск"
+    QMenu* N19 = nullptr;   // "Поиск"
     QAction* N2 = nullptr;  // "Поиск по записям"
     QAction* N4 = nullptr;  // "Все записи"
     QAction* N5 = nullptr;  // "Именинники"

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "common/Clock.h"
 
-namespace {
+namespace
+{
 QDate& fixedToday()
 {
     static QDate date;

@@ -2,7 +2,8 @@
 #include "common/Prompts.h"
 #include "common/QtPrompts.h"
 
-namespace {
+namespace
+{
 Prompts* installed = nullptr;
 } // namespace
 

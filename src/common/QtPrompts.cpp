@@ -5,7 +5,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-namespace {
+namespace
+{
 QString title()
 {
     return QApplication::applicationName();

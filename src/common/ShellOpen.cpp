@@ -3,7 +3,8 @@
 
 #include <QDesktopServices>
 
-namespace {
+namespace
+{
 ShellOpen::Handler& handler()
 {
     static ShellOpen::Handler h;

@@ -9,14 +9,14 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
-namespace {
+namespace
+{
 
 QString unquote(QString value)
 {
     value = value.trimmed();
-    if (value.size() >= 2 &&
-        ((value.startsWith(u'"') && value.endsWith(u'"')) ||
-         (value.startsWith(u'\'') && value.endsWith(u'\''))))
+    if (value.size() >= 2 && ((value.startsWith(u'"') && value.endsWith(u'"')) ||
+                              (value.startsWith(u'\'') && value.endsWith(u'\''))))
         value = value.mid(1, value.size() - 2);
     return value;
 }
@@ -109,7 +109,8 @@ DataLink DataLink::parse(const QByteArray& bytes, const QString& baseDir)
     if (!port.isEmpty())
         link.port = port.toInt();
     if (link.dataSource.isEmpty() && link.provider == Provider::SQLite)
-        throw DbError(QStringLiteral("В файле sprav.udl не указан файл базы данных (Data Source)."));
+        throw DbError(
+            QStringLiteral("В файле sprav.udl не указан файл базы данных (Data Source)."));
     return link;
 }
 

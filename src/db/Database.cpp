@@ -8,7 +8,8 @@
 #include <QSqlError>
 #include <sqlite3.h>
 
-namespace {
+namespace
+{
 
 void sqliteLower(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
@@ -32,8 +33,8 @@ sqlite3* sqliteHandle(const QSqlDatabase& db)
 
 [[noreturn]] void openFailed(const QSqlDatabase& db, const QString& what)
 {
-    throw DbError(QStringLiteral("Не удалось открыть базу данных %1:\n%2")
-                      .arg(what, db.lastError().text()));
+    throw DbError(
+        QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(what, db.lastError().text()));
 }
 
 } // namespace

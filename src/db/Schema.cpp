@@ -4,7 +4,8 @@
 #include "db/SearchIndex.h"
 #include "db/Sql.h"
 
-namespace {
+namespace
+{
 
 // Column order of sprav matters: a record is read by position.
 const char* const spravColumns = R"(
@@ -72,14 +73,12 @@ void ensurePostgresFunctions(const QSqlDatabase& db)
                                     "'SELECT strpos($1, $2)'"));
     if (postgresFunctionExists(db, QStringLiteral("ulower")))
         return;
-    QSqlQuery icu = Sql::run(
-        db, QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'"));
-    const QString body =
-        icu.next()
-            ? QStringLiteral("SELECT lower($1 COLLATE \"und-x-icu\")")
-            : QStringLiteral("SELECT translate(lower($1), "
-                             "''АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ'', "
-                             "''абвгдеёжзийклмнопрстуфхцчшщъыьэюя'')");
+    QSqlQuery icu =
+        Sql::run(db, QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'"));
+    const QString body = icu.next() ? QStringLiteral("SELECT lower($1 COLLATE \"und-x-icu\")")
+                                    : QStringLiteral("SELECT translate(lower($1), "
+                                                     "''АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ'', "
+                                                     "''абвгдеёжзийклмнопрстуфхцчшщъыьэюя'')");
     Sql::run(db, QStringLiteral("CREATE OR REPLACE FUNCTION ulower(text) RETURNS text "
                                 "LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS '%1'")
                      .arg(body));

@@ -4,7 +4,8 @@
 
 #include <QSqlError>
 
-namespace {
+namespace
+{
 [[noreturn]] void fail(const QSqlError& error, const QString& statement)
 {
     QString text = error.text().trimmed();
@@ -15,7 +16,8 @@ namespace {
 }
 } // namespace
 
-namespace Sql {
+namespace Sql
+{
 
 QSqlQuery prepare(const QSqlDatabase& db, const QString& statement)
 {

@@ -10,7 +10,8 @@
 // Small helpers around QSqlQuery that turn failures into DbError. Every value
 // reaches a statement as a bound parameter; the placeholder names are bound
 // with the spelling the statement uses.
-namespace Sql {
+namespace Sql
+{
 
 using Binding = std::pair<const char*, QVariant>;
 

@@ -3,7 +3,8 @@
 
 #include <QSqlQuery>
 
-namespace {
+namespace
+{
 QString blanked(const QString& word)
 {
     return QLatin1Char(' ') + word + QLatin1Char(' ');

@@ -39,8 +39,7 @@ void ScriptedPrompts::error(QWidget*, const QString& text)
     record(QStringLiteral("error"), text);
 }
 
-bool ScriptedPrompts::getText(QWidget*, const QString& caption, const QString& label,
-                              QString& text)
+bool ScriptedPrompts::getText(QWidget*, const QString& caption, const QString& label, QString& text)
 {
     record(QStringLiteral("input"), caption + QStringLiteral(" | ") + label);
     if (m_texts.isEmpty())

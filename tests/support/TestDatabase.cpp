@@ -5,7 +5,8 @@
 #include <QCoreApplication>
 #include <QSqlError>
 
-namespace {
+namespace
+{
 
 QString env(const char* name)
 {
@@ -44,6 +45,7 @@ void resetPostgres(const DataLink& link)
         if (!admin.open())
             qFatal("cannot connect to the PostgreSQL test server: %s",
                    qPrintable(admin.lastError().text()));
+        Sql::run(admin, QStringLiteral("SET client_min_messages TO warning"));
         if (!created) {
             Sql::run(admin, QStringLiteral("DROP DATABASE IF EXISTS %1").arg(link.catalog));
             Sql::run(admin, QStringLiteral("CREATE DATABASE %1").arg(link.catalog));

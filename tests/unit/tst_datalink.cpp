@@ -26,8 +26,8 @@ void TestDataLink::sqliteRelativeAndAbsolute()
     QCOMPARE(relative.provider, DataLink::Provider::SQLite);
     QCOMPARE(relative.databaseFile(), QStringLiteral("/srv/x/data/sprav.db"));
 
-    const DataLink absolute =
-        DataLink::parse("Provider=sqlite; Data Source = /var/lib/sprav.db ;", QStringLiteral("/srv"));
+    const DataLink absolute = DataLink::parse("Provider=sqlite; Data Source = /var/lib/sprav.db ;",
+                                              QStringLiteral("/srv"));
     QCOMPARE(absolute.databaseFile(), QStringLiteral("/var/lib/sprav.db"));
 
     const DataLink quoted = DataLink::parse(
