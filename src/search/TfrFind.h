@@ -1,11 +1,24 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QFrame>
-#include <QSqlDatabase>
+#include "search/FoundRow.h"
 
+#include <QFrame>
+#include <QList>
+#include <QSqlDatabase>
+#include <QVariant>
+
+class FoundModel;
+class ListingQueries;
+class QComboBox;
+class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
+class QTableView;
+class Report;
 class TFmMain;
+class UserDataSet;
 
 // The search view: lists the records the current user may see, by search
 // text, all, by city, or by birthday, in one grid that is also printed.
@@ -15,18 +28,58 @@ class TfrFind : public QFrame
 
 public:
     TfrFind(TFmMain* main, QWidget* parent);
+    ~TfrFind() override;
 
     void InitFind(const QSqlDatabase& db);
+    void LoadCities();
     void Search();
     void BtnAllClick();
     void CmbCityExit();
+    // Enter runs the city listing; returns whether the key was used.
+    bool CmbCityKeyDown(int key, Qt::KeyboardModifiers shift);
     void btnBirthClick();
+    void SGFindResDblClick();
     void RefreshList();
     void Button1Click();
+    void repShort2GetValue(const QString& name, QVariant& value);
 
+    // The listing the grid shows (also what is printed).
+    const FoundModel* foundModel() const { return m_model; }
+
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label1 = nullptr;
     QLineEdit* EdtRequest = nullptr;
+    QPushButton* BtnAll = nullptr;
+    QComboBox* CmbCity = nullptr;
+    QLabel* LblResult = nullptr;
+    QTableView* SGFindRes = nullptr;
+    UserDataSet* frUserDS = nullptr;
+    Report* repShort2 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    enum class Layout { Directory, Birthdays };
+
+    void createControls();
+    void createGrid();
+    void createReport();
+    bool ready() const { return m_db.isValid(); }
+    ListingQueries queries() const;
+
+    // Fills the grid with a listing of search, all records or one city.
+    void ShowMe(QList<FoundRow> rows);
+    void showNothingFound();
+    void showRows(QList<FoundRow> rows, Layout layout);
+    void setGridHeight(int rowCountWithHeader);
+    int gridClientWidth() const;
+    void setColumnWidths(int clientWidth);
+    void setPrintEnabled(bool enabled);
+    void showBirthdayCommands();
+
     TFmMain* m_main;
     QSqlDatabase m_db;
+    FoundModel* m_model = nullptr;
+    Layout m_layout = Layout::Directory;
 };

@@ -1,0 +1,444 @@
+// SPDX-License-Identifier: MIT
+#include "RecordSeed.h"
+#include "TestDatabase.h"
+#include "common/DbError.h"
+#include "db/Sql.h"
+#include "search/BirthdayWindow.h"
+#include "search/ListingQueries.h"
+
+#include <QtTest>
+#include <memory>
+
+namespace
+{
+
+const QString ivanov = QStringLiteral("ivanov");
+const QString petrov = QStringLiteral("petrov");
+
+QStringList names(const QList<FoundRow>& rows)
+{
+    QStringList list;
+    for (const FoundRow& row : rows)
+        list.append(row.name);
+    return list;
+}
+
+const FoundRow* byName(const QList<FoundRow>& rows, const QString& name)
+{
+    for (const FoundRow& row : rows)
+        if (row.name == name)
+            return &row;
+    return nullptr;
+}
+
+} // namespace
+
+// One database for every case, with two users: ivanov is named in the owns
+// of the protected records, petrov in none.
+class TestListingQueries : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void searchIgnoresLetterCase();
+    void shortTextRunsNothing();
+    void blanksAroundTextAreNotSearched();
+    void quotesAndWildcardsFoundLiterally();
+    void searchLeavesOutRecordsHiddenAsAWhole();
+    void allRecordsOrderedAndFiltered();
+    void phonesTextPerRecord();
+    void hiddenPhonesLeftOut();
+    void unknownCityListedWithoutPrefix();
+    void cityListing();
+    void cityList();
+    void birthdayWindowAcrossYearEnd();
+    void birthdayWindowAcrossMonthEnd();
+    void birthdaySpouseAndHiddenCodes();
+    void noDateNeverMatches();
+    void leapDayInOtherYears();
+    void birthdayProbe();
+
+private:
+    ListingQueries as(const QString& user) const { return ListingQueries(m_db->db(), user); }
+    int add(const RecordSeed::Record& record, bool directory = true);
+
+    std::unique_ptr<TestDatabase> m_db;
+    // "f io" of the directory records (not the birthday ones) and who sees them.
+    QList<QPair<QString, QString>> m_directory; // name, owns of a record hidden as a whole
+    int m_moscow = 0;
+    int m_tver = 0;
+    int m_klin = 0;
+    qsizetype m_total = 0; // every record
+};
+
+int TestListingQueries::add(const RecordSeed::Record& record, bool directory)
+{
+    const int id = RecordSeed::record(m_db->db(), record);
+    ++m_total;
+    if (directory)
+        m_directory.append({record.f + QLatin1Char(' ') + record.io,
+                            record.hided == QLatin1String("all") ? record.owns : QString()});
+    return id;
+}
+
+void TestListingQueries::initTestCase()
+{
+    SPRAV_REQUIRE_DATABASE();
+    m_db = std::make_unique<TestDatabase>();
+    const QSqlDatabase db = m_db->db();
+    m_moscow = RecordSeed::city(db, QStringLiteral("Москва"), QStringLiteral("495"));
+    m_tver = RecordSeed::city(db, QStringLiteral("Тверь"), QStringLiteral("4822"));
+    m_klin = RecordSeed::city(db, QStringLiteral("Клин"), QStringLiteral("49624"));
+    RecordSeed::city(db, QStringLiteral("Пустоград"), QStringLiteral("1")); // no record
+    const int gone = RecordSeed::city(db, QStringLiteral("Снесённый"), QStringLiteral("2"));
+    Sql::run(db, QStringLiteral("DELETE FROM city WHERE id = :id"), {{"id", gone}});
+
+    // Phones inserted out of kind order: the text lists them by kind.
+    const auto directory = [this](const char* f, const char* io, const char* shortpp, int city,
+                                  const char* hided = "", const char* owns = "",
+                                  const char* longpp = "") {
+        RecordSeed::Record record;
+        record.f = QString::fromUtf8(f);
+        record.io = QString::fromUtf8(io);
+        record.shortpp = QString::fromUtf8(shortpp);
+        record.longpp = QString::fromUtf8(longpp);
+        record.cityid = city;
+        record.hided = QString::fromUtf8(hided);
+        record.owns = QString::fromUtf8(owns);
+        return add(record);
+    };
+    int id =
+        directory("Иванов", "Иван Иванович", "ООО Ромашка", m_moscow, "", "", "Общество Ромашка");
+    RecordSeed::phone(db, id, 3, QStringLiteral("8-900-111"));
+    RecordSeed::phone(db, id, 1, QStringLiteral("111-11-11"));
+    id = directory("Петров", "Пётр Петрович", "Petroff & Sons", m_tver, " 12 ", " ivanov ",
+                   "Petroff and Sons Limited");
+    RecordSeed::phone(db, id, 2, QStringLiteral("333-33-33"));
+    RecordSeed::phone(db, id, 1, QStringLiteral("222-22-22"), true);
+    id = directory("Сидоров", "Сидор", "Секретная часть", m_moscow, "all", " ivanov ");
+    RecordSeed::phone(db, id, 1, QStringLiteral("444"));
+    id = directory("Кузнецов", "Кузьма", "Без города", 0);
+    RecordSeed::phone(db, id, 1, QStringLiteral("555"));
+    id = directory("Смирнова", "Анна", "Переезд", gone);
+    RecordSeed::phone(db, id, 6, QStringLiteral("666"));
+    id = directory("Клинов", "Клим", "Клинский завод", m_klin, "all", " ivanov ");
+    RecordSeed::phone(db, id, 1, QStringLiteral("777"));
+    directory("O'Brien", "Шон", "O'Brien \"Ltd\"", m_moscow);
+    directory("Процентов", "Пётр", "50% скидка", m_tver);
+    directory("Пятисотов", "Пётр", "500 скидка", m_tver);
+    directory("Подчёркин", "Ян", "ab_cd", m_tver);
+    directory("Буквин", "Ян", "abXcd", m_tver);
+    id = directory("Всескрытов", "Ян", "Тайна", m_moscow, " 11 ", " ivanov ");
+    RecordSeed::phone(db, id, 1, QStringLiteral("881"), true);
+    RecordSeed::phone(db, id, 2, QStringLiteral("882"), true);
+    directory("Беспалов", "Ян", "Без телефона", m_tver);
+
+    // Birthdays. Directory records above have none.
+    const auto birthday = [this](const QString& f, const QString& io, const QVariant& b,
+                                 const QVariant& sp, const QString& hided = QString(),
+                                 const QString& owns = QString(), int city = 0) {
+        RecordSeed::Record record;
+        record.f = f;
+        record.io = io;
+        record.shortpp = QStringLiteral("Именинник");
+        record.cityid = city;
+        record.birthday = b;
+        record.spbirthday = sp;
+        record.hided = hided;
+        record.owns = owns;
+        return add(record, false);
+    };
+    id = birthday(QStringLiteral("Антонов"), QStringLiteral("Антон"), QStringLiteral("31.12.1970"),
+                  {}, {}, {}, m_moscow);
+    RecordSeed::phone(db, id, 1, QStringLiteral("701"));
+    birthday(QStringLiteral("Борисов"), QStringLiteral("Борис"), QStringLiteral("01.01.1980"),
+             QStringLiteral("30.12.1982"));
+    birthday(QStringLiteral("Васильев"), QStringLiteral("Василий"), QStringLiteral("15.06.1975"),
+             QStringLiteral("31.12.1977"));
+    birthday(QStringLiteral("Григорьев"), QStringLiteral("Григорий"), {},
+             QStringLiteral("30.12.1899"));
+    birthday(QStringLiteral("Дмитриев"), QStringLiteral("Дмитрий"), QStringLiteral("02.01.1990"),
+             {});
+    birthday(QStringLiteral("Егоров"), QStringLiteral("Егор"), QStringLiteral("10.10.1960"), {},
+             QStringLiteral(" 8 "), QStringLiteral(" ivanov "));
+    birthday(QStringLiteral("Жуков"), QStringLiteral("Жук"), QStringLiteral("15.03.1970"),
+             QStringLiteral("01.01.1971"), QStringLiteral(" 9 "), QStringLiteral(" ivanov "));
+    birthday(QStringLiteral("Зайцев"), QStringLiteral("Заяц"), QStringLiteral("29.02.1972"), {});
+    id = birthday(QStringLiteral("Исаев"), QStringLiteral("Исай"), QStringLiteral("01.05.1985"), {},
+                  QStringLiteral(" 12 "), QStringLiteral(" ivanov "));
+    RecordSeed::phone(db, id, 2, QStringLiteral("902"));
+    RecordSeed::phone(db, id, 1, QStringLiteral("901"), true);
+    birthday(QStringLiteral("Кириллов"), QStringLiteral("Кирилл"), QStringLiteral("03.05.1985"),
+             {});
+    birthday(QStringLiteral("Лебедев"), QStringLiteral("Лев"), QStringLiteral("30.12.1899"), {});
+}
+
+void TestListingQueries::cleanupTestCase()
+{
+    m_db.reset();
+}
+
+void TestListingQueries::searchIgnoresLetterCase()
+{
+    const ListingQueries q = as(petrov);
+    QCOMPARE(names(q.search(QStringLiteral("иВАНОВ")).value()),
+             QStringList{QStringLiteral("Иванов Иван Иванович")});
+    QCOMPARE(names(q.search(QStringLiteral("ромаШКА")).value()),
+             QStringList{QStringLiteral("Иванов Иван Иванович")});
+    // Latin letters, in the short and in the long enterprise name.
+    QCOMPARE(names(q.search(QStringLiteral("PETROFF")).value()),
+             QStringList{QStringLiteral("Петров Пётр Петрович")});
+    QCOMPARE(names(q.search(QStringLiteral("limited")).value()),
+             QStringList{QStringLiteral("Петров Пётр Петрович")});
+    // ё is a letter of its own, in either case.
+    QCOMPARE(names(q.search(QStringLiteral("ПЁТР ПЕТ")).value()),
+             QStringList{QStringLiteral("Петров Пётр Петрович")});
+    QVERIFY(q.search(QStringLiteral("Нет такого")).value().isEmpty());
+}
+
+void TestListingQueries::shortTextRunsNothing()
+{
+    // Any statement on an unset connection would fail: none may run.
+    const ListingQueries unset(QSqlDatabase(), petrov);
+    QVERIFY(!unset.search(QStringLiteral("ab")).has_value());
+    QVERIFY(!unset.search(QStringLiteral(" \t ab \r\n")).has_value());
+    QVERIFY(!unset.search(QString()).has_value());
+    QVERIFY_THROWS_EXCEPTION(DbError, unset.search(QStringLiteral("abc")));
+
+    QCOMPARE(ListingQueries::searchText(QStringLiteral("\x01\t Иван \x1f\n")),
+             QStringLiteral("Иван"));
+    QCOMPARE(ListingQueries::searchText(QStringLiteral("  a b  ")), QStringLiteral("a b"));
+}
+
+void TestListingQueries::blanksAroundTextAreNotSearched()
+{
+    const ListingQueries q = as(petrov);
+    const QStringList plain = names(q.search(QStringLiteral("Петров")).value());
+    QCOMPARE(plain, QStringList{QStringLiteral("Петров Пётр Петрович")});
+    QCOMPARE(names(q.search(QStringLiteral("  \tПетров\r\n ")).value()), plain);
+    // Inner blanks are part of the text.
+    QCOMPARE(names(q.search(QStringLiteral(" Иван Иванович ")).value()),
+             QStringList{QStringLiteral("Иванов Иван Иванович")});
+}
+
+void TestListingQueries::quotesAndWildcardsFoundLiterally()
+{
+    const ListingQueries q = as(petrov);
+    QCOMPARE(names(q.search(QStringLiteral("O'Brien")).value()),
+             QStringList{QStringLiteral("O'Brien Шон")});
+    QCOMPARE(names(q.search(QStringLiteral("\"Ltd\"")).value()),
+             QStringList{QStringLiteral("O'Brien Шон")});
+    QCOMPARE(names(q.search(QStringLiteral("50%")).value()),
+             QStringList{QStringLiteral("Процентов Пётр")});
+    QCOMPARE(names(q.search(QStringLiteral("b_c")).value()),
+             QStringList{QStringLiteral("Подчёркин Ян")});
+    QVERIFY(q.search(QStringLiteral("%%%")).value().isEmpty());
+    QVERIFY(q.search(QStringLiteral("___")).value().isEmpty());
+    QVERIFY(q.search(QStringLiteral("'; DROP TABLE sprav; --")).value().isEmpty());
+    // Nothing of the text ran as a statement: every record is still there.
+    QCOMPARE(q.allRecords().size(), m_total - 2);
+}
+
+void TestListingQueries::searchLeavesOutRecordsHiddenAsAWhole()
+{
+    QVERIFY(as(petrov).search(QStringLiteral("Сидор")).value().isEmpty());
+    QCOMPARE(names(as(ivanov).search(QStringLiteral("Сидор")).value()),
+             QStringList{QStringLiteral("Сидоров Сидор")});
+    // A name that merely contains the permitted one is not permitted.
+    QVERIFY(as(QStringLiteral("ivan")).search(QStringLiteral("Сидор")).value().isEmpty());
+    QVERIFY(as(QStringLiteral("ivanov2")).search(QStringLiteral("Сидор")).value().isEmpty());
+}
+
+void TestListingQueries::allRecordsOrderedAndFiltered()
+{
+    for (const QString& user : {ivanov, petrov}) {
+        const QList<FoundRow> rows = as(user).allRecords();
+        const QStringList listed = names(rows);
+        for (const auto& [name, owns] : m_directory) {
+            const bool visible =
+                owns.isEmpty() || owns.contains(QLatin1Char(' ') + user + QLatin1Char(' '));
+            QVERIFY2(listed.contains(name) == visible,
+                     qPrintable(user + QStringLiteral(": ") + name));
+        }
+        // Ordered by surname, then name and patronymic (code point order on both engines).
+        for (qsizetype i = 1; i < listed.size(); ++i)
+            QVERIFY2(listed.at(i - 1) <= listed.at(i), qPrintable(listed.at(i)));
+    }
+    // Birthday records with "8" hidden are still in the directory lists.
+    QVERIFY(names(as(petrov).allRecords()).contains(QStringLiteral("Егоров Егор")));
+    QCOMPARE(as(ivanov).allRecords().size(), m_total);
+    QCOMPARE(as(petrov).allRecords().size(), m_total - 2);
+}
+
+void TestListingQueries::phonesTextPerRecord()
+{
+    const QList<FoundRow> rows = as(petrov).allRecords();
+    const FoundRow* first = byName(rows, QStringLiteral("Иванов Иван Иванович"));
+    QVERIFY(first);
+    QCOMPARE(first->second, QStringLiteral("ООО Ромашка"));
+    QCOMPARE(first->phones, QStringLiteral("(495) Рабочий111-11-11; Мобильный8-900-111; "));
+    QVERIFY(first->id > 0);
+    const FoundRow* none = byName(rows, QStringLiteral("Беспалов Ян"));
+    QVERIFY(none);
+    QCOMPARE(none->phones, QString());
+}
+
+void TestListingQueries::hiddenPhonesLeftOut()
+{
+    const QList<FoundRow> theirs = as(petrov).allRecords();
+    QCOMPARE(byName(theirs, QStringLiteral("Петров Пётр Петрович"))->phones,
+             QStringLiteral("(4822) Домашний333-33-33; "));
+    // Every phone hidden: the city code alone remains.
+    QCOMPARE(byName(theirs, QStringLiteral("Всескрытов Ян"))->phones, QStringLiteral("(495) "));
+
+    const QList<FoundRow> mine = as(ivanov).allRecords();
+    QCOMPARE(byName(mine, QStringLiteral("Петров Пётр Петрович"))->phones,
+             QStringLiteral("(4822) Рабочий222-22-22; Домашний333-33-33; "));
+    QCOMPARE(byName(mine, QStringLiteral("Всескрытов Ян"))->phones,
+             QStringLiteral("(495) Рабочий881; Домашний882; "));
+}
+
+void TestListingQueries::unknownCityListedWithoutPrefix()
+{
+    const QList<FoundRow> rows = as(petrov).allRecords();
+    const FoundRow* noCity = byName(rows, QStringLiteral("Кузнецов Кузьма"));
+    QVERIFY(noCity);
+    QCOMPARE(noCity->phones, QStringLiteral("Рабочий555; "));
+    const FoundRow* deletedCity = byName(rows, QStringLiteral("Смирнова Анна"));
+    QVERIFY(deletedCity);
+    QCOMPARE(deletedCity->phones, QStringLiteral("Факс666; "));
+    QCOMPARE(names(as(petrov).search(QStringLiteral("без города")).value()),
+             QStringList{QStringLiteral("Кузнецов Кузьма")});
+}
+
+void TestListingQueries::cityListing()
+{
+    const QStringList tver = {
+        QStringLiteral("Беспалов Ян"),          QStringLiteral("Буквин Ян"),
+        QStringLiteral("Петров Пётр Петрович"), QStringLiteral("Подчёркин Ян"),
+        QStringLiteral("Процентов Пётр"),       QStringLiteral("Пятисотов Пётр")};
+    QCOMPARE(names(as(petrov).city(QStringLiteral("Тверь"))), tver);
+    QCOMPARE(names(as(petrov).city(QStringLiteral("тВЕРЬ"))), tver);
+    QCOMPARE(as(petrov).city(QStringLiteral("Тверь")).at(2).phones,
+             QStringLiteral("(4822) Домашний333-33-33; "));
+    // Equality, not containment, and no wildcards.
+    QVERIFY(as(petrov).city(QStringLiteral("Твер")).isEmpty());
+    QVERIFY(as(petrov).city(QStringLiteral("Твер_")).isEmpty());
+    QVERIFY(as(petrov).city(QStringLiteral("Тверь ")).isEmpty());
+    // A city whose records are all hidden from the user lists nothing.
+    QVERIFY(as(petrov).city(QStringLiteral("Клин")).isEmpty());
+    QCOMPARE(names(as(ivanov).city(QStringLiteral("Клин"))),
+             QStringList{QStringLiteral("Клинов Клим")});
+    QCOMPARE(as(ivanov).city(QStringLiteral("Клин")).at(0).phones,
+             QStringLiteral("(49624) Рабочий777; "));
+    QVERIFY(as(petrov).city(QStringLiteral("Снесённый")).isEmpty());
+}
+
+void TestListingQueries::cityList()
+{
+    // Every city some record refers to, whoever may see the record.
+    QCOMPARE(as(petrov).cities(), (QStringList{QStringLiteral("Клин"), QStringLiteral("Москва"),
+                                               QStringLiteral("Тверь")}));
+}
+
+void TestListingQueries::birthdayWindowAcrossYearEnd()
+{
+    const QList<FoundRow> rows = as(petrov).birthdays(QDate(2023, 12, 30));
+    QCOMPARE(names(rows), (QStringList{QStringLiteral("Антонов Антон"),
+                                       QStringLiteral("Борисов Борис и супруг(а)"),
+                                       QStringLiteral("Васильев Василий - супруг(а)"),
+                                       QStringLiteral("Жуков Жук - супруг(а)")}));
+    QCOMPARE(rows.at(0).second, QStringLiteral("31.12.1970"));
+    // Birthday list phones carry no city code.
+    QCOMPARE(rows.at(0).phones, QStringLiteral("Рабочий701; "));
+    QCOMPARE(rows.at(1).second, QStringLiteral("01.01.1980 и 30.12.1982"));
+    QCOMPARE(rows.at(2).second, QStringLiteral("31.12.1977"));
+    QCOMPARE(rows.at(3).second, QStringLiteral("01.01.1971"));
+
+    // The next day the window reaches 2 January; Борисов's spouse is out of it.
+    const QList<FoundRow> next = as(petrov).birthdays(QDate(2023, 12, 31));
+    QCOMPARE(
+        names(next),
+        (QStringList{QStringLiteral("Антонов Антон"), QStringLiteral("Борисов Борис"),
+                     QStringLiteral("Васильев Василий - супруг(а)"),
+                     QStringLiteral("Дмитриев Дмитрий"), QStringLiteral("Жуков Жук - супруг(а)")}));
+    QCOMPARE(next.at(1).second, QStringLiteral("01.01.1980"));
+    // Three days ahead is outside.
+    QVERIFY(!names(as(petrov).birthdays(QDate(2023, 12, 29)))
+                 .contains(QStringLiteral("Дмитриев Дмитрий")));
+}
+
+void TestListingQueries::birthdayWindowAcrossMonthEnd()
+{
+    for (const QString& user : {ivanov, petrov}) {
+        const QList<FoundRow> rows = as(user).birthdays(QDate(2023, 4, 30));
+        QCOMPARE(names(rows), QStringList{QStringLiteral("Исаев Исай")});
+        // No known city: still listed. The hidden work phone only for ivanov.
+        QCOMPARE(rows.at(0).phones, user == ivanov ? QStringLiteral("Рабочий901; Домашний902; ")
+                                                   : QStringLiteral("Домашний902; "));
+    }
+    QCOMPARE(names(as(petrov).birthdays(QDate(2023, 5, 1))),
+             (QStringList{QStringLiteral("Исаев Исай"), QStringLiteral("Кириллов Кирилл")}));
+}
+
+void TestListingQueries::birthdaySpouseAndHiddenCodes()
+{
+    // Code 8 keeps the record off the list of users not named in owns.
+    QVERIFY(as(petrov).birthdays(QDate(2023, 10, 9)).isEmpty());
+    QCOMPARE(names(as(ivanov).birthdays(QDate(2023, 10, 9))),
+             QStringList{QStringLiteral("Егоров Егор")});
+    // Code 9 (spouse data) does not: Жуков's spouse is listed for petrov too.
+    QVERIFY(names(as(petrov).birthdays(QDate(2023, 12, 31)))
+                .contains(QStringLiteral("Жуков Жук - супруг(а)")));
+    QVERIFY(names(as(ivanov).birthdays(QDate(2023, 12, 31)))
+                .contains(QStringLiteral("Жуков Жук - супруг(а)")));
+}
+
+void TestListingQueries::noDateNeverMatches()
+{
+    // 30.12.1899 is "no date" in either column; NULL never matches either.
+    for (const QString& user : {ivanov, petrov}) {
+        const QStringList listed = names(as(user).birthdays(QDate(2023, 12, 28)));
+        QVERIFY2(!listed.contains(QStringLiteral("Григорьев Григорий - супруг(а)")),
+                 qPrintable(listed.join(u',')));
+        QVERIFY(!listed.contains(QStringLiteral("Лебедев Лев")));
+        QCOMPARE(listed, QStringList{QStringLiteral("Борисов Борис - супруг(а)")});
+    }
+    const BirthdayWindow window(QDate(2023, 12, 30));
+    QVERIFY(!window.contains(QStringLiteral("30.12.1899")));
+    QVERIFY(window.contains(QStringLiteral("30.12.1900")));
+    QVERIFY(!window.contains(QString()));
+}
+
+void TestListingQueries::leapDayInOtherYears()
+{
+    const QString leap = QStringLiteral("Зайцев Заяц");
+    // 2023 has no 29 February: the birthday counts on 28 February.
+    QVERIFY(names(as(petrov).birthdays(QDate(2023, 2, 26))).contains(leap));
+    QVERIFY(names(as(petrov).birthdays(QDate(2023, 2, 28))).contains(leap));
+    QVERIFY(!names(as(petrov).birthdays(QDate(2023, 3, 1))).contains(leap));
+    QCOMPARE(BirthdayWindow(QDate(2023, 2, 27)).dayTexts(),
+             (QStringList{QStringLiteral("27.02"), QStringLiteral("28.02"), QStringLiteral("29.02"),
+                          QStringLiteral("01.03")}));
+    // 2024 has the day itself.
+    QVERIFY(!names(as(petrov).birthdays(QDate(2024, 2, 26))).contains(leap));
+    QVERIFY(names(as(petrov).birthdays(QDate(2024, 2, 27))).contains(leap));
+    QVERIFY(names(as(petrov).birthdays(QDate(2024, 2, 29))).contains(leap));
+    QVERIFY(as(petrov).hasBirthdays(QDate(2023, 2, 26)));
+}
+
+void TestListingQueries::birthdayProbe()
+{
+    QVERIFY(as(petrov).hasBirthdays(QDate(2023, 12, 30)));
+    // Only a record whose birthday is hidden from petrov.
+    QVERIFY(!as(petrov).hasBirthdays(QDate(2023, 10, 9)));
+    QVERIFY(as(ivanov).hasBirthdays(QDate(2023, 10, 9)));
+    // Nobody at all; and the no-date value does not count.
+    QVERIFY(!as(ivanov).hasBirthdays(QDate(2023, 8, 15)));
+}
+
+QTEST_GUILESS_MAIN(TestListingQueries)
+#include "tst_listingqueries.moc"
