@@ -18,6 +18,8 @@ list(APPEND SPRAV_CORE_SOURCES
 )
 list(APPEND SPRAV_GUI_SOURCES
     report/Report.cpp report/Report.h
+    report/ReportPageView.cpp report/ReportPageView.h
+    report/ReportPreview.cpp report/ReportPreview.h
 )
 
 # The report templates, as ":/report/<name>". Linked into the core library;
