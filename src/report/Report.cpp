@@ -1,5 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "report/Report.h"
+#include "common/DbError.h"
+#include "common/Prompts.h"
+#include "report/ReportError.h"
+#include "report/ReportPreparer.h"
+#include "report/ReportPreview.h"
+#include "report/ReportTemplate.h"
+#include "report/ReportTemplateParser.h"
 #include "report/UserDataSet.h"
 
 Report::Report(QObject* parent) : QObject(parent) {}
@@ -8,16 +15,55 @@ Report::~Report() = default;
 
 bool Report::loadTemplate(const QString& path)
 {
-    Q_UNUSED(path)
-    return true;
+    try {
+        m_template = std::make_unique<ReportTemplate>(ReportTemplateParser::load(path));
+        m_loadError.clear();
+        return true;
+    } catch (const ReportError& e) {
+        m_template.reset();
+        m_loadError = e.text();
+        return false;
+    }
 }
 
 void Report::setDataSet(UserDataSet* dataSet)
 {
-    Q_UNUSED(dataSet)
+    m_dataSet = dataSet;
+}
+
+QList<ReportPage> Report::prepare()
+{
+    m_pages.clear();
+    if (!m_template) {
+        m_error = QStringLiteral("Шаблон отчёта не загружен.");
+        if (!m_loadError.isEmpty())
+            m_error += u'\n' + m_loadError;
+        return m_pages;
+    }
+    try {
+        m_pages = ReportPreparer(*m_template, m_dataSet.data(), onGetValue).prepare();
+        m_error.clear();
+    } catch (const ReportError& e) {
+        m_error = e.text();
+    } catch (const DbError& e) {
+        m_error = e.text();
+    } catch (const std::exception& e) {
+        m_error = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        m_error = QStringLiteral("Неизвестная ошибка.");
+    }
+    if (!m_error.isEmpty())
+        m_pages.clear();
+    return m_pages;
 }
 
 void Report::showReport(QWidget* parent)
 {
-    Q_UNUSED(parent)
+    if (prepare().isEmpty()) {
+        Prompts::instance().error(parent,
+                                  QStringLiteral("Не удалось подготовить отчёт.\n") + m_error);
+        return;
+    }
+    ReportPreview preview(m_pages, parent);
+    preview.exec();
 }

@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "report/ReportPage.h"
+
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <memory>
 
 class QWidget;
+class ReportTemplate;
 class UserDataSet;
 
 // A report: a template of bands and text objects, prepared in two passes over
@@ -32,4 +38,19 @@ public:
     // Prepares the pages and shows them in a modal preview; returns when the
     // preview is closed. A failed preparation shows an error box instead.
     void showReport(QWidget* parent);
+
+    // Prepares the pages without showing them. Empty when preparation failed
+    // (a prepared report has at least one page); errorText() says why.
+    QList<ReportPage> prepare();
+    // The pages of the last preparation (also of showReport).
+    const QList<ReportPage>& preparedPages() const { return m_pages; }
+    QString errorText() const { return m_error; }
+    const ReportTemplate* reportTemplate() const { return m_template.get(); }
+
+private:
+    std::unique_ptr<ReportTemplate> m_template;
+    QPointer<UserDataSet> m_dataSet;
+    QList<ReportPage> m_pages;
+    QString m_error;
+    QString m_loadError;
 };
