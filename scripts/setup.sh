@@ -8,7 +8,7 @@ packages=(cmake ninja-build g++ pkg-config ccache clang-format
           qt6-base-dev qt6-base-dev-tools libgl-dev
           libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
           libsodium-dev libsqlite3-dev
-          postgresql postgresql-contrib poppler-utils)
+          postgresql postgresql-contrib poppler-utils fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do
