@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/Startup.h"
 #include "app/TFmMain.h"
+#include "auth/SettingsStore.h"
+#include "auth/TfmLogin.h"
 #include "common/DbError.h"
 #include "common/Prompts.h"
 #include "db/DataLink.h"
@@ -14,31 +16,52 @@
 
 namespace
 {
+
+// Qt's own texts (standard buttons, the print dialog) in Russian.
 void loadTranslations(QApplication& app)
 {
     auto* translator = new QTranslator(&app);
     if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
+    else
+        delete translator;
 }
+
+std::unique_ptr<Database> openDatabase()
+{
+    return std::make_unique<Database>(
+        DataLink::fromFile(QDir::current().filePath(QStringLiteral("sprav.udl"))));
+}
+
 } // namespace
 
-int Startup::run(QApplication& app)
+int Startup::run(QApplication& app, const QString& settingsFile)
 {
     QApplication::setApplicationName(QStringLiteral("Справочник"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Справочник"));
     loadTranslations(app);
 
     std::unique_ptr<Database> database;
     try {
-        database = std::make_unique<Database>(
-            DataLink::fromFile(QDir::current().filePath(QStringLiteral("sprav.udl"))));
+        database = openDatabase();
     } catch (const DbError& e) {
         Prompts::instance().error(nullptr, e.text());
         return 1;
     }
 
     TFmMain window(database->db());
+    // The window may be hidden in the notification area when it is closed
+    // from there; the program ends all the same.
+    QObject::connect(&window, &TFmMain::closed, &app, &QCoreApplication::quit);
     window.show();
+    {
+        TfmLogin login(&window, settingsFile.isEmpty()
+                                    ? std::make_unique<SettingsStore>()
+                                    : std::make_unique<SettingsStore>(settingsFile));
+        login.exec();
+    }
+    // Cancelling the login has closed the window already.
+    if (window.isClosed())
+        return 0;
     return QApplication::exec();
 }

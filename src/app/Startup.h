@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QString>
+
 class QApplication;
 
 // The program's start-up order: title, translations, database, main window,
@@ -8,5 +10,8 @@ class QApplication;
 class Startup
 {
 public:
-    static int run(QApplication& app);
+    // Returns the program's exit code: 1 when the database cannot be opened.
+    // settingsFile names another INI file for the login dialog's settings
+    // (tests); empty means the user's own store.
+    static int run(QApplication& app, const QString& settingsFile = QString());
 };

@@ -1,20 +1,34 @@
 // SPDX-License-Identifier: MIT
 #include "app/TFmMain.h"
+#include "app/TTrayIcon.h"
 #include "app/ToolIcons.h"
+#include "common/Guard.h"
 #include "common/Prompts.h"
 #include "editor/TfrNewRecord.h"
 #include "search/TfrFind.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace
 {
+
+constexpr int clientWidth = 685;
+constexpr int clientHeight = 475;
+constexpr int toolBarHeight = 24;
 
 QAction* addItem(QMenu* menu, const char* name, const QString& caption)
 {
@@ -23,23 +37,36 @@ QAction* addItem(QMenu* menu, const char* name, const QString& caption)
     return action;
 }
 
-QToolButton* addButton(QToolBar* bar, const char* name, const QString& hint, const QIcon& icon)
+QToolButton* addButton(QWidget* row, const char* name, const QString& hint, int image)
 {
-    auto* button = new QToolButton(bar);
+    auto* button = new QToolButton(row);
     button->setObjectName(QLatin1String(name));
     button->setToolTip(hint);
-    button->setIcon(icon);
+    button->setIcon(ToolIcons::icon(image));
+    button->setIconSize(QSize(16, 16));
     button->setAutoRaise(true);
-    bar->addWidget(button);
+    button->setFocusPolicy(Qt::NoFocus);
+    row->layout()->addWidget(button);
     return button;
 }
 
-void addSpacer(QToolBar* bar, const char* name, int width)
+void addSeparator(QWidget* row, const char* name)
 {
-    auto* spacer = new QWidget(bar);
-    spacer->setObjectName(QLatin1String(name));
-    spacer->setFixedWidth(width);
-    bar->addWidget(spacer);
+    auto* line = new QFrame(row);
+    line->setObjectName(QLatin1String(name));
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setFixedWidth(8);
+    row->layout()->addWidget(line);
+}
+
+// Makes the typing start in Cyrillic where the system lets a program choose
+// the keyboard layout.
+void selectRussianLayout()
+{
+#ifdef Q_OS_WIN
+    LoadKeyboardLayoutW(L"00000419", KLF_ACTIVATE);
+#endif
 }
 
 } // namespace
@@ -49,29 +76,15 @@ TFmMain::TFmMain(const QSqlDatabase& db, QWidget* parent) : QMainWindow(parent),
     setObjectName(QStringLiteral("FmMain"));
     setWindowTitle(QStringLiteral("Телефонный справочник"));
     setWindowIcon(ToolIcons::windowIcon());
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
 
     createMenu();
-
-    auto* client = new QWidget(this);
-    auto* layout = new QVBoxLayout(client);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    createToolBar();
-    layout->addWidget(ToolBar1);
-
-    frames = new QStackedWidget(client);
-    frames->setFixedSize(685, 451);
-    frNewRecordMain = new TfrNewRecord(this, frames);
-    frFindMain = new TfrFind(this, frames);
-    frames->addWidget(frNewRecordMain);
-    frames->addWidget(frFindMain);
-    frames->setCurrentWidget(frFindMain);
-    layout->addWidget(frames);
-    client->setFixedSize(685, 475);
-    setCentralWidget(client);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    createFrames();
+    // The client area keeps its size; the menu bar comes on top of it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    placeOnScreen();
 
     FormCreate();
 }
@@ -142,28 +155,33 @@ void TFmMain::createToolBar()
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
-    ToolBar1->setFixedHeight(24);
-    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setFixedHeight(toolBarHeight);
     ToolBar1->setContentsMargins(0, 0, 0, 0);
-    TBFind = addButton(ToolBar1, "TBFind", QStringLiteral("Поиск"), ToolIcons::icon(2));
-    addSpacer(ToolBar1, "ToolButton3", 8);
-    TBNew = addButton(ToolBar1, "TBNew", QStringLiteral("Новая запись"), ToolIcons::icon(0));
-    TBPattern = addButton(ToolBar1, "TBPattern", QStringLiteral("Шаблон"), ToolIcons::icon(6));
+    ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
+
+    auto* row = new QWidget(ToolBar1);
+    row->setObjectName(QStringLiteral("ToolBar1Buttons"));
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    TBFind = addButton(row, "TBFind", QStringLiteral("Поиск"), 2);
+    addSeparator(row, "ToolButton3");
+    TBNew = addButton(row, "TBNew", QStringLiteral("Новая запись"), 0);
+    TBPattern = addButton(row, "TBPattern", QStringLiteral("Шаблон"), 6);
     TBPattern->setEnabled(false);
-    TBSave = addButton(ToolBar1, "TBSave", QStringLiteral("Сохранить"), ToolIcons::icon(1));
+    TBSave = addButton(row, "TBSave", QStringLiteral("Сохранить"), 1);
     TBSave->setEnabled(false);
-    addSpacer(ToolBar1, "ToolButton5", 8);
-    TBPrint = addButton(ToolBar1, "TBPrint", QStringLiteral("Печать"), ToolIcons::icon(3));
+    addSeparator(row, "ToolButton5");
+    TBPrint = addButton(row, "TBPrint", QStringLiteral("Печать"), 3);
     // Pushes the birthday button to the right end of the toolbar.
-    auto* stretch = new QWidget(ToolBar1);
-    stretch->setObjectName(QStringLiteral("ToolButton1"));
-    stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    ToolBar1->addWidget(stretch);
-    TBBirth = addButton(ToolBar1, "TBBirth", QStringLiteral("Дни рождения"), ToolIcons::icon(4));
-    // A toolbar hides its widgets through their actions.
-    for (QAction* action : ToolBar1->actions())
-        if (ToolBar1->widgetForAction(action) == TBBirth)
-            action->setVisible(false);
+    auto* push = new QWidget(row);
+    push->setObjectName(QStringLiteral("ToolButton1"));
+    push->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    layout->addWidget(push);
+    TBBirth = addButton(row, "TBBirth", QStringLiteral("Дни рождения"), 4);
+    TBBirth->hide();
+    row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    ToolBar1->addWidget(row);
 
     connect(TBFind, &QToolButton::clicked, this, &TFmMain::N2Click);
     connect(TBNew, &QToolButton::clicked, this, &TFmMain::N1Click);
@@ -173,11 +191,58 @@ void TFmMain::createToolBar()
     connect(TBBirth, &QToolButton::clicked, this, &TFmMain::N5Click);
 }
 
+void TFmMain::createFrames()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(clientWidth, clientHeight);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    createToolBar();
+    layout->addWidget(ToolBar1);
+
+    frames = new QStackedWidget(client);
+    frames->setObjectName(QStringLiteral("frames"));
+    frames->setFixedSize(clientWidth, clientHeight - toolBarHeight);
+    frNewRecordMain = new TfrNewRecord(this, frames);
+    frFindMain = new TfrFind(this, frames);
+    frames->addWidget(frNewRecordMain);
+    frames->addWidget(frFindMain);
+    // The search view lies above the editor: it is what the user sees first.
+    frames->setCurrentWidget(frFindMain);
+    layout->addWidget(frames);
+    setCentralWidget(client);
+}
+
+void TFmMain::placeOnScreen()
+{
+    adjustSize();
+    if (const QScreen* desktop = screen()) {
+        const QRect area = desktop->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
 void TFmMain::FormCreate()
 {
+    TrayIcon = new TTrayIcon(this);
+    TrayIcon->SetIcon(windowIcon());
+    TrayIcon->SetPopupMenu(PopUpTray);
+    TrayIcon->SetActOnMinimize(true);
+
     m_currentUser.clear();
-    frNewRecordMain->InitFrame(m_db);
-    // The keyboard layout cannot be switched by a program outside Windows.
+    // An error here skips the rest of the steps; the window is still made.
+    guarded(this, [this] {
+        frNewRecordMain->InitFrame(m_db);
+        selectRussianLayout();
+    });
+}
+
+bool TFmMain::signIn(const QString& user)
+{
+    setCurrentUser(user);
+    return guarded(this, [this] { frFindMain->InitFind(m_db); });
 }
 
 void TFmMain::bringFindToFront()
@@ -198,16 +263,26 @@ void TFmMain::setRecordCommandsEnabled(bool enabled)
     N15->setEnabled(enabled);
 }
 
+template <typename Steps> void TFmMain::command(Steps&& steps)
+{
+    guarded(this, std::forward<Steps>(steps));
+}
+
 bool TFmMain::storeEditor()
 {
-    return frNewRecordMain->showsRecord() ? frNewRecordMain->BtnChangeClick()
-                                          : frNewRecordMain->btnOkClick();
+    bool stored = false;
+    guarded(this, [this, &stored] {
+        stored = frNewRecordMain->showsRecord() ? frNewRecordMain->BtnChangeClick()
+                                                : frNewRecordMain->btnOkClick();
+    });
+    return stored;
 }
 
 bool TFmMain::frFindBringToFront()
 {
     if (!frNewRecordMain->Modified)
         return true;
+    // No Cancel: No drops the edit, any other answer stores it.
     if (Prompts::instance().confirm(this, QStringLiteral("Сохранить изменения?")) ==
         Prompts::Answer::No) {
         frNewRecordMain->Modified = false;
@@ -220,19 +295,23 @@ void TFmMain::N1Click()
 {
     if (!frFindBringToFront())
         return;
-    bringEditorToFront();
-    frNewRecordMain->NewRecord();
-    setRecordCommandsEnabled(true);
+    command([this] {
+        bringEditorToFront();
+        frNewRecordMain->NewRecord();
+        setRecordCommandsEnabled(true);
+    });
 }
 
 void TFmMain::TBPatternClick()
 {
     if (!frFindBringToFront())
         return;
-    bringEditorToFront();
-    frNewRecordMain->NewFromTemplate();
-    Prompts::instance().information(this, QStringLiteral("Создана запись на основе шаблона"));
-    setRecordCommandsEnabled(true);
+    command([this] {
+        bringEditorToFront();
+        frNewRecordMain->NewFromTemplate();
+        Prompts::instance().information(this, QStringLiteral("Создана запись на основе шаблона"));
+        setRecordCommandsEnabled(true);
+    });
 }
 
 void TFmMain::N2Click()
@@ -248,23 +327,27 @@ void TFmMain::N4Click()
 {
     if (!frFindBringToFront())
         return;
-    bringFindToFront();
-    frFindMain->BtnAllClick();
-    setRecordCommandsEnabled(false);
+    command([this] {
+        bringFindToFront();
+        frFindMain->BtnAllClick();
+        setRecordCommandsEnabled(false);
+    });
 }
 
 void TFmMain::N5Click()
 {
     if (!frFindBringToFront())
         return;
-    bringFindToFront();
-    frFindMain->btnBirthClick();
-    setRecordCommandsEnabled(false);
+    command([this] {
+        bringFindToFront();
+        frFindMain->btnBirthClick();
+        setRecordCommandsEnabled(false);
+    });
 }
 
 void TFmMain::N3Click()
 {
-    frFindMain->Button1Click();
+    command([this] { frFindMain->Button1Click(); });
 }
 
 void TFmMain::TBSaveClick()
@@ -275,32 +358,32 @@ void TFmMain::TBSaveClick()
 
 void TFmMain::N9Click()
 {
-    frNewRecordMain->BtnSpouceClick();
+    command([this] { frNewRecordMain->BtnSpouceClick(); });
 }
 
 void TFmMain::N10Click()
 {
-    frNewRecordMain->btnReqClick();
+    command([this] { frNewRecordMain->btnReqClick(); });
 }
 
 void TFmMain::N11Click()
 {
-    frNewRecordMain->btnHideClick();
+    command([this] { frNewRecordMain->btnHideClick(); });
 }
 
 void TFmMain::N14Click()
 {
-    frNewRecordMain->btnClearClick();
+    command([this] { frNewRecordMain->btnClearClick(); });
 }
 
 void TFmMain::N17Click()
 {
-    frNewRecordMain->BtnChangeClick();
+    command([this] { frNewRecordMain->BtnChangeClick(); });
 }
 
 void TFmMain::N18Click()
 {
-    frNewRecordMain->BtnDeleteClick();
+    command([this] { frNewRecordMain->BtnDeleteClick(); });
 }
 
 void TFmMain::N7Click()
@@ -313,11 +396,22 @@ void TFmMain::N21Click()
     close();
 }
 
-// FormCloseQuery: the save prompt; the window closes unless the save failed.
 void TFmMain::closeEvent(QCloseEvent* event)
 {
-    if (frFindBringToFront())
-        event->accept();
-    else
+    // A second close while the prompt is up waits for the first one.
+    if (m_closing) {
         event->ignore();
+        return;
+    }
+    m_closing = true;
+    // A failed save keeps the window open with the edit in it.
+    const bool mayClose = frFindBringToFront();
+    m_closing = false;
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    m_closed = true;
+    emit closed();
 }

@@ -11,10 +11,11 @@ class QToolBar;
 class QToolButton;
 class TfrFind;
 class TfrNewRecord;
+class TTrayIcon;
 
 // The program's one top-level window: the menu and toolbar, the two frames
 // that take turns in its client area (search view and record editor), the
-// current user, and the save prompt before the view changes.
+// current user, the tray icon, and the save prompt before the view changes.
 class TFmMain : public QMainWindow
 {
     Q_OBJECT
@@ -28,6 +29,13 @@ public:
     // The user who signed in, as stored in `users`; empty until then.
     const QString& currentUser() const { return m_currentUser; }
     void setCurrentUser(const QString& user) { m_currentUser = user; }
+    // A login or registration accepted the user: make it the current user
+    // and prepare the search view for it. False when that failed (the error
+    // box has been shown).
+    bool signIn(const QString& user);
+
+    // True once the window has been closed (it then stays closed).
+    bool isClosed() const { return m_closed; }
 
     void bringFindToFront();
     void bringEditorToFront();
@@ -57,6 +65,8 @@ public:
     void N21Click();
 
     // Components, by the names the rest of the program and the tests use.
+    // The tool buttons sit in a row of their own inside the toolbar, so
+    // show(), hide() and setEnabled() act on them directly.
     QToolBar* ToolBar1 = nullptr;
     QToolButton* TBFind = nullptr;
     QToolButton* TBNew = nullptr;
@@ -84,20 +94,32 @@ public:
     QMenu* PopUpTray = nullptr;
     QAction* N21 = nullptr; // "Закрыть"
 
+    TTrayIcon* TrayIcon = nullptr;
     QStackedWidget* frames = nullptr;
     TfrNewRecord* frNewRecordMain = nullptr;
     TfrFind* frFindMain = nullptr;
 
+signals:
+    // The window has closed; the program ends.
+    void closed();
+
 protected:
+    // FormCloseQuery: the save prompt before the window closes.
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void createMenu();
     void createToolBar();
+    void createFrames();
+    void placeOnScreen();
     void FormCreate();
     // Stores the editor's record: a change of the shown record, or a new one.
     bool storeEditor();
+    // Runs a command's steps; a database error shows its box and stops them.
+    template <typename Steps> void command(Steps&& steps);
 
     QSqlDatabase m_db;
     QString m_currentUser;
+    bool m_closed = false;
+    bool m_closing = false;
 };

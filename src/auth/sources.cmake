@@ -1,5 +1,10 @@
 # Sources of src/auth: core (no widgets) and GUI lists.
 list(APPEND SPRAV_CORE_SOURCES
+    auth/AccountStore.cpp auth/AccountStore.h
+    auth/PasswordHash.cpp auth/PasswordHash.h
+    auth/SettingsStore.cpp auth/SettingsStore.h
 )
 list(APPEND SPRAV_GUI_SOURCES
+    auth/TfmLogin.cpp auth/TfmLogin.h
+    auth/TfmReg.cpp auth/TfmReg.h
 )

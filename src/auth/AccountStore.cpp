@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: MIT
+#include "auth/AccountStore.h"
+#include "auth/PasswordHash.h"
+#include "db/Sql.h"
+
+#include <optional>
+
+namespace
+{
+
+struct Row {
+    qint64 id = 0;
+    QString log;
+    QString pass;
+};
+
+// The row of a name typed in any letter case. Should an older database hold
+// the name in several spellings, the exact one wins, else the oldest row.
+std::optional<Row> findUser(const QSqlDatabase& db, const QString& name)
+{
+    QSqlQuery query = Sql::run(db,
+                               QStringLiteral("SELECT id, log, pass FROM users "
+                                              "WHERE ulower(log) = ulower(:log) ORDER BY id"),
+                               {{"log", name}});
+    std::optional<Row> found;
+    while (query.next()) {
+        Row row{query.value(0).toLongLong(), Sql::text(query, 1), Sql::text(query, 2)};
+        if (row.log == name)
+            return row;
+        if (!found)
+            found = row;
+    }
+    return found;
+}
+
+bool passwordMatches(const Row& row, const QString& password)
+{
+    // A hash is only ever verified, never compared as text: whoever reads the
+    // table must not be able to sign in by typing the hash itself.
+    if (PasswordHash::isHash(row.pass))
+        return PasswordHash::verify(row.pass, password);
+    return row.pass == password;
+}
+
+} // namespace
+
+AccountStore::AccountStore(const QSqlDatabase& db) : m_db(db) {}
+
+AccountStore::Login AccountStore::login(const QString& name, const QString& password) const
+{
+    const std::optional<Row> row = findUser(m_db, name);
+    if (!row)
+        return {Outcome::Unknown, QString()};
+    if (!passwordMatches(*row, password))
+        return {Outcome::WrongPassword, QString()};
+    if (!PasswordHash::isHash(row->pass))
+        Sql::run(m_db, QStringLiteral("UPDATE users SET pass = :pass WHERE id = :id"),
+                 {{"pass", PasswordHash::make(password)}, {"id", row->id}});
+    return {Outcome::Accepted, row->log};
+}
+
+bool AccountStore::exists(const QString& name) const
+{
+    return findUser(m_db, name).has_value();
+}
+
+bool AccountStore::registerUser(const QString& name, const QString& password) const
+{
+    const QString hash = PasswordHash::make(password);
+    Sql::Transaction transaction(m_db);
+    if (exists(name))
+        return false;
+    Sql::run(m_db, QStringLiteral("INSERT INTO users (log, pass) VALUES (:log, :pass)"),
+             {{"log", name}, {"pass", hash}});
+    transaction.commit();
+    return true;
+}

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The program's user accounts in `users`. Names are found ignoring letter
+// case for every alphabet; passwords are kept as salted hashes. Every method
+// throws DbError when a statement fails.
+class AccountStore
+{
+public:
+    explicit AccountStore(const QSqlDatabase& db);
+
+    enum class Outcome { Unknown, WrongPassword, Accepted };
+    struct Login {
+        Outcome outcome = Outcome::Unknown;
+        QString user; // the name as stored, when accepted
+    };
+
+    // Checks a name and a password. A password still kept in plain text is
+    // accepted when equal, and replaced by its hash at that login.
+    Login login(const QString& name, const QString& password) const;
+
+    // Adds a user with the hashed password; name and password are kept as
+    // typed. Returns false, writing nothing, when the name exists in any
+    // letter case.
+    bool registerUser(const QString& name, const QString& password) const;
+
+    bool exists(const QString& name) const;
+
+private:
+    QSqlDatabase m_db;
+};

@@ -1,0 +1,366 @@
+// SPDX-License-Identifier: MIT
+#include "ScriptedPrompts.h"
+#include "TestDatabase.h"
+#include "app/TFmMain.h"
+#include "app/TTrayIcon.h"
+#include "editor/TfrNewRecord.h"
+#include "search/TfrFind.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(Prompts::Answer)
+
+// The main window: its components, the command states and the save prompt.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void windowAndClientArea();
+    void menuItemsAndShortcuts();
+    void toolButtons();
+    void stateAfterStart();
+    void newRecordThenBackToSearch();
+    void templateCommand();
+    void savePromptNoDropsChanges();
+    void savePromptYesStores_data();
+    void savePromptYesStores();
+    void saveButtonStoresWithoutPrompt();
+    void editorCancelKeepsEditForNextPrompt();
+    void printShortcutFollowsMenuItem();
+    void closingWithUnsavedChangesAsksOnce();
+    void closingWithoutChangesAsksNothing();
+
+private:
+    bool activate();
+    QStringList confirms() const;
+
+    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+    std::unique_ptr<TFmMain> m_main;
+};
+
+void TestMainWindow::init()
+{
+    SPRAV_REQUIRE_DATABASE();
+    TTrayIcon::setAvailabilityCheck([] { return false; });
+    m_database = std::make_unique<TestDatabase>();
+    m_prompts = std::make_unique<ScriptedPrompts>();
+    m_main = std::make_unique<TFmMain>(m_database->db());
+    m_main->show();
+    m_main->setCurrentUser(QStringLiteral("ivan"));
+}
+
+void TestMainWindow::cleanup()
+{
+    m_main.reset();
+    m_prompts.reset();
+    m_database.reset();
+    TTrayIcon::setAvailabilityCheck({});
+}
+
+bool TestMainWindow::activate()
+{
+    m_main->activateWindow();
+    return QTest::qWaitForWindowActive(m_main.get());
+}
+
+QStringList TestMainWindow::confirms() const
+{
+    QStringList result;
+    for (const QString& entry : m_prompts->log())
+        if (entry.startsWith(QLatin1String("confirm: ")))
+            result << entry;
+    return result;
+}
+
+void TestMainWindow::windowAndClientArea()
+{
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    QCOMPARE(m_main->windowTitle(), QStringLiteral("Телефонный справочник"));
+    QCOMPARE(m_main->centralWidget()->size(), QSize(685, 475));
+    QCOMPARE(m_main->ToolBar1->height(), 24);
+    QCOMPARE(m_main->frames->size(), QSize(685, 451));
+    // The menu bar lies outside the client area; the window is not resizable.
+    QVERIFY(m_main->centralWidget()->geometry().top() >= m_main->menuBar()->geometry().bottom());
+    QCOMPARE(m_main->minimumSize(), m_main->maximumSize());
+    const Qt::WindowFlags flags = m_main->windowFlags();
+    QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(flags & Qt::WindowSystemMenuHint);
+    QCOMPARE(m_main->windowIcon().availableSizes().value(0), QSize(32, 32));
+    // Centred on the desktop.
+    const QRect desktop = m_main->screen()->availableGeometry();
+    QVERIFY(qAbs(m_main->frameGeometry().center().x() - desktop.center().x()) <= 20);
+    QVERIFY(qAbs(m_main->frameGeometry().center().y() - desktop.center().y()) <= 40);
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+}
+
+void TestMainWindow::menuItemsAndShortcuts()
+{
+    const QList<QAction*> menus = m_main->menuBar()->actions();
+    QCOMPARE(menus.size(), 3);
+    QCOMPARE(menus.at(0)->text(), QStringLiteral("Файл"));
+    QCOMPARE(menus.at(1)->text(), QStringLiteral("Запись"));
+    QCOMPARE(menus.at(2)->text(), QStringLiteral("Поиск"));
+
+    auto captions = [](QMenu* menu) {
+        QStringList texts;
+        for (QAction* a : menu->actions())
+            texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return texts;
+    };
+    QCOMPARE(
+        captions(m_main->A1),
+        (QStringList{QStringLiteral("Новая запись"), QStringLiteral("Шаблон"), QStringLiteral("-"),
+                     QStringLiteral("Печать..."), QStringLiteral("-"), QStringLiteral("Выход")}));
+    QCOMPARE(
+        captions(m_main->N8),
+        (QStringList{QStringLiteral("Супруг..."), QStringLiteral("Реквизиты..."),
+                     QStringLiteral("Личное..."), QStringLiteral("-"), QStringLiteral("Очистить"),
+                     QStringLiteral("-"), QStringLiteral("Изменить"), QStringLiteral("Удалить")}));
+    QCOMPARE(captions(m_main->N19),
+             (QStringList{QStringLiteral("Поиск по записям"), QStringLiteral("Все записи"),
+                          QStringLiteral("Именинники")}));
+    QCOMPARE(captions(m_main->PopUpTray), QStringList{QStringLiteral("Закрыть")});
+
+    QCOMPARE(m_main->N1->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    QCOMPARE(m_main->N3->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    QCOMPARE(m_main->N2->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+    for (QAction* withPicture : {m_main->N1, m_main->N3, m_main->N2})
+        QVERIFY(!withPicture->icon().isNull());
+    for (const char* name : {"N1", "N15", "N3", "N7", "N9", "N10", "N11", "N14", "N17", "N18", "N2",
+                             "N4", "N5", "N21"})
+        QVERIFY2(m_main->findChild<QAction*>(QLatin1String(name)), name);
+}
+
+void TestMainWindow::toolButtons()
+{
+    const QList<QPair<QToolButton*, QString>> hints = {
+        {m_main->TBFind, QStringLiteral("Поиск")},
+        {m_main->TBNew, QStringLiteral("Новая запись")},
+        {m_main->TBPattern, QStringLiteral("Шаблон")},
+        {m_main->TBSave, QStringLiteral("Сохранить")},
+        {m_main->TBPrint, QStringLiteral("Печать")},
+        {m_main->TBBirth, QStringLiteral("Дни рождения")}};
+    int left = -1;
+    for (const auto& [button, hint] : hints) {
+        QCOMPARE(button->toolTip(), hint);
+        QVERIFY(!button->icon().isNull());
+        QCOMPARE(button->iconSize(), QSize(16, 16));
+        QVERIFY(m_main->findChild<QToolButton*>(button->objectName()) == button);
+        if (button != m_main->TBBirth) {
+            QVERIFY(button->x() > left);
+            left = button->x();
+        }
+    }
+    // Shown, the birthday button stands at the right end of the toolbar.
+    m_main->TBBirth->show();
+    QTRY_VERIFY(m_main->TBBirth->isVisible());
+    QVERIFY(m_main->TBBirth->mapTo(m_main.get(), QPoint(m_main->TBBirth->width(), 0)).x() >=
+            m_main->width() - 8);
+}
+
+void TestMainWindow::stateAfterStart()
+{
+    QVERIFY(!m_main->N8->isEnabled());
+    QVERIFY(!m_main->N15->isEnabled());
+    QVERIFY(!m_main->TBPattern->isEnabled());
+    QVERIFY(!m_main->TBSave->isEnabled());
+    QVERIFY(!m_main->N3->isEnabled());
+    QVERIFY(m_main->TBBirth->isHidden());
+    QVERIFY(!m_main->N5->isEnabled());
+    QVERIFY(m_main->TBPrint->isEnabled());
+    for (QAction* a : {m_main->N1, m_main->N2, m_main->N4, m_main->N7})
+        QVERIFY(a->isEnabled());
+    for (QToolButton* b : {m_main->TBNew, m_main->TBFind})
+        QVERIFY(b->isEnabled());
+    for (QAction* a : {m_main->N9, m_main->N10, m_main->N11, m_main->N14, m_main->N17, m_main->N18})
+        QVERIFY(a->isEnabled() && a->isVisible());
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+}
+
+void TestMainWindow::newRecordThenBackToSearch()
+{
+    QVERIFY(activate());
+    QTest::keyClick(m_main.get(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
+    QVERIFY(m_main->N8->isEnabled());
+    QVERIFY(m_main->TBSave->isEnabled());
+    QVERIFY(m_main->TBPattern->isEnabled());
+    QVERIFY(m_main->N15->isEnabled());
+    QVERIFY(!m_main->N3->isEnabled());
+    QVERIFY(m_prompts->log().isEmpty());
+
+    QTest::keyClick(m_main.get(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+    QVERIFY(!m_main->N8->isEnabled());
+    QVERIFY(!m_main->TBSave->isEnabled());
+    QVERIFY(!m_main->TBPattern->isEnabled());
+    QVERIFY(!m_main->N15->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), m_main->frFindMain->EdtRequest);
+
+    // The tool buttons do the same as the menu items.
+    QTest::mouseClick(m_main->TBNew, Qt::LeftButton);
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
+    QVERIFY(m_main->N8->isEnabled());
+    QTest::mouseClick(m_main->TBFind, Qt::LeftButton);
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+    QVERIFY(!m_main->N8->isEnabled());
+
+    // "Все записи" shows the search view too.
+    m_main->N1->trigger();
+    m_main->N4->trigger();
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+    QVERIFY(!m_main->TBSave->isEnabled());
+}
+
+void TestMainWindow::templateCommand()
+{
+    m_main->frNewRecordMain->ShowRecord(7);
+    m_main->bringEditorToFront();
+    m_main->setRecordCommandsEnabled(true);
+    QTest::mouseClick(m_main->TBPattern, Qt::LeftButton);
+    QCOMPARE(m_prompts->log(),
+             QStringList{QStringLiteral("information: Создана запись на основе шаблона")});
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
+    QVERIFY(!m_main->frNewRecordMain->showsRecord());
+    QVERIFY(m_main->N15->isEnabled() && m_main->TBPattern->isEnabled());
+
+    // With an unsaved edit, the menu item asks first.
+    m_prompts->clear();
+    m_main->frNewRecordMain->Modified = true;
+    m_main->N15->trigger();
+    QCOMPARE(m_prompts->log(),
+             (QStringList{QStringLiteral("confirm: Сохранить изменения?"),
+                          QStringLiteral("information: Создана запись на основе шаблона")}));
+}
+
+void TestMainWindow::savePromptNoDropsChanges()
+{
+    m_main->N1->trigger();
+    m_main->frNewRecordMain->Modified = true;
+    m_prompts->answerConfirm(Prompts::Answer::No);
+    m_main->N2->trigger();
+    QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
+    QVERIFY(!m_main->frNewRecordMain->Modified);
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+
+    // Nothing left to ask about.
+    m_main->N1->trigger();
+    QCOMPARE(confirms().size(), 1);
+}
+
+void TestMainWindow::savePromptYesStores_data()
+{
+    QTest::addColumn<bool>("shownRecord");
+    QTest::addColumn<Prompts::Answer>("answer");
+    QTest::newRow("new record, yes") << false << Prompts::Answer::Yes;
+    QTest::newRow("shown record, yes") << true << Prompts::Answer::Yes;
+    QTest::newRow("box closed counts as yes") << false << Prompts::Answer::Closed;
+}
+
+void TestMainWindow::savePromptYesStores()
+{
+    QFETCH(bool, shownRecord);
+    QFETCH(Prompts::Answer, answer);
+    if (shownRecord) {
+        m_main->frNewRecordMain->ShowRecord(3);
+        m_main->bringEditorToFront();
+        m_main->setRecordCommandsEnabled(true);
+    } else {
+        m_main->N1->trigger();
+    }
+    m_main->frNewRecordMain->Modified = true;
+    m_prompts->answerConfirm(answer);
+    m_main->N4->trigger();
+    QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
+    // Stored by the editor, which clears its flag, then the command goes on.
+    QVERIFY(!m_main->frNewRecordMain->Modified);
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+    QVERIFY(!m_main->N8->isEnabled());
+}
+
+void TestMainWindow::saveButtonStoresWithoutPrompt()
+{
+    m_main->N1->trigger();
+    QTest::mouseClick(m_main->TBSave, Qt::LeftButton);
+    QVERIFY(m_prompts->log().isEmpty());
+    m_main->frNewRecordMain->Modified = true;
+    QTest::mouseClick(m_main->TBSave, Qt::LeftButton);
+    QVERIFY(m_prompts->log().isEmpty());
+    QVERIFY(!m_main->frNewRecordMain->Modified);
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
+}
+
+void TestMainWindow::editorCancelKeepsEditForNextPrompt()
+{
+    m_main->N1->trigger();
+    m_main->frNewRecordMain->Modified = true;
+    m_main->frNewRecordMain->BtnCancelClick();
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+    QVERIFY(!m_main->N8->isEnabled());
+    QVERIFY(m_prompts->log().isEmpty());
+
+    m_prompts->answerConfirm(Prompts::Answer::Yes);
+    m_main->N1->trigger();
+    QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
+}
+
+void TestMainWindow::printShortcutFollowsMenuItem()
+{
+    QVERIFY(activate());
+    QSignalSpy printed(m_main->N3, &QAction::triggered);
+    QVERIFY(m_main->TBPrint->isEnabled());
+    QTest::keyClick(m_main.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(printed.size(), 0);
+
+    // A listing that shows rows enables "Печать...": then Ctrl+P prints.
+    m_main->N3->setEnabled(true);
+    QTest::keyClick(m_main.get(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(printed.size(), 1);
+    QVERIFY(m_prompts->log().isEmpty());
+}
+
+void TestMainWindow::closingWithUnsavedChangesAsksOnce()
+{
+    m_main->N1->trigger();
+    m_main->frNewRecordMain->Modified = true;
+    QSignalSpy closed(m_main.get(), &TFmMain::closed);
+    m_prompts->answerConfirm(Prompts::Answer::No);
+    m_main->N7->trigger();
+    QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
+    QVERIFY(!m_main->isVisible());
+    QVERIFY(m_main->isClosed());
+    QCOMPARE(closed.size(), 1);
+
+    // Yes stores and closes as well.
+    m_prompts->clear();
+    m_main->show();
+    m_main->frNewRecordMain->Modified = true;
+    m_prompts->answerConfirm(Prompts::Answer::Yes);
+    QVERIFY(m_main->close());
+    QCOMPARE(confirms().size(), 1);
+    QVERIFY(!m_main->frNewRecordMain->Modified);
+}
+
+void TestMainWindow::closingWithoutChangesAsksNothing()
+{
+    QVERIFY(m_main->close());
+    QVERIFY(m_prompts->log().isEmpty());
+    QVERIFY(m_main->isClosed());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
