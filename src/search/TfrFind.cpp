@@ -214,10 +214,7 @@ void TfrFind::InitFind(const QSqlDatabase& db)
 
 void TfrFind::showBirthdayCommands()
 {
-    // A toolbar shows and hides its widgets through their actions.
-    for (QAction* action : m_main->ToolBar1->actions())
-        if (m_main->ToolBar1->widgetForAction(action) == m_main->TBBirth)
-            action->setVisible(true);
+    m_main->TBBirth->show();
     m_main->N5->setEnabled(true);
 }
 

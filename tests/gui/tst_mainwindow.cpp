@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "ModalCloser.h"
 #include "ScriptedPrompts.h"
 #include "TestDatabase.h"
 #include "app/TFmMain.h"
@@ -328,8 +329,10 @@ void TestMainWindow::printShortcutFollowsMenuItem()
 
     // A listing that shows rows enables "Печать...": then Ctrl+P prints.
     m_main->N3->setEnabled(true);
+    ModalCloser preview;
     QTest::keyClick(m_main.get(), Qt::Key_P, Qt::ControlModifier);
     QCOMPARE(printed.size(), 1);
+    QCOMPARE(preview.closed(), QStringList{QStringLiteral("ReportPreview")});
     QVERIFY(m_prompts->log().isEmpty());
 }
 
