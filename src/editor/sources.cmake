@@ -1,5 +1,7 @@
 # Sources of src/editor: core (no widgets) and GUI lists.
 list(APPEND SPRAV_CORE_SOURCES
+    editor/RecordData.h
+    editor/RecordStore.cpp editor/RecordStore.h
 )
 list(APPEND SPRAV_GUI_SOURCES
     editor/TfrNewRecord.cpp editor/TfrNewRecord.h
