@@ -4,5 +4,7 @@ list(APPEND SPRAV_CORE_SOURCES
     editor/RecordStore.cpp editor/RecordStore.h
 )
 list(APPEND SPRAV_GUI_SOURCES
+    editor/TfmHide.cpp editor/TfmHide.h
+    editor/TfmSpouce.cpp editor/TfmSpouce.h
     editor/TfrNewRecord.cpp editor/TfrNewRecord.h
 )
