@@ -1,6 +1,10 @@
 # Sources of src/editor: core (no widgets) and GUI lists.
 list(APPEND SPRAV_CORE_SOURCES
+    editor/RecordData.h
+    editor/RecordStore.cpp editor/RecordStore.h
 )
 list(APPEND SPRAV_GUI_SOURCES
+    editor/TfmHide.cpp editor/TfmHide.h
+    editor/TfmSpouce.cpp editor/TfmSpouce.h
     editor/TfrNewRecord.cpp editor/TfrNewRecord.h
 )

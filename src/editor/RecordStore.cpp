@@ -1,0 +1,392 @@
+// SPDX-License-Identifier: MIT
+#include "editor/RecordStore.h"
+#include "db/DateText.h"
+#include "db/Sql.h"
+#include "db/Visibility.h"
+
+#include <QSet>
+
+namespace
+{
+
+bool isTrimmedAway(QChar c)
+{
+    return c.unicode() <= 0x20 || c.category() == QChar::Other_Control;
+}
+
+// Texts are stored as text, an empty one too: never as NULL.
+QString exact(const QString& text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+QVariant orNull(int id)
+{
+    return id != 0 ? QVariant(id) : Sql::nullInt();
+}
+
+QVariant birthdayValue(const QDate& date)
+{
+    if (!date.isValid() || date == DateText::noDate())
+        return Sql::nullText();
+    return DateText::toText(date);
+}
+
+QVariant dateTextValue(const QString& text)
+{
+    return text.isEmpty() ? Sql::nullText() : QVariant(text);
+}
+
+// What a user who may not see the hidden parts of a record must not get.
+void dropHidden(RecordData& r)
+{
+    const auto has = [&r](int code) { return Visibility::HasCode(r.hided, code); };
+    if (has(1) || has(2))
+        r.legaladdress.clear();
+    if (has(1) || has(3))
+        r.fizaddress.clear();
+    if (has(1) || has(4))
+        r.postaddress.clear();
+    if (has(1) || has(5))
+        r.homeaddress.clear();
+    if (has(1) || has(6))
+        r.path.clear();
+    if (has(7))
+        r.email.clear();
+    if (has(8))
+        r.birthday = QDate();
+    if (has(9)) {
+        r.spfio.clear();
+        r.spbirthday.clear();
+        r.spinfo.clear();
+    }
+    if (has(10))
+        r.req.clear();
+    for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
+        if (Visibility::PhoneHidFor(r.hided, kind))
+            r.phones[kind].clear();
+    if (has(11) || has(18))
+        r.otherphones.clear();
+}
+
+} // namespace
+
+RecordStore::RecordStore(const QSqlDatabase& db) : m_db(db) {}
+
+QString RecordStore::trimmed(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isTrimmedAway(text.at(begin)))
+        ++begin;
+    while (end > begin && isTrimmedAway(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+int RecordStore::insert(const RecordData& r)
+{
+    // Looked up before the transaction, so that it begins with a write.
+    const int prof = r.prof.isEmpty() ? 0 : profId(r.prof);
+    const int city = cityId(r.city);
+
+    Sql::Transaction transaction(m_db);
+    const qint64 id = Sql::insertReturningId(
+        m_db,
+        QStringLiteral(
+            "INSERT INTO sprav (f, io, profid, shortpp, longpp, legaladdress, postaddress, "
+            "homeaddress, fizaddress, cityid, path, email, www, birthday, otherphones, spfio, "
+            "spbirthday, spInfo, info, req, owns, hided) VALUES (:f, :io, :profid, :shortpp, "
+            ":longpp, :legaladdress, :postaddress, :homeaddress, :fizaddress, :cityid, :path, "
+            ":email, :www, :birthday, :otherphones, :spfio, :spbirthday, :spinfo, :info, :req, "
+            ":owns, :hided) RETURNING id"),
+        {{"f", exact(trimmed(r.f))},
+         {"io", exact(trimmed(r.io))},
+         {"profid", orNull(prof)},
+         {"cityid", city},
+         {"shortpp", exact(trimmed(r.shortpp))},
+         {"longpp", exact(trimmed(r.longpp))},
+         {"legaladdress", exact(trimmed(r.legaladdress))},
+         {"postaddress", exact(trimmed(r.postaddress))},
+         {"fizaddress", exact(trimmed(r.fizaddress))},
+         {"homeaddress", exact(trimmed(r.homeaddress))},
+         {"path", exact(trimmed(r.path))},
+         {"email", exact(trimmed(r.email))},
+         {"www", exact(trimmed(r.www))},
+         {"spfio", exact(trimmed(r.spfio))},
+         {"spbirthday", dateTextValue(r.spbirthday)},
+         {"spinfo", exact(trimmed(r.spinfo))},
+         {"birthday", birthdayValue(r.birthday)},
+         {"otherphones", exact(trimmed(r.otherphones))},
+         {"info", exact(trimmed(r.info))},
+         {"req", exact(trimmed(r.req))},
+         {"hided", exact(r.hided)},
+         {"owns", exact(r.owns)}});
+    for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
+        if (!r.phones[kind].isEmpty())
+            insertPhone(int(id), kind, r.phones[kind], r.hided);
+    transaction.commit();
+    return int(id);
+}
+
+void RecordStore::insertPhone(int parentId, int kind, const QString& phone, const QString& hided)
+{
+    Sql::run(m_db,
+             QStringLiteral("INSERT INTO phone (parentid, phone, noteid, hid) "
+                            "VALUES (:parentid, :phone, :noteid, :hid)"),
+             {{"parentid", parentId},
+              {"phone", phone},
+              {"noteid", kind},
+              {"hid", Visibility::PhoneHidFor(hided, kind)}});
+}
+
+std::optional<RecordData> RecordStore::load(int id, const QString& user)
+{
+    RecordData r;
+    QVariant prof;
+    QVariant city;
+    {
+        QSqlQuery q =
+            Sql::run(m_db, QStringLiteral("SELECT * FROM sprav WHERE id = :id"), {{"id", id}});
+        if (!q.next())
+            return std::nullopt;
+        r.f = Sql::text(q, 1);
+        r.io = Sql::text(q, 2);
+        prof = q.value(3);
+        r.shortpp = Sql::text(q, 4);
+        r.longpp = Sql::text(q, 5);
+        r.legaladdress = Sql::text(q, 6);
+        r.postaddress = Sql::text(q, 7);
+        r.fizaddress = Sql::text(q, 8);
+        r.homeaddress = Sql::text(q, 9);
+        city = q.value(10);
+        r.path = Sql::text(q, 11);
+        r.email = Sql::text(q, 12);
+        r.www = Sql::text(q, 13);
+        // A text that does not parse (written under other settings) shows as no date.
+        r.birthday = DateText::fromText(Sql::text(q, 14));
+        r.spfio = Sql::text(q, 15);
+        r.spbirthday = Sql::text(q, 16);
+        r.spinfo = Sql::text(q, 17);
+        r.otherphones = Sql::text(q, 18);
+        r.info = Sql::text(q, 19);
+        r.req = Sql::text(q, 20);
+        r.owns = Sql::text(q, 21);
+        r.hided = Sql::text(q, 22);
+    }
+    r.prof = profTitle(prof);
+    r.city = cityName(city);
+    {
+        QSqlQuery q =
+            Sql::run(m_db, QStringLiteral("SELECT phone, noteid FROM phone WHERE parentid = :id"),
+                     {{"id", id}});
+        while (q.next()) {
+            const int kind = q.value(1).toInt();
+            // Other kinds have no edit; the editor never writes them.
+            if (kind >= RecordData::firstPhoneKind && kind <= RecordData::lastPhoneKind)
+                r.phones[kind] = Sql::text(q, 0);
+        }
+    }
+    if (!Visibility::IsExempt(r.owns, user))
+        dropHidden(r);
+    return r;
+}
+
+QString RecordStore::profTitle(const QVariant& id)
+{
+    if (id.isNull())
+        return {};
+    QSqlQuery q = Sql::run(m_db, QStringLiteral("SELECT proftitle FROM prof WHERE id = :id"),
+                           {{"id", id.toInt()}});
+    return q.next() ? Sql::text(q, 0) : QString();
+}
+
+QString RecordStore::cityName(const QVariant& id)
+{
+    if (id.isNull())
+        return {};
+    QSqlQuery q = Sql::run(m_db, QStringLiteral("SELECT cityname FROM city WHERE id = :id"),
+                           {{"id", id.toInt()}});
+    return q.next() ? Sql::text(q, 0) : QString();
+}
+
+void RecordStore::update(int id, const RecordData& r)
+{
+    const int prof = r.prof.isEmpty() ? 0 : profId(r.prof);
+    const int city = r.city.isEmpty() ? 0 : cityId(r.city);
+
+    Sql::Transaction transaction(m_db);
+    Sql::run(m_db,
+             QStringLiteral("UPDATE sprav SET f = :f, io = :io, profid = :profid, "
+                            "shortpp = :shortpp, longpp = :longpp, legaladdress = :legaladdress, "
+                            "postaddress = :postaddress, homeaddress = :homeaddress, "
+                            "fizaddress = :fizaddress, cityid = :cityid, path = :path, "
+                            "email = :email, www = :www, birthday = :birthday, "
+                            "otherphones = :otherphones, info = :info WHERE id = :curid"),
+             {{"curid", id},
+              {"f", exact(trimmed(r.f))},
+              {"io", exact(trimmed(r.io))},
+              {"profid", orNull(prof)},
+              {"cityid", city},
+              {"shortpp", exact(trimmed(r.shortpp))},
+              {"longpp", exact(trimmed(r.longpp))},
+              {"legaladdress", exact(trimmed(r.legaladdress))},
+              {"postaddress", exact(trimmed(r.postaddress))},
+              {"fizaddress", exact(trimmed(r.fizaddress))},
+              {"homeaddress", exact(trimmed(r.homeaddress))},
+              {"path", exact(trimmed(r.path))},
+              {"email", exact(trimmed(r.email))},
+              {"www", exact(trimmed(r.www))},
+              {"birthday", birthdayValue(r.birthday)},
+              {"otherphones", exact(trimmed(r.otherphones))},
+              {"info", exact(trimmed(r.info))}});
+
+    QSet<int> stored;
+    {
+        QSqlQuery q = Sql::run(
+            m_db, QStringLiteral("SELECT phone, noteid FROM phone WHERE parentid = :parentid"),
+            {{"parentid", id}});
+        while (q.next())
+            stored.insert(q.value(1).toInt());
+    }
+    for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind) {
+        const QString& phone = r.phones[kind];
+        if (phone.isEmpty()) {
+            if (stored.contains(kind))
+                Sql::run(m_db,
+                         QStringLiteral(
+                             "DELETE FROM phone WHERE parentid = :parentid AND noteid = :noteid"),
+                         {{"parentid", id}, {"noteid", kind}});
+        } else if (!stored.contains(kind)) {
+            insertPhone(id, kind, phone, r.hided);
+        } else {
+            Sql::run(m_db,
+                     QStringLiteral("UPDATE phone SET phone = :phone, hid = :hid "
+                                    "WHERE parentid = :parentid AND noteid = :noteid"),
+                     {{"phone", phone},
+                      {"hid", Visibility::PhoneHidFor(r.hided, kind)},
+                      {"parentid", id},
+                      {"noteid", kind}});
+        }
+    }
+    transaction.commit();
+}
+
+void RecordStore::remove(int id)
+{
+    Sql::Transaction transaction(m_db);
+    Sql::run(m_db, QStringLiteral("DELETE FROM sprav WHERE id = :curid"), {{"curid", id}});
+    Sql::run(m_db, QStringLiteral("DELETE FROM phone WHERE parentid = :curid"), {{"curid", id}});
+    transaction.commit();
+}
+
+void RecordStore::updateReq(int id, const QString& req)
+{
+    Sql::run(m_db, QStringLiteral("UPDATE sprav SET req = :req WHERE id = :curid"),
+             {{"req", exact(trimmed(req))}, {"curid", id}});
+}
+
+void RecordStore::updateSpouse(int id, const QString& spfio, const QString& spbirthday,
+                               const QString& spinfo)
+{
+    Sql::run(m_db,
+             QStringLiteral("UPDATE sprav SET spfio = :spfio, spbirthday = :spbirthday, "
+                            "spInfo = :spinfo WHERE id = :curid"),
+             {{"spfio", exact(trimmed(spfio))},
+              {"spbirthday", dateTextValue(spbirthday)},
+              {"spinfo", exact(trimmed(spinfo))},
+              {"curid", id}});
+}
+
+void RecordStore::updatePrivacy(int id, const QString& owns, const QString& hided,
+                                const QList<int>& filledKinds)
+{
+    Sql::Transaction transaction(m_db);
+    Sql::run(m_db,
+             QStringLiteral("UPDATE sprav SET owns = :owns, hided = :hided WHERE id = :curid"),
+             {{"owns", exact(owns)}, {"hided", exact(hided)}, {"curid", id}});
+    for (int kind : filledKinds)
+        Sql::run(
+            m_db,
+            QStringLiteral(
+                "UPDATE phone SET hid = :hid WHERE parentid = :parentid AND noteid = :noteid"),
+            {{"hid", Visibility::PhoneHidFor(hided, kind)}, {"parentid", id}, {"noteid", kind}});
+    transaction.commit();
+}
+
+int RecordStore::profId(const QString& title)
+{
+    if (title.isEmpty())
+        return 0;
+    QSqlQuery q = Sql::run(
+        m_db, QStringLiteral("SELECT id FROM prof WHERE ulower(proftitle) = ulower(:title)"),
+        {{"title", title}});
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+int RecordStore::cityId(const QString& name)
+{
+    if (name.isEmpty())
+        return 0;
+    QSqlQuery q =
+        Sql::run(m_db, QStringLiteral("SELECT id FROM city WHERE ulower(cityname) = ulower(:name)"),
+                 {{"name", name}});
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+std::optional<QString> RecordStore::cityCode(const QString& name)
+{
+    if (name.isEmpty())
+        return std::nullopt;
+    QSqlQuery q = Sql::run(m_db,
+                           QStringLiteral("SELECT id, cityname, citycode FROM city "
+                                          "WHERE ulower(cityname) = ulower(:name)"),
+                           {{"name", name}});
+    if (!q.next())
+        return std::nullopt;
+    return Sql::text(q, 2);
+}
+
+int RecordStore::addProf(const QString& title)
+{
+    return int(Sql::insertReturningId(
+        m_db, QStringLiteral("INSERT INTO prof (proftitle) VALUES (:proftitle) RETURNING id"),
+        {{"proftitle", exact(title)}}));
+}
+
+int RecordStore::addCity(const QString& name, const QString& code)
+{
+    return int(Sql::insertReturningId(
+        m_db,
+        QStringLiteral(
+            "INSERT INTO city (cityname, citycode) VALUES (:cityname, :citycode) RETURNING id"),
+        {{"cityname", exact(name)}, {"citycode", exact(code)}}));
+}
+
+QStringList RecordStore::profTitles()
+{
+    QStringList titles;
+    QSqlQuery q = Sql::run(m_db, QStringLiteral("SELECT id, proftitle FROM prof ORDER BY id"));
+    while (q.next())
+        titles.append(Sql::text(q, 1));
+    return titles;
+}
+
+QStringList RecordStore::cityNames()
+{
+    QStringList names;
+    QSqlQuery q = Sql::run(
+        m_db, QStringLiteral("SELECT DISTINCT id, cityname, citycode FROM city ORDER BY cityname"));
+    while (q.next())
+        names.append(Sql::text(q, 1));
+    return names;
+}
+
+QStringList RecordStore::userNames()
+{
+    QStringList names;
+    QSqlQuery q = Sql::run(m_db, QStringLiteral("SELECT * FROM users ORDER BY id"));
+    while (q.next())
+        names.append(Sql::text(q, 1));
+    return names;
+}

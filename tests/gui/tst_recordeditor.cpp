@@ -1,0 +1,982 @@
+// SPDX-License-Identifier: MIT
+#include "EditorHarness.h"
+#include "app/TFmMain.h"
+#include "common/ShellOpen.h"
+#include "db/Sql.h"
+#include "editor/RecordStore.h"
+#include "editor/TfrNewRecord.h"
+#include "search/TfrFind.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QtTest>
+
+namespace
+{
+
+const QString tooLong = QStringLiteral("warning: Cлишком длинное поле");
+
+QWidget* focused()
+{
+    return QApplication::focusWidget();
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+void typeInto(QWidget* field, const QString& text)
+{
+    // Entering a field with Tab selects its text, so typing replaces it.
+    field->setFocus(Qt::TabFocusReason);
+    EditorHarness::typeText(field, text);
+}
+
+QStringList items(const QComboBox* combo)
+{
+    QStringList list;
+    for (int i = 0; i < combo->count(); ++i)
+        list.append(combo->itemText(i));
+    return list;
+}
+
+bool looksBlanked(const QWidget* field)
+{
+    return !field->isEnabled() &&
+           field->palette().color(QPalette::Base) == field->palette().color(QPalette::Button);
+}
+
+} // namespace
+
+class TestRecordEditor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { EditorHarness::isolateSettings(); }
+    void init() { SPRAV_REQUIRE_DATABASE(); }
+
+    void controlsAndTabOrder();
+    void enterNavigationAndModifiedMarks();
+    void keysThatChangeNothingMarkToo();
+    void tooLongBoundary();
+    void cityCodeCaption();
+    void newCityAskedOnceAndTrimmed();
+    void cancelledCityPrompt();
+    void jobTitleAddedSorted();
+    void newRecordStoredAndCleared();
+    void clearEmptiesDialogFields();
+    void escapeCancelsKeepingTheEdit();
+    void templateFlow();
+    void blankedViewForStranger();
+    void fullViewForPermittedUser();
+    void wholeRecordHiddenShownToStranger();
+    void templateOfBlankedRecordStoresNoHiddenValues();
+    void refusedSaveOfForeignRecord();
+    void changeStoresAndReturnsToSearch();
+    void deleteAsksFirst();
+    void requisites();
+    void mailAndWebLinks();
+    void hostileInputInEveryBox();
+    void failedStoreKeepsTheTyping();
+};
+
+void TestRecordEditor::controlsAndTabOrder()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    // The surname caption keeps its trailing blank; paired buttons share a place.
+    QCOMPARE(e.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Фамилия "));
+    QCOMPARE(e.btnOk->geometry(), QRect(438, 413, 75, 25));
+    QCOMPARE(e.BtnChange->geometry(), e.btnOk->geometry());
+    QCOMPARE(e.BtnDelete->geometry(), e.btnClear->geometry());
+    QCOMPARE(e.PhoneEdits[1], e.EdtPhoneRab);
+    QCOMPARE(e.PhoneEdits[6], e.EdtPhoneFax);
+    QCOMPARE(e.DTBirthDay->displayFormat(), QStringLiteral("dd.MM.yyyy"));
+    QVERIFY(e.DTBirthDay->calendarPopup());
+    QVERIFY(e.DTBirthDay->minimumDate() <= QDate(1899, 12, 30));
+
+    h.main().N1Click();
+    // Nothing lies outside the frame's area.
+    QCOMPARE(e.size(), QSize(685, 451));
+    for (QWidget* child : e.findChildren<QWidget*>()) {
+        if (!child->isVisibleTo(&e) || child->isWindow())
+            continue;
+        const QRect area(child->mapTo(&e, QPoint(0, 0)), child->size());
+        QVERIFY2(e.rect().contains(area), qPrintable(child->objectName()));
+    }
+
+    const QList<QWidget*> chain = {
+        e.EdtF,           e.EdtIO,           e.CmbProf,       e.DTBirthDay,     e.BtnSpouce,
+        e.btnHide,        e.EdtPhoneRab,     e.EdtPhoneHome,  e.EdtPhoneMob,    e.EdtPhoneLine,
+        e.EdtPhoneSecret, e.EdtPhoneFax,     e.EdtOtherPhone, e.EdtShortPp,     e.EdtLongPp,
+        e.CmbCity,        e.EdtLegalAddress, e.EdtFizAddress, e.EdtPostAddress, e.EdtHomeAddress,
+        e.EdtPath,        e.btnReq,          e.EdtEMail,      e.EdtWww,         e.MmInfo,
+        e.btnOk,          e.btnClear,        e.BtnCancel,
+    };
+    e.EdtF->setFocus();
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+        press(Qt::Key_Tab);
+        QCOMPARE(focused(), chain.at(i));
+    }
+    press(Qt::Key_Backtab);
+    QCOMPARE(focused(), e.btnClear);
+    QVERIFY(!e.Modified);
+}
+
+void TestRecordEditor::enterNavigationAndModifiedMarks()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    m.N1Click();
+    struct Step {
+        QWidget* field;
+        QWidget* next;
+        bool marks;
+    };
+    const QList<Step> steps = {
+        {e.EdtF, e.EdtIO, true},
+        {e.EdtIO, e.CmbProf, true},
+        {e.CmbProf, e.DTBirthDay, true},
+        {e.DTBirthDay, e.DTBirthDay, true},
+        {e.EdtPhoneRab, e.EdtPhoneHome, true},
+        {e.EdtPhoneHome, e.EdtPhoneMob, true},
+        {e.EdtPhoneMob, e.EdtPhoneLine, true},
+        {e.EdtPhoneLine, e.EdtPhoneSecret, true},
+        {e.EdtPhoneSecret, e.EdtPhoneFax, true},
+        {e.EdtPhoneFax, e.EdtOtherPhone, true},
+        {e.EdtOtherPhone, e.EdtShortPp, false},
+        {e.EdtShortPp, e.EdtLongPp, true},
+        {e.EdtLongPp, e.CmbCity, true},
+        {e.CmbCity, e.EdtLegalAddress, true},
+        {e.EdtLegalAddress, e.EdtFizAddress, true},
+        {e.EdtFizAddress, e.EdtPostAddress, true},
+        {e.EdtPostAddress, e.EdtHomeAddress, true},
+        {e.EdtHomeAddress, e.EdtPath, true},
+        {e.EdtPath, e.EdtEMail, true},
+        {e.EdtEMail, e.EdtWww, true},
+        {e.EdtWww, e.MmInfo, true},
+        {e.MmInfo, e.MmInfo, true},
+    };
+    for (const Step& step : steps) {
+        e.ClearRecord();
+        QVERIFY(m.TBPattern->isEnabled());
+        step.field->setFocus();
+        press(Qt::Key_Return);
+        QVERIFY2(focused() == step.next, qPrintable(step.field->objectName()));
+        QVERIFY2(e.Modified == step.marks, qPrintable(step.field->objectName()));
+        QVERIFY2(m.TBPattern->isEnabled() != step.marks, qPrintable(step.field->objectName()));
+        QVERIFY(m.N15->isEnabled());
+    }
+    QCOMPARE(e.MmInfo->toPlainText(), QStringLiteral("\n"));
+    // Typing in the other phones does not count as a change either.
+    e.ClearRecord();
+    typeInto(e.EdtOtherPhone, QStringLiteral("доб. 5"));
+    QVERIFY(!e.Modified);
+    // Enter in the combo box moves on and leaves its text as typed.
+    typeInto(e.CmbCity, QStringLiteral("казань"));
+    press(Qt::Key_Enter);
+    QCOMPARE(focused(), e.EdtLegalAddress);
+    QCOMPARE(e.CmbCity->currentText(), QStringLiteral("казань"));
+}
+
+void TestRecordEditor::keysThatChangeNothingMarkToo()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    m.N1Click();
+    e.EdtF->setFocus();
+    press(Qt::Key_Tab);
+    QCOMPARE(focused(), e.EdtIO);
+    QVERIFY(!e.Modified);
+    QVERIFY(m.TBPattern->isEnabled());
+
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Shift, Qt::Key_Down}) {
+        e.ClearRecord();
+        e.EdtF->setFocus();
+        press(key);
+        QVERIFY(e.Modified);
+        QVERIFY(!m.TBPattern->isEnabled());
+        QVERIFY(m.N15->isEnabled());
+        QVERIFY(e.EdtF->text().isEmpty());
+    }
+    // The template menu item still works and asks first.
+    h.prompts().answerConfirm(Prompts::Answer::No);
+    m.N15->trigger();
+    QCOMPARE(h.prompts().log().first(), QStringLiteral("confirm: Сохранить изменения?"));
+    QVERIFY(!e.Modified);
+}
+
+void TestRecordEditor::tooLongBoundary()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    const QString ok(255, QChar(0x042F));
+    const QString over(256, QChar(0x042F));
+
+    for (QLineEdit* edit : {e.EdtF, e.EdtPhoneFax, e.EdtWww}) {
+        edit->setFocus();
+        edit->setText(ok);
+        press(Qt::Key_Tab);
+        QVERIFY(h.prompts().log().isEmpty());
+        QVERIFY(focused() != edit);
+
+        edit->setFocus();
+        edit->setText(over);
+        QWidget* focusUnderBox = nullptr;
+        h.prompts().onPrompt = [&](const QString&, const QString&) { focusUnderBox = focused(); };
+        press(Qt::Key_Tab);
+        h.prompts().onPrompt = nullptr;
+        QCOMPARE(h.prompts().log(), QStringList{tooLong});
+        QCOMPARE(focused(), edit);
+        QVERIFY(focusUnderBox != edit);
+        QCOMPARE(edit->text(), over); // nothing is cut
+        h.prompts().clear();
+        edit->clear();
+    }
+    QVERIFY(h.prompts().log().isEmpty());
+    QVERIFY(tooLong.at(9) == QLatin1Char('C'));
+
+    // An emoji is one character.
+    e.EdtIO->setFocus();
+    e.EdtIO->setText(QString(253, QLatin1Char('a')) + QStringLiteral("👍🏽"));
+    press(Qt::Key_Tab);
+    QVERIFY(h.prompts().log().isEmpty());
+
+    // The combo boxes: the same limit, and a title that fits is added.
+    e.CmbProf->setFocus();
+    e.CmbProf->setEditText(over);
+    press(Qt::Key_Tab);
+    QCOMPARE(h.prompts().log(), QStringList{tooLong});
+    QCOMPARE(focused(), e.CmbProf);
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM prof")), 0);
+    h.prompts().clear();
+    e.CmbProf->setEditText(ok);
+    press(Qt::Key_Tab);
+    QVERIFY(h.prompts().log().isEmpty());
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM prof")), 1);
+
+    e.CmbCity->setFocus();
+    e.CmbCity->setEditText(over);
+    press(Qt::Key_Tab);
+    QCOMPARE(h.prompts().log(), QStringList{tooLong});
+    QCOMPARE(focused(), e.CmbCity);
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM city")), 1);
+
+    // The memo has no limit.
+    e.CmbCity->setEditText(QStringLiteral("Казань"));
+    h.prompts().clear();
+    e.MmInfo->setFocus();
+    e.MmInfo->setPlainText(over + over);
+    press(Qt::Key_Tab);
+    QVERIFY(h.prompts().log().isEmpty());
+}
+
+void TestRecordEditor::cityCodeCaption()
+{
+    EditorHarness h(QStringLiteral("u1"), {{QStringLiteral("Казань"), QStringLiteral("8432")},
+                                           {QStringLiteral("Москва"), QStringLiteral("495")}});
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    QCOMPARE(e.CmbCity->currentText(), QStringLiteral("Казань"));
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город (8432)"));
+    QCOMPARE(items(e.CmbCity), (QStringList{QStringLiteral("Казань"), QStringLiteral("Москва")}));
+
+    e.CmbCity->setFocus();
+    e.CmbCity->lineEdit()->selectAll();
+    EditorHarness::typeText(e.CmbCity, QStringLiteral("Моск"));
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город"));
+    EditorHarness::typeText(e.CmbCity, QStringLiteral("ва"));
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город (495)"));
+    // Erasing everything leaves the caption alone.
+    e.CmbCity->lineEdit()->selectAll();
+    press(Qt::Key_Backspace);
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город (495)"));
+    EditorHarness::typeText(e.CmbCity, QStringLiteral("КАЗАНЬ"));
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город (8432)"));
+    // Picking an entry from the list.
+    e.CmbCity->setCurrentIndex(0);
+    QTest::keyClick(e.CmbCity, Qt::Key_Down);
+    QCOMPARE(e.CmbCity->currentText(), QStringLiteral("Москва"));
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город (495)"));
+}
+
+void TestRecordEditor::newCityAskedOnceAndTrimmed()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    e.CmbCity->setFocus();
+    e.CmbCity->lineEdit()->selectAll();
+    EditorHarness::typeText(e.CmbCity, QStringLiteral("  Урюпинск \""));
+    h.prompts().answerText(QStringLiteral("84442"));
+    press(Qt::Key_Tab);
+    QCOMPARE(h.prompts().log(),
+             QStringList{QStringLiteral(
+                 "input: Добавление города | Введите код телефонов города Урюпинск \":")});
+    QCOMPARE(e.CmbCity->currentText(), QStringLiteral("Урюпинск \""));
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город (84442)"));
+    QCOMPARE(items(e.CmbCity),
+             (QStringList{QStringLiteral("Казань"), QStringLiteral("Урюпинск \"")}));
+    QCOMPARE(RecordStore(h.db()).cityCode(QStringLiteral("Урюпинск \"")),
+             std::optional<QString>(QStringLiteral("84442")));
+
+    // Leaving again, in other letter case, finds it and asks nothing.
+    h.prompts().clear();
+    e.CmbCity->setFocus();
+    e.CmbCity->setEditText(QStringLiteral("урюпинск \""));
+    press(Qt::Key_Tab);
+    QVERIFY(h.prompts().log().isEmpty());
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город (84442)"));
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM city")), 2);
+
+    // Added cities keep the list sorted.
+    e.CmbCity->setFocus();
+    e.CmbCity->setEditText(QStringLiteral("Абакан"));
+    h.prompts().answerText(QString());
+    press(Qt::Key_Tab);
+    QCOMPARE(items(e.CmbCity), (QStringList{QStringLiteral("Абакан"), QStringLiteral("Казань"),
+                                            QStringLiteral("Урюпинск \"")}));
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город ()"));
+    QCOMPARE(e.CmbCity->currentText(), QStringLiteral("Абакан"));
+}
+
+void TestRecordEditor::cancelledCityPrompt()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    e.CmbCity->setFocus();
+    e.CmbCity->setEditText(QStringLiteral("Нигде"));
+    h.prompts().cancelText();
+    press(Qt::Key_Tab);
+    QCOMPARE(h.prompts().log().size(), 1);
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город ()"));
+    QCOMPARE(items(e.CmbCity), QStringList{QStringLiteral("Казань")});
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM city")), 1);
+    // Stored with an unknown city.
+    typeInto(e.EdtF, QStringLiteral("Бездомный"));
+    QVERIFY(e.btnOkClick());
+    QCOMPARE(h.count(QStringLiteral("SELECT cityid FROM sprav")), 0);
+
+    // An empty city asks nothing.
+    h.prompts().clear();
+    e.CmbCity->setFocus();
+    e.CmbCity->setEditText(QStringLiteral("   "));
+    press(Qt::Key_Tab);
+    QVERIFY(h.prompts().log().isEmpty());
+    QCOMPARE(e.CmbCity->currentText(), QString());
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город"));
+}
+
+void TestRecordEditor::jobTitleAddedSorted()
+{
+    EditorHarness h;
+    RecordStore(h.db()).addProf(QStringLiteral("Юрист"));
+    RecordStore(h.db()).addProf(QStringLiteral("Бухгалтер"));
+    h.editor().Loadcmbs();
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    QCOMPARE(items(e.CmbProf), (QStringList{QStringLiteral("Юрист"), QStringLiteral("Бухгалтер")}));
+
+    typeInto(e.CmbProf, QStringLiteral(" \tДиректор "));
+    press(Qt::Key_Return);
+    QCOMPARE(e.CmbProf->currentText(), QStringLiteral("Директор"));
+    QCOMPARE(items(e.CmbProf), (QStringList{QStringLiteral("Бухгалтер"), QStringLiteral("Директор"),
+                                            QStringLiteral("Юрист")}));
+    QCOMPARE(RecordStore(h.db()).profId(QStringLiteral("Директор")), 3);
+
+    // Known (in any case) and empty titles add nothing.
+    for (const QString& text : {QStringLiteral("юрист"), QString()}) {
+        e.CmbProf->setFocus();
+        e.CmbProf->setEditText(text);
+        press(Qt::Key_Tab);
+    }
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM prof")), 3);
+    QCOMPARE(e.CmbProf->count(), 3);
+}
+
+void TestRecordEditor::newRecordStoredAndCleared()
+{
+    EditorHarness h(QStringLiteral("u1"), {{QStringLiteral("Казань"), QStringLiteral("8432")},
+                                           {QStringLiteral("Москва"), QStringLiteral("495")}});
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    m.TBNew->click();
+    QVERIFY(!e.btnOk->isHidden());
+    QVERIFY(e.BtnChange->isHidden());
+    QVERIFY(m.N14->isVisible() && !m.N17->isVisible() && !m.N18->isVisible());
+    QVERIFY(m.N8->isEnabled() && m.TBSave->isEnabled());
+
+    typeInto(e.EdtF, QStringLiteral("  Кузнецов "));
+    press(Qt::Key_Return);
+    EditorHarness::typeText(focused(), QStringLiteral("Пётр"));
+    typeInto(e.EdtPhoneRab, QStringLiteral(" 22-33 "));
+    press(Qt::Key_Return);
+    EditorHarness::typeText(focused(), QStringLiteral("44"));
+    typeInto(e.EdtHomeAddress, QStringLiteral("дом"));
+    typeInto(e.EdtFizAddress, QStringLiteral("офис"));
+    e.CmbCity->setFocus();
+    e.CmbCity->setEditText(QStringLiteral("Москва"));
+    e.DTBirthDay->setDate(QDate(1970, 5, 4));
+    QVERIFY(e.Modified);
+    QTest::mouseClick(e.btnOk, Qt::LeftButton);
+
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 1);
+    const int id = h.count(QStringLiteral("SELECT id FROM sprav"));
+    QCOMPARE(h.column(id, QStringLiteral("f")).toString(), QStringLiteral("Кузнецов"));
+    QCOMPARE(h.column(id, QStringLiteral("io")).toString(), QStringLiteral("Пётр"));
+    QCOMPARE(h.column(id, QStringLiteral("homeaddress")).toString(), QStringLiteral("дом"));
+    QCOMPARE(h.column(id, QStringLiteral("fizaddress")).toString(), QStringLiteral("офис"));
+    QCOMPARE(h.column(id, QStringLiteral("birthday")).toString(), QStringLiteral("04.05.1970"));
+    QCOMPARE(h.column(id, QStringLiteral("cityid")).toInt(),
+             RecordStore(h.db()).cityId(QStringLiteral("Москва")));
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM phone")), 2);
+
+    // The editor is empty again, still for a new record.
+    QVERIFY(e.EdtF->text().isEmpty() && e.EdtPhoneRab->text().isEmpty());
+    QCOMPARE(e.CmbCity->currentText(), QStringLiteral("Казань"));
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город (8432)"));
+    QCOMPARE(e.DTBirthDay->date(), QDate(1899, 12, 30));
+    QVERIFY(!e.Modified && e.CurId == 0 && !e.btnOk->isHidden());
+
+    // A second "Готово" stores another, empty, record (with the default city).
+    QTest::mouseClick(e.btnOk, Qt::LeftButton);
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 2);
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav WHERE f = '' AND birthday IS NULL "
+                                    "AND profid IS NULL")),
+             1);
+
+    // The save button stores a record typed but not left, only with changes.
+    typeInto(e.EdtF, QStringLiteral("Третий"));
+    m.TBSave->click();
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 3);
+    m.TBSave->click();
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 3);
+}
+
+void TestRecordEditor::clearEmptiesDialogFields()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    typeInto(e.EdtF, QStringLiteral("Черновик"));
+    e.CmbCity->setEditText(QStringLiteral("Где-то"));
+    e.Label10->setText(QStringLiteral("Город"));
+    e.SpFio = QStringLiteral("Анна");
+    e.SpBirthday = QStringLiteral("01.01.1980");
+    e.SpInfo = QStringLiteral("x");
+    e.Hided = QStringLiteral(" 1 ");
+    e.Owns = QStringLiteral(" u1 ");
+    e.Req = QStringLiteral("ИНН");
+    QTest::mouseClick(e.btnClear, Qt::LeftButton);
+    QVERIFY(e.EdtF->text().isEmpty());
+    QCOMPARE(e.CmbCity->currentText(), QStringLiteral("Казань"));
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город (8432)"));
+    for (const QString* field : {&e.SpFio, &e.SpBirthday, &e.SpInfo, &e.Hided, &e.Owns, &e.Req})
+        QVERIFY(field->isEmpty());
+    QVERIFY(!e.Modified);
+    QVERIFY(!e.btnClear->isHidden());
+}
+
+void TestRecordEditor::escapeCancelsKeepingTheEdit()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    m.N1Click();
+    typeInto(e.EdtF, QStringLiteral("Брошенная"));
+    press(Qt::Key_Escape);
+    QCOMPARE(m.frames->currentWidget(), static_cast<QWidget*>(m.frFindMain));
+    QVERIFY(!m.TBSave->isEnabled() && !m.N8->isEnabled() && !m.N15->isEnabled() &&
+            !m.TBPattern->isEnabled());
+    QVERIFY(e.Modified);
+    QCOMPARE(e.EdtF->text(), QStringLiteral("Брошенная"));
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 0);
+
+    // Esc cancels from every kind of field, and leaves nothing.
+    for (QWidget* field : std::initializer_list<QWidget*>{e.CmbCity, e.CmbProf, e.DTBirthDay,
+                                                          e.MmInfo, e.EdtOtherPhone, e.btnReq}) {
+        m.bringEditorToFront();
+        field->setFocus();
+        QCOMPARE(focused(), field);
+        press(Qt::Key_Escape);
+        QVERIFY2(m.frames->currentWidget() == m.frFindMain, qPrintable(field->objectName()));
+    }
+    QCOMPARE(e.CmbCity->currentText(), QStringLiteral("Казань"));
+    QVERIFY(e.MmInfo->toPlainText().isEmpty());
+    QVERIFY(h.prompts().log().isEmpty());
+
+    // The next prompting command offers to store the abandoned edit.
+    h.prompts().answerConfirm(Prompts::Answer::Yes);
+    m.N2Click();
+    QCOMPARE(h.prompts().log(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav WHERE f = 'Брошенная'")), 1);
+    QVERIFY(!e.Modified);
+}
+
+void TestRecordEditor::templateFlow()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    RecordData r;
+    r.f = QStringLiteral("Образец");
+    r.city = QStringLiteral("Казань");
+    r.homeaddress = QStringLiteral("ул. Мира");
+    r.spfio = QStringLiteral("Анна");
+    r.req = QStringLiteral("ИНН 1");
+    r.owns = QStringLiteral(" u1 ");
+    r.hided = QStringLiteral(" 13 ");
+    r.phones[2] = QStringLiteral("22");
+    r.birthday = QDate(1960, 1, 2);
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    h.showRecord(id);
+    QVERIFY(m.TBPattern->isEnabled());
+    QTest::mouseClick(m.TBPattern, Qt::LeftButton);
+    QCOMPARE(h.prompts().log(),
+             QStringList{QStringLiteral("information: Создана запись на основе шаблона")});
+    QVERIFY(!e.btnOk->isHidden() && e.BtnChange->isHidden());
+    QCOMPARE(e.CurId, 0);
+    QCOMPARE(e.EdtF->text(), QStringLiteral("Образец"));
+    QCOMPARE(e.Hided, QStringLiteral(" 13 "));
+    QTest::mouseClick(e.btnOk, Qt::LeftButton);
+
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 2);
+    const int copy = h.count(QStringLiteral("SELECT MAX(id) FROM sprav"));
+    const RecordData stored = *RecordStore(h.db()).load(copy, QStringLiteral("u1"));
+    QCOMPARE(stored.f, r.f);
+    QCOMPARE(stored.homeaddress, r.homeaddress);
+    QCOMPARE(stored.spfio, r.spfio);
+    QCOMPARE(stored.req, r.req);
+    QCOMPARE(stored.owns, r.owns);
+    QCOMPARE(stored.hided, r.hided);
+    QCOMPARE(stored.phones[2], r.phones[2]);
+    QCOMPARE(stored.birthday, r.birthday);
+    // The copied home phone is hidden like the original's.
+    QSqlQuery q = Sql::run(h.db(), QStringLiteral("SELECT hid FROM phone WHERE parentid = :id"),
+                           {{"id", copy}});
+    QVERIFY(q.next());
+    QVERIFY(q.value(0).toBool());
+    QVERIFY(!q.next());
+}
+
+void TestRecordEditor::blankedViewForStranger()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    RecordData r;
+    r.f = QStringLiteral("Секретов");
+    r.legaladdress = QStringLiteral("юр");
+    r.fizaddress = QStringLiteral("физ");
+    r.postaddress = QStringLiteral("почт");
+    r.homeaddress = QStringLiteral("дом");
+    r.path = QStringLiteral("путь");
+    r.email = QStringLiteral("s@x.ru");
+    r.birthday = QDate(1970, 7, 7);
+    r.spfio = QStringLiteral("Супруга");
+    r.req = QStringLiteral("ИНН");
+    r.phones[1] = QStringLiteral("111");
+    r.phones[2] = QStringLiteral("222");
+    r.otherphones = QStringLiteral("доб");
+    r.owns = QStringLiteral(" u12 boss ");
+    r.hided = QStringLiteral(" 1 8 12 ");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    h.showRecord(id);
+
+    for (QLineEdit* edit : {e.EdtLegalAddress, e.EdtFizAddress, e.EdtPostAddress, e.EdtHomeAddress,
+                            e.EdtPath, e.EdtPhoneRab}) {
+        QCOMPARE(edit->text(), QStringLiteral(" "));
+        QVERIFY2(looksBlanked(edit), qPrintable(edit->objectName()));
+    }
+    QCOMPARE(e.DTBirthDay->date(), QDate(1899, 12, 30));
+    QVERIFY(looksBlanked(e.DTBirthDay));
+    for (QWidget* off : {static_cast<QWidget*>(e.BtnChange), static_cast<QWidget*>(e.BtnDelete),
+                         static_cast<QWidget*>(e.btnHide)})
+        QVERIFY(!off->isEnabled());
+    QVERIFY(!m.N17->isEnabled() && !m.N18->isEnabled() && !m.N11->isEnabled());
+    QVERIFY(m.N17->isVisible() && !m.N14->isVisible());
+    QCOMPARE(e.EdtEMail->text(), QStringLiteral("s@x.ru"));
+    QCOMPARE(e.EdtPhoneHome->text(), QStringLiteral("222"));
+    QCOMPARE(e.EdtOtherPhone->text(), QStringLiteral("доб"));
+    QVERIFY(e.EdtEMail->isEnabled() && e.BtnSpouce->isEnabled() && e.btnReq->isEnabled());
+    QVERIFY(m.N9->isEnabled() && m.N10->isEnabled());
+    QCOMPARE(e.Label10->text(), QStringLiteral("Город (8432)"));
+    QVERIFY(!e.Modified);
+
+    // Spouse and requisites codes disable their buttons and menu items.
+    Sql::run(h.db(), QStringLiteral("UPDATE sprav SET hided = ' 9 10 11 ' WHERE id = :id"),
+             {{"id", id}});
+    h.showRecord(id);
+    QVERIFY(!e.BtnSpouce->isEnabled() && !m.N9->isEnabled());
+    QVERIFY(!e.btnReq->isEnabled() && !m.N10->isEnabled());
+    QVERIFY(e.SpFio.isEmpty() && e.Req.isEmpty());
+    for (int kind = 1; kind <= 6; ++kind)
+        QVERIFY(looksBlanked(e.PhoneEdits[kind]));
+    QVERIFY(looksBlanked(e.EdtOtherPhone));
+    QCOMPARE(e.EdtLegalAddress->text(), QStringLiteral("юр"));
+    QVERIFY(e.EdtLegalAddress->isEnabled());
+
+    // A new record starts with everything enabled again.
+    m.N1Click();
+    QVERIFY(e.BtnSpouce->isEnabled() && e.btnReq->isEnabled() && e.btnHide->isEnabled());
+    QVERIFY(e.EdtPhoneRab->isEnabled() && !looksBlanked(e.EdtPhoneRab));
+    QVERIFY(e.EdtPhoneRab->text().isEmpty());
+}
+
+void TestRecordEditor::fullViewForPermittedUser()
+{
+    EditorHarness h(QStringLiteral("boss"));
+    RecordData r;
+    r.f = QStringLiteral("Секретов");
+    r.legaladdress = QStringLiteral("юр");
+    r.birthday = QDate(1970, 7, 7);
+    r.phones[1] = QStringLiteral("111");
+    r.owns = QStringLiteral(" u12 boss ");
+    r.hided = QStringLiteral(" 1 8 12 ");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    h.showRecord(id);
+    QCOMPARE(e.EdtLegalAddress->text(), QStringLiteral("юр"));
+    QCOMPARE(e.EdtPhoneRab->text(), QStringLiteral("111"));
+    QCOMPARE(e.DTBirthDay->date(), QDate(1970, 7, 7));
+    for (QWidget* on :
+         std::initializer_list<QWidget*>{e.BtnChange, e.BtnDelete, e.btnHide, e.BtnSpouce, e.btnReq,
+                                         e.EdtLegalAddress, e.DTBirthDay, e.EdtPhoneRab})
+        QVERIFY2(on->isEnabled(), qPrintable(on->objectName()));
+    QVERIFY(m.N17->isEnabled() && m.N18->isEnabled() && m.N11->isEnabled());
+
+    // With nobody named, every user may change the record.
+    Sql::run(h.db(), QStringLiteral("UPDATE sprav SET owns = '' WHERE id = :id"), {{"id", id}});
+    m.setCurrentUser(QStringLiteral("anyone"));
+    h.showRecord(id);
+    QCOMPARE(e.EdtLegalAddress->text(), QStringLiteral("юр"));
+    QVERIFY(e.BtnChange->isEnabled());
+}
+
+void TestRecordEditor::wholeRecordHiddenShownToStranger()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    RecordData r;
+    r.f = QStringLiteral("Невидимка");
+    r.legaladdress = QStringLiteral("юр");
+    r.phones[1] = QStringLiteral("111");
+    r.birthday = QDate(1970, 7, 7);
+    r.owns = QStringLiteral(" boss ");
+    r.hided = QStringLiteral("all");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    h.showRecord(id);
+    QCOMPARE(e.EdtLegalAddress->text(), QStringLiteral("юр"));
+    QCOMPARE(e.EdtPhoneRab->text(), QStringLiteral("111"));
+    QCOMPARE(e.DTBirthDay->date(), QDate(1970, 7, 7));
+    QVERIFY(e.EdtPhoneRab->isEnabled());
+    QVERIFY(!e.BtnChange->isEnabled() && !e.BtnDelete->isEnabled() && !e.btnHide->isEnabled());
+    QVERIFY(!h.main().N17->isEnabled());
+}
+
+void TestRecordEditor::templateOfBlankedRecordStoresNoHiddenValues()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    RecordData r;
+    r.f = QStringLiteral("Чужой");
+    r.legaladdress = QStringLiteral("юр");
+    r.birthday = QDate(1970, 7, 7);
+    r.spfio = QStringLiteral("Супруга");
+    r.req = QStringLiteral("ИНН");
+    r.phones[1] = QStringLiteral("111");
+    r.phones[2] = QStringLiteral("222");
+    r.owns = QStringLiteral(" boss ");
+    r.hided = QStringLiteral(" 2 8 9 10 12 ");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    h.showRecord(id);
+    h.main().TBPatternClick();
+    QVERIFY(looksBlanked(e.EdtLegalAddress)); // the template keeps the blanked look
+    QVERIFY(e.btnOkClick());
+
+    const int copy = h.count(QStringLiteral("SELECT MAX(id) FROM sprav"));
+    QVERIFY(copy != id);
+    QCOMPARE(h.column(copy, QStringLiteral("legaladdress")).toString(), QString());
+    QVERIFY(!h.column(copy, QStringLiteral("legaladdress")).isNull());
+    QVERIFY(!h.column(copy, QStringLiteral("birthday")).isValid());
+    QCOMPARE(h.column(copy, QStringLiteral("spfio")).toString(), QString());
+    QCOMPARE(h.column(copy, QStringLiteral("req")).toString(), QString());
+    QCOMPARE(h.column(copy, QStringLiteral("f")).toString(), QStringLiteral("Чужой"));
+    QSqlQuery q = Sql::run(h.db(),
+                           QStringLiteral("SELECT noteid, phone FROM phone WHERE parentid = "
+                                          ":id"),
+                           {{"id", copy}});
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 2); // no blank work phone
+    QCOMPARE(q.value(1).toString(), QStringLiteral("222"));
+    QVERIFY(!q.next());
+}
+
+void TestRecordEditor::refusedSaveOfForeignRecord()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    RecordData r;
+    r.f = QStringLiteral("Чужой");
+    r.legaladdress = QStringLiteral("юр");
+    r.phones[1] = QStringLiteral("111");
+    r.owns = QStringLiteral(" boss ");
+    r.hided = QStringLiteral(" 1 12 ");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    h.showRecord(id);
+    typeInto(e.EdtF, QStringLiteral("Переписан"));
+    QVERIFY(e.Modified);
+
+    m.TBSave->click();
+    QCOMPARE(h.prompts().log(),
+             QStringList{QStringLiteral("warning: Эту запись вам изменять нельзя")});
+    QCOMPARE(h.column(id, QStringLiteral("f")).toString(), QStringLiteral("Чужой"));
+    QCOMPARE(h.column(id, QStringLiteral("legaladdress")).toString(), QStringLiteral("юр"));
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM phone WHERE phone = '111'")), 1);
+    QVERIFY(e.Modified);
+
+    // The save prompt: Yes is refused the same way and the editor stays in front.
+    h.prompts().clear();
+    h.prompts().answerConfirm(Prompts::Answer::Yes);
+    m.N2Click();
+    QCOMPARE(h.prompts().log(),
+             (QStringList{QStringLiteral("confirm: Сохранить изменения?"),
+                          QStringLiteral("warning: Эту запись вам изменять нельзя")}));
+    QCOMPARE(m.frames->currentWidget(), static_cast<QWidget*>(&e));
+    QCOMPARE(h.column(id, QStringLiteral("f")).toString(), QStringLiteral("Чужой"));
+    // No drops the edit.
+    h.prompts().answerConfirm(Prompts::Answer::No);
+    m.N2Click();
+    QCOMPARE(m.frames->currentWidget(), static_cast<QWidget*>(m.frFindMain));
+    QVERIFY(!e.Modified);
+}
+
+void TestRecordEditor::changeStoresAndReturnsToSearch()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    RecordStore(h.db()).addProf(QStringLiteral("Инженер"));
+    RecordData r;
+    r.f = QStringLiteral("Старый");
+    r.prof = QStringLiteral("Инженер");
+    r.city = QStringLiteral("Казань");
+    r.hided = QStringLiteral(" 12 ");
+    r.phones[1] = QStringLiteral("111");
+    r.phones[3] = QStringLiteral("333");
+    r.spfio = QStringLiteral("Анна");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    h.showRecord(id);
+    QCOMPARE(e.CmbProf->currentText(), QStringLiteral("Инженер"));
+    QCOMPARE(e.CmbCity->currentText(), QStringLiteral("Казань"));
+
+    e.EdtF->selectAll();
+    typeInto(e.EdtF, QStringLiteral("Новый "));
+    e.EdtPhoneRab->clear();
+    typeInto(e.EdtPhoneHome, QStringLiteral("222"));
+    e.EdtPhoneMob->setText(QStringLiteral("3333"));
+    e.CmbProf->setEditText(QString());
+    e.CmbCity->setEditText(QString());
+    QTest::mouseClick(e.BtnChange, Qt::LeftButton);
+
+    QCOMPARE(h.column(id, QStringLiteral("f")).toString(), QStringLiteral("Новый"));
+    QVERIFY(!h.column(id, QStringLiteral("profid")).isValid());
+    QCOMPARE(h.column(id, QStringLiteral("cityid")).toInt(), 0);
+    QCOMPARE(h.column(id, QStringLiteral("spfio")).toString(), QStringLiteral("Анна"));
+    QCOMPARE(h.column(id, QStringLiteral("hided")).toString(), QStringLiteral(" 12 "));
+    const RecordData stored = *RecordStore(h.db()).load(id, QString());
+    QVERIFY(stored.phones[1].isEmpty());
+    QCOMPARE(stored.phones[2], QStringLiteral("222"));
+    QCOMPARE(stored.phones[3], QStringLiteral("3333"));
+    QCOMPARE(m.frames->currentWidget(), static_cast<QWidget*>(m.frFindMain));
+    QVERIFY(!m.TBSave->isEnabled() && !m.N8->isEnabled());
+    QVERIFY(m.TBPattern->isEnabled());
+    QVERIFY(!e.Modified);
+    QVERIFY(e.EdtF->text().isEmpty());
+    QVERIFY(!e.BtnChange->isHidden()); // shown-record mode stays behind the search view
+}
+
+void TestRecordEditor::deleteAsksFirst()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    RecordData r;
+    r.f = QStringLiteral("Удаляемый");
+    r.phones[1] = QStringLiteral("1");
+    r.phones[6] = QStringLiteral("6");
+    const int id = h.insertRecord(r);
+    const int other = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    h.showRecord(id);
+    h.prompts().answerConfirm(Prompts::Answer::No);
+    QTest::mouseClick(e.BtnDelete, Qt::LeftButton);
+    QCOMPARE(h.prompts().log(),
+             QStringList{QStringLiteral("confirm: Вы уверенны, что хотите удалить запись?")});
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 2);
+    QCOMPARE(e.EdtF->text(), QStringLiteral("Удаляемый"));
+    QCOMPARE(m.frames->currentWidget(), static_cast<QWidget*>(&e));
+
+    h.prompts().answerConfirm(Prompts::Answer::Yes);
+    m.N18->trigger();
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 1);
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM phone")), 2);
+    QCOMPARE(h.count(QStringLiteral("SELECT MIN(parentid) FROM phone")), other);
+    QCOMPARE(m.frames->currentWidget(), static_cast<QWidget*>(m.frFindMain));
+    QVERIFY(e.EdtF->text().isEmpty());
+    QVERIFY(!m.N8->isEnabled());
+}
+
+void TestRecordEditor::requisites()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    TfrNewRecord& e = h.editor();
+    TFmMain& m = h.main();
+    m.N1Click();
+    h.prompts().answerText(QStringLiteral("  р/с 4070; DROP TABLE sprav ' "));
+    QTest::mouseClick(e.btnReq, Qt::LeftButton);
+    QCOMPARE(h.prompts().log(), QStringList{QStringLiteral(
+                                    "input: Заполнение реквизитов | Поле для ввода реквизитов:")});
+    QCOMPARE(e.Req, QStringLiteral("  р/с 4070; DROP TABLE sprav ' "));
+    QVERIFY(!e.Modified);
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 0);
+    QVERIFY(e.btnOkClick());
+    const int id = h.count(QStringLiteral("SELECT id FROM sprav"));
+    QCOMPARE(h.column(id, QStringLiteral("req")).toString(),
+             QStringLiteral("р/с 4070; DROP TABLE sprav '"));
+
+    // A shown record: stored at once, trimmed; the field keeps the typed text.
+    h.showRecord(id);
+    QCOMPARE(e.Req, QStringLiteral("р/с 4070; DROP TABLE sprav '"));
+    h.prompts().answerText(QStringLiteral(" БИК 1 "));
+    m.N10->trigger();
+    QCOMPARE(h.column(id, QStringLiteral("req")).toString(), QStringLiteral("БИК 1"));
+    QCOMPARE(e.Req, QStringLiteral(" БИК 1 "));
+    h.prompts().cancelText();
+    m.N10->trigger();
+    QCOMPARE(e.Req, QStringLiteral(" БИК 1 "));
+    QCOMPARE(h.column(id, QStringLiteral("req")).toString(), QStringLiteral("БИК 1"));
+
+    // A user who may not change the record types requisites that are never stored.
+    Sql::run(h.db(),
+             QStringLiteral("UPDATE sprav SET owns = ' boss ', hided = ' 1 ' WHERE id = :id"),
+             {{"id", id}});
+    h.showRecord(id);
+    h.prompts().answerText(QStringLiteral("чужие"));
+    e.btnReqClick();
+    QCOMPARE(e.Req, QStringLiteral("чужие"));
+    QCOMPARE(h.column(id, QStringLiteral("req")).toString(), QStringLiteral("БИК 1"));
+}
+
+void TestRecordEditor::mailAndWebLinks()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    QStringList opened;
+    ShellOpen::setHandler([&opened](const QUrl& url) { opened.append(url.toString()); });
+    const QColor plain = e.Label12->palette().color(QPalette::WindowText);
+
+    QTest::mouseMove(e.Label12);
+    QTest::mouseClick(e.Label12, Qt::LeftButton);
+    QVERIFY(opened.isEmpty());
+    QVERIFY(!e.Label12->font().underline());
+    QCOMPARE(e.Label12->cursor().shape(), Qt::ArrowCursor);
+
+    typeInto(e.EdtEMail, QStringLiteral("ivan@example.org"));
+    typeInto(e.EdtWww, QStringLiteral("example.org/путь"));
+    QTest::mouseMove(e.Label12, QPoint(5, 5));
+    QTRY_VERIFY(e.Label12->font().underline());
+    QCOMPARE(e.Label12->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    QCOMPARE(e.Label12->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseClick(e.Label12, Qt::LeftButton);
+    QCOMPARE(opened, QStringList{QStringLiteral("mailto:ivan@example.org")});
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(e.Label12, &leave);
+    QVERIFY(!e.Label12->font().underline());
+    QCOMPARE(e.Label12->palette().color(QPalette::WindowText), plain);
+    QCOMPARE(e.Label12->cursor().shape(), Qt::ArrowCursor);
+
+    QTest::mouseMove(e.Label19, QPoint(5, 5));
+    QTRY_VERIFY(e.Label19->font().underline());
+    QTest::mouseClick(e.Label19, Qt::LeftButton);
+    QCOMPARE(opened.last(), QStringLiteral("http://example.org/путь"));
+    ShellOpen::setHandler({});
+}
+
+void TestRecordEditor::hostileInputInEveryBox()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    const QStringList hostile = {
+        QStringLiteral("'); DELETE FROM sprav; --"),
+        QStringLiteral("д'Артаньян \"Мушкетёр\";"),
+        QStringLiteral("1 OR 1=1 /* :f ? $1 %_ */"),
+        QStringLiteral("Смайл 😀 и 👍🏽"),
+        QString(255, QChar(0x0416)),
+    };
+    const QList<QLineEdit*> edits = {
+        e.EdtF,         e.EdtIO,           e.EdtPhoneRab,   e.EdtPhoneHome,   e.EdtPhoneMob,
+        e.EdtPhoneLine, e.EdtPhoneSecret,  e.EdtPhoneFax,   e.EdtOtherPhone,  e.EdtShortPp,
+        e.EdtLongPp,    e.EdtLegalAddress, e.EdtFizAddress, e.EdtPostAddress, e.EdtHomeAddress,
+        e.EdtPath,      e.EdtEMail,        e.EdtWww,
+    };
+    h.prompts().answerText(QStringLiteral("'; --"));
+    for (qsizetype i = 0; i < edits.size(); ++i)
+        typeInto(edits.at(i), hostile.at(i % hostile.size()));
+    typeInto(e.CmbProf, hostile.at(1));
+    typeInto(e.CmbCity, hostile.at(3));
+    typeInto(e.MmInfo, hostile.at(0) + QLatin1Char('\n') + hostile.at(3));
+    e.EdtF->setFocus(); // leaves the city: asks its code
+    QVERIFY(h.prompts().log().size() == 1);
+    QTest::mouseClick(e.btnOk, Qt::LeftButton);
+    QCOMPARE(h.prompts().log().size(), 1);
+
+    const int id = h.count(QStringLiteral("SELECT id FROM sprav"));
+    h.showRecord(id);
+    for (qsizetype i = 0; i < edits.size(); ++i)
+        QCOMPARE(edits.at(i)->text(), hostile.at(i % hostile.size()));
+    QCOMPARE(e.CmbProf->currentText(), hostile.at(1));
+    QCOMPARE(e.CmbCity->currentText(), hostile.at(3));
+    QCOMPARE(e.MmInfo->toPlainText(), hostile.at(0) + QLatin1Char('\n') + hostile.at(3));
+    QCOMPARE(RecordStore(h.db()).cityCode(hostile.at(3)),
+             std::optional<QString>(QStringLiteral("'; --")));
+}
+
+void TestRecordEditor::failedStoreKeepsTheTyping()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    typeInto(e.EdtF, QStringLiteral("Несохранённый"));
+    typeInto(e.EdtPhoneRab, QStringLiteral("111"));
+    Sql::run(h.db(), QStringLiteral("DROP TABLE phone"));
+    h.main().TBSave->click();
+    QCOMPARE(h.prompts().log().size(), 1);
+    QVERIFY(h.prompts().last().startsWith(QStringLiteral("error: ")));
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 0);
+    QCOMPARE(e.EdtF->text(), QStringLiteral("Несохранённый"));
+    QCOMPARE(e.EdtPhoneRab->text(), QStringLiteral("111"));
+    QVERIFY(e.Modified);
+    QVERIFY(!e.btnOkClick());
+}
+
+QTEST_MAIN(TestRecordEditor)
+#include "tst_recordeditor.moc"

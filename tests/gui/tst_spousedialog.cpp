@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: MIT
+#include "EditorHarness.h"
+#include "app/TFmMain.h"
+#include "db/Sql.h"
+#include "editor/TfmSpouce.h"
+#include "editor/TfrNewRecord.h"
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+class TestSpouseDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { EditorHarness::isolateSettings(); }
+    void init() { SPRAV_REQUIRE_DATABASE(); }
+
+    void noDateRoundTrip();
+    void trimmedWhenStoredUntrimmedInEditor();
+    void keysAndClosing();
+    void clearThenCancelKeepsTheFields();
+    void nothingStoredForUserNotPermitted();
+    void newRecordStoresWithDone();
+    void unreadableDateShowsNoDate();
+};
+
+void TestSpouseDialog::noDateRoundTrip()
+{
+    EditorHarness h;
+    RecordData r;
+    r.f = QStringLiteral("Женатый");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    h.showRecord(id);
+    bool seen = false;
+    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+        seen = true;
+        QCOMPARE(d->windowTitle(), QStringLiteral("Данные о супруге"));
+        QVERIFY(d->EdtSpIO->text().isEmpty());
+        QCOMPARE(d->DTSpBirthDay->date(), QDate(1899, 12, 30));
+        QCOMPARE(d->DTSpBirthDay->text(), QStringLiteral("30.12.1899"));
+        QVERIFY(d->MmSpInfo->toPlainText().isEmpty());
+        QTest::mouseClick(d->btnOk, Qt::LeftButton);
+    });
+    QTest::mouseClick(e.BtnSpouce, Qt::LeftButton);
+    QVERIFY(seen);
+    QVERIFY(e.DialogAccepted);
+    QCOMPARE(e.SpBirthday, QStringLiteral("30.12.1899"));
+    QCOMPARE(h.column(id, QStringLiteral("spbirthday")).toString(), QStringLiteral("30.12.1899"));
+
+    // Shown again, the stored no-date text opens as no date.
+    h.showRecord(id);
+    QCOMPARE(e.SpBirthday, QStringLiteral("30.12.1899"));
+    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+        QCOMPARE(d->DTSpBirthDay->date(), QDate(1899, 12, 30));
+        d->DTSpBirthDay->setDate(QDate(1981, 6, 12));
+        QTest::mouseClick(d->btnOk, Qt::LeftButton);
+    });
+    h.main().N9->trigger();
+    QCOMPARE(h.column(id, QStringLiteral("spbirthday")).toString(), QStringLiteral("12.06.1981"));
+    h.showRecord(id);
+    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+        QCOMPARE(d->DTSpBirthDay->date(), QDate(1981, 6, 12));
+        QTest::mouseClick(d->btnCancel, Qt::LeftButton);
+    });
+    e.BtnSpouceClick();
+    QVERIFY(!e.DialogAccepted);
+}
+
+void TestSpouseDialog::trimmedWhenStoredUntrimmedInEditor()
+{
+    EditorHarness h;
+    RecordData r;
+    r.f = QStringLiteral("Женатый");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    h.showRecord(id);
+    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+        d->EdtSpIO->setFocus();
+        EditorHarness::typeText(d->EdtSpIO, QStringLiteral("  Ольга \"Оля\"; DROP "));
+        d->MmSpInfo->setFocus();
+        EditorHarness::typeText(d->MmSpInfo, QStringLiteral(" любит 🌷\nи чай "));
+        QTest::mouseClick(d->btnOk, Qt::LeftButton);
+    });
+    QTest::mouseClick(e.BtnSpouce, Qt::LeftButton);
+    QCOMPARE(e.SpFio, QStringLiteral("  Ольга \"Оля\"; DROP "));
+    QCOMPARE(e.SpInfo, QStringLiteral(" любит 🌷\nи чай "));
+    QCOMPARE(h.column(id, QStringLiteral("spfio")).toString(),
+             QStringLiteral("Ольга \"Оля\"; DROP"));
+    QCOMPARE(h.column(id, QStringLiteral("spinfo")).toString(), QStringLiteral("любит 🌷\nи чай"));
+    QVERIFY(!e.Modified);
+
+    h.showRecord(id);
+    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+        QCOMPARE(d->EdtSpIO->text(), QStringLiteral("Ольга \"Оля\"; DROP"));
+        QCOMPARE(d->MmSpInfo->toPlainText(), QStringLiteral("любит 🌷\nи чай"));
+        QTest::mouseClick(d->btnCancel, Qt::LeftButton);
+    });
+    e.BtnSpouceClick();
+}
+
+void TestSpouseDialog::keysAndClosing()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    e.SpFio = QStringLiteral("Анна");
+    bool stillOpen = false;
+    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+        d->EdtSpIO->setFocus();
+        QTest::keyClick(d->EdtSpIO, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d->DTSpBirthDay));
+        QTest::keyClick(d->DTSpBirthDay, Qt::Key_Return);
+        stillOpen = d->isVisible();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d->DTSpBirthDay));
+        QTest::keyClick(d->DTSpBirthDay, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d->MmSpInfo));
+        QTest::keyClick(d->MmSpInfo, Qt::Key_Return);
+        QCOMPARE(d->MmSpInfo->toPlainText(), QStringLiteral("\n"));
+        QTest::keyClick(d->MmSpInfo, Qt::Key_Escape);
+    });
+    e.BtnSpouceClick();
+    QVERIFY(stillOpen);
+    QVERIFY(!e.DialogAccepted);
+    QCOMPARE(e.SpFio, QStringLiteral("Анна"));
+    QVERIFY(e.SpBirthday.isEmpty());
+
+    // The close box is "Отмена" too.
+    e.DialogAccepted = true;
+    EditorHarness::whenShown<TfmSpouce>([](TfmSpouce* d) { d->close(); });
+    e.BtnSpouceClick();
+    QVERIFY(!e.DialogAccepted);
+}
+
+void TestSpouseDialog::clearThenCancelKeepsTheFields()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    e.SpFio = QStringLiteral("Анна");
+    e.SpBirthday = QStringLiteral("02.03.1980");
+    e.SpInfo = QStringLiteral("заметки");
+    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+        QCOMPARE(d->EdtSpIO->text(), QStringLiteral("Анна"));
+        QCOMPARE(d->DTSpBirthDay->date(), QDate(1980, 3, 2));
+        QTest::mouseClick(d->bntClear, Qt::LeftButton);
+        QVERIFY(d->isVisible());
+        QVERIFY(d->EdtSpIO->text().isEmpty());
+        QCOMPARE(d->DTSpBirthDay->date(), QDate(1899, 12, 30));
+        QVERIFY(d->MmSpInfo->toPlainText().isEmpty());
+        QTest::mouseClick(d->btnCancel, Qt::LeftButton);
+    });
+    h.main().N9->trigger();
+    QCOMPARE(e.SpFio, QStringLiteral("Анна"));
+    QCOMPARE(e.SpBirthday, QStringLiteral("02.03.1980"));
+    QCOMPARE(e.SpInfo, QStringLiteral("заметки"));
+}
+
+void TestSpouseDialog::nothingStoredForUserNotPermitted()
+{
+    EditorHarness h(QStringLiteral("u1"));
+    RecordData r;
+    r.f = QStringLiteral("Чужой");
+    r.spfio = QStringLiteral("Прежняя");
+    r.owns = QStringLiteral(" boss ");
+    r.hided = QStringLiteral(" 1 ");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    h.showRecord(id);
+    QVERIFY(e.BtnSpouce->isEnabled());
+    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+        QCOMPARE(d->EdtSpIO->text(), QStringLiteral("Прежняя"));
+        d->EdtSpIO->setText(QStringLiteral("Новая"));
+        QTest::mouseClick(d->btnOk, Qt::LeftButton);
+    });
+    QTest::mouseClick(e.BtnSpouce, Qt::LeftButton);
+    QVERIFY(e.DialogAccepted);
+    QCOMPARE(e.SpFio, QStringLiteral("Новая"));
+    QCOMPARE(h.column(id, QStringLiteral("spfio")).toString(), QStringLiteral("Прежняя"));
+    QVERIFY(!h.column(id, QStringLiteral("spbirthday")).isValid());
+}
+
+void TestSpouseDialog::newRecordStoresWithDone()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+        d->EdtSpIO->setText(QStringLiteral(" Пётр "));
+        d->DTSpBirthDay->setDate(QDate(1979, 2, 28));
+        QTest::mouseClick(d->btnOk, Qt::LeftButton);
+    });
+    QTest::mouseClick(e.BtnSpouce, Qt::LeftButton);
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 0);
+    QVERIFY(e.btnOkClick());
+    const int id = h.count(QStringLiteral("SELECT id FROM sprav"));
+    QCOMPARE(h.column(id, QStringLiteral("spfio")).toString(), QStringLiteral("Пётр"));
+    QCOMPARE(h.column(id, QStringLiteral("spbirthday")).toString(), QStringLiteral("28.02.1979"));
+    QVERIFY(e.SpFio.isEmpty() && e.SpBirthday.isEmpty());
+}
+
+void TestSpouseDialog::unreadableDateShowsNoDate()
+{
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    h.main().N1Click();
+    e.SpBirthday = QStringLiteral("1979-02-28");
+    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+        QCOMPARE(d->DTSpBirthDay->date(), QDate(1899, 12, 30));
+        QTest::mouseClick(d->btnCancel, Qt::LeftButton);
+    });
+    e.BtnSpouceClick();
+    QCOMPARE(e.SpBirthday, QStringLiteral("1979-02-28"));
+}
+
+QTEST_MAIN(TestSpouseDialog)
+#include "tst_spousedialog.moc"
