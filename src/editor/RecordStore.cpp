@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "editor/RecordStore.h"
+#include "common/DbError.h"
 #include "db/DateText.h"
 #include "db/Sql.h"
 #include "db/Visibility.h"
@@ -216,30 +217,36 @@ void RecordStore::update(int id, const RecordData& r)
     const int city = r.city.isEmpty() ? 0 : cityId(r.city);
 
     Sql::Transaction transaction(m_db);
-    Sql::run(m_db,
-             QStringLiteral("UPDATE sprav SET f = :f, io = :io, profid = :profid, "
-                            "shortpp = :shortpp, longpp = :longpp, legaladdress = :legaladdress, "
-                            "postaddress = :postaddress, homeaddress = :homeaddress, "
-                            "fizaddress = :fizaddress, cityid = :cityid, path = :path, "
-                            "email = :email, www = :www, birthday = :birthday, "
-                            "otherphones = :otherphones, info = :info WHERE id = :curid"),
-             {{"curid", id},
-              {"f", exact(trimmed(r.f))},
-              {"io", exact(trimmed(r.io))},
-              {"profid", orNull(prof)},
-              {"cityid", city},
-              {"shortpp", exact(trimmed(r.shortpp))},
-              {"longpp", exact(trimmed(r.longpp))},
-              {"legaladdress", exact(trimmed(r.legaladdress))},
-              {"postaddress", exact(trimmed(r.postaddress))},
-              {"fizaddress", exact(trimmed(r.fizaddress))},
-              {"homeaddress", exact(trimmed(r.homeaddress))},
-              {"path", exact(trimmed(r.path))},
-              {"email", exact(trimmed(r.email))},
-              {"www", exact(trimmed(r.www))},
-              {"birthday", birthdayValue(r.birthday)},
-              {"otherphones", exact(trimmed(r.otherphones))},
-              {"info", exact(trimmed(r.info))}});
+    QSqlQuery changed = Sql::run(
+        m_db,
+        QStringLiteral("UPDATE sprav SET f = :f, io = :io, profid = :profid, "
+                       "shortpp = :shortpp, longpp = :longpp, legaladdress = :legaladdress, "
+                       "postaddress = :postaddress, homeaddress = :homeaddress, "
+                       "fizaddress = :fizaddress, cityid = :cityid, path = :path, "
+                       "email = :email, www = :www, birthday = :birthday, "
+                       "otherphones = :otherphones, info = :info WHERE id = :curid"),
+        {{"curid", id},
+         {"f", exact(trimmed(r.f))},
+         {"io", exact(trimmed(r.io))},
+         {"profid", orNull(prof)},
+         {"cityid", city},
+         {"shortpp", exact(trimmed(r.shortpp))},
+         {"longpp", exact(trimmed(r.longpp))},
+         {"legaladdress", exact(trimmed(r.legaladdress))},
+         {"postaddress", exact(trimmed(r.postaddress))},
+         {"fizaddress", exact(trimmed(r.fizaddress))},
+         {"homeaddress", exact(trimmed(r.homeaddress))},
+         {"path", exact(trimmed(r.path))},
+         {"email", exact(trimmed(r.email))},
+         {"www", exact(trimmed(r.www))},
+         {"birthday", birthdayValue(r.birthday)},
+         {"otherphones", exact(trimmed(r.otherphones))},
+         {"info", exact(trimmed(r.info))}});
+    // Another workstation may have deleted the record meanwhile: its phones
+    // must not be written back as rows that belong to no record.
+    if (changed.numRowsAffected() == 0)
+        throw DbError(
+            QStringLiteral("Запись не найдена: возможно, её удалил другой пользователь."));
 
     QSet<int> stored;
     {

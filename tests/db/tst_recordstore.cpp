@@ -139,6 +139,7 @@ private slots:
     void phoneHiddenFlags();
     void phoneMerge();
     void removeTakesThePhones();
+    void changeOfDeletedRecordWritesNothing();
     void failureLeavesNothingHalfWritten();
     void concurrentInsertsKeepTheirPhones();
     void loadToleratesOddRows();
@@ -380,6 +381,25 @@ void TestRecordStore::removeTakesThePhones()
         0);
     QCOMPARE(phoneRows(db, kept).size(), 3);
     QVERIFY(store.load(kept, QString()));
+}
+
+void TestRecordStore::changeOfDeletedRecordWritesNothing()
+{
+    TestDatabase database;
+    const QSqlDatabase db = database.db();
+    RecordStore store(db);
+    RecordData r = fullRecord();
+    const int id = store.insert(r);
+    // Another workstation deletes the record while it is open here.
+    auto other = database.connectAgain(QStringLiteral("other"));
+    RecordStore(other->db()).remove(id);
+
+    r.phones[2] = QStringLiteral("222");
+    QVERIFY_THROWS_EXCEPTION(DbError, store.update(id, r));
+    QCOMPARE(
+        count(db, QStringLiteral("SELECT COUNT(*) FROM phone WHERE parentid = :id"), {{"id", id}}),
+        0);
+    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM sprav"), {}), 0);
 }
 
 void TestRecordStore::failureLeavesNothingHalfWritten()

@@ -4,6 +4,9 @@
 #include "TestDatabase.h"
 #include "app/TFmMain.h"
 #include "app/TTrayIcon.h"
+#include "db/Sql.h"
+#include "editor/RecordData.h"
+#include "editor/RecordStore.h"
 #include "editor/TfrNewRecord.h"
 #include "search/TfrFind.h"
 
@@ -41,6 +44,7 @@ private slots:
     void printShortcutFollowsMenuItem();
     void closingWithUnsavedChangesAsksOnce();
     void closingWithoutChangesAsksNothing();
+    void failedSaveKeepsTheWindowOpen();
 
 private:
     bool activate();
@@ -275,19 +279,32 @@ void TestMainWindow::savePromptYesStores()
 {
     QFETCH(bool, shownRecord);
     QFETCH(Prompts::Answer, answer);
+    RecordStore store(m_database->db());
+    int id = 0;
     if (shownRecord) {
-        m_main->frNewRecordMain->ShowRecord(3);
+        RecordData record;
+        record.f = QStringLiteral("Старая");
+        id = store.insert(record);
+        m_main->frNewRecordMain->ShowRecord(id);
         m_main->bringEditorToFront();
         m_main->setRecordCommandsEnabled(true);
     } else {
         m_main->N1->trigger();
     }
+    m_main->frNewRecordMain->findChild<QLineEdit*>(QStringLiteral("EdtF"))
+        ->setText(QStringLiteral("Новая"));
     m_main->frNewRecordMain->Modified = true;
     m_prompts->answerConfirm(answer);
     m_main->N4->trigger();
     QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
     // Stored by the editor, which clears its flag, then the command goes on.
     QVERIFY(!m_main->frNewRecordMain->Modified);
+    QSqlQuery stored = Sql::run(m_database->db(), QStringLiteral("SELECT id, f FROM sprav"));
+    QVERIFY(stored.next());
+    QCOMPARE(stored.value(1).toString(), QStringLiteral("Новая"));
+    if (shownRecord)
+        QCOMPARE(stored.value(0).toInt(), id);
+    QVERIFY(!stored.next());
     QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
     QVERIFY(!m_main->N8->isEnabled());
 }
@@ -362,6 +379,39 @@ void TestMainWindow::closingWithoutChangesAsksNothing()
 {
     QVERIFY(m_main->close());
     QVERIFY(m_prompts->log().isEmpty());
+    QVERIFY(m_main->isClosed());
+}
+
+// A record the current user may not change cannot be stored: the save that
+// the prompt asked for stops, the command after it does not run, and closing
+// leaves the window open until the user answers No.
+void TestMainWindow::failedSaveKeepsTheWindowOpen()
+{
+    RecordData record;
+    record.f = QStringLiteral("Закрытый");
+    record.hided = QStringLiteral(" 1 ");
+    record.owns = QStringLiteral(" boss ");
+    const int id = RecordStore(m_database->db()).insert(record);
+    m_main->bringEditorToFront();
+    m_main->frNewRecordMain->ShowRecord(id);
+    m_main->setRecordCommandsEnabled(true);
+    m_main->frNewRecordMain->Modified = true;
+
+    m_prompts->answerConfirm(Prompts::Answer::Yes);
+    m_main->N2->trigger();
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
+    QVERIFY(m_main->frNewRecordMain->Modified);
+
+    m_prompts->clear();
+    m_prompts->answerConfirm(Prompts::Answer::Yes);
+    QVERIFY(!m_main->close());
+    QVERIFY(!m_main->isClosed());
+    QCOMPARE(m_prompts->log().size(), 2);
+    QCOMPARE(m_prompts->log().at(0), QStringLiteral("confirm: Сохранить изменения?"));
+    QVERIFY(m_prompts->log().at(1).startsWith(QStringLiteral("warning: ")));
+
+    m_prompts->answerConfirm(Prompts::Answer::No);
+    QVERIFY(m_main->close());
     QVERIFY(m_main->isClosed());
 }
 
