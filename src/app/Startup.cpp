@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFont>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <memory>
@@ -40,6 +41,10 @@ int Startup::run(QApplication& app, const QString& settingsFile)
 {
     QApplication::setApplicationName(QStringLiteral("Справочник"));
     loadTranslations(app);
+    // The windows are laid out at fixed sizes for an 8-point dialog font.
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    QApplication::setFont(font);
 
     std::unique_ptr<Database> database;
     try {
@@ -63,5 +68,7 @@ int Startup::run(QApplication& app, const QString& settingsFile)
     // Cancelling the login has closed the window already.
     if (window.isClosed())
         return 0;
+    // Without a window manager nothing hands the focus back after the dialog.
+    window.activateWindow();
     return QApplication::exec();
 }
