@@ -61,9 +61,16 @@ qint64 insertReturningId(const QSqlDatabase& db, const QString& statement,
                          std::initializer_list<Binding> bindings)
 {
     QSqlQuery query = run(db, statement, bindings);
+    return returnedId(query);
+}
+
+qint64 returnedId(QSqlQuery& query)
+{
     if (!query.next())
         throw DbError(QStringLiteral("База данных не вернула номер новой записи."));
-    return query.value(0).toLongLong();
+    const qint64 id = query.value(0).toLongLong();
+    query.finish();
+    return id;
 }
 
 Transaction::Transaction(const QSqlDatabase& db) : m_db(db)

@@ -23,6 +23,9 @@ void exec(QSqlQuery& query);
 QSqlQuery run(const QSqlDatabase& db, const QString& statement,
               std::initializer_list<Binding> bindings = {});
 
+// The id an executed INSERT ... RETURNING id gave back.
+qint64 returnedId(QSqlQuery& query);
+
 // Runs an INSERT ... RETURNING id and gives the new row's id.
 qint64 insertReturningId(const QSqlDatabase& db, const QString& statement,
                          std::initializer_list<Binding> bindings);

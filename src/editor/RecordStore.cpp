@@ -70,6 +70,30 @@ void dropHidden(RecordData& r)
         r.otherphones.clear();
 }
 
+// The editor's own columns, written by a new record and by a change alike.
+void bindEditorColumns(QSqlQuery& query, const RecordData& r, int prof, int city)
+{
+    const auto text = [&query](const char* name, const QString& value) {
+        query.bindValue(QLatin1Char(':') + QLatin1String(name), exact(RecordStore::trimmed(value)));
+    };
+    text("f", r.f);
+    text("io", r.io);
+    query.bindValue(QStringLiteral(":profid"), orNull(prof));
+    query.bindValue(QStringLiteral(":cityid"), city);
+    text("shortpp", r.shortpp);
+    text("longpp", r.longpp);
+    text("legaladdress", r.legaladdress);
+    text("postaddress", r.postaddress);
+    text("fizaddress", r.fizaddress);
+    text("homeaddress", r.homeaddress);
+    text("path", r.path);
+    text("email", r.email);
+    text("www", r.www);
+    query.bindValue(QStringLiteral(":birthday"), birthdayValue(r.birthday));
+    text("otherphones", r.otherphones);
+    text("info", r.info);
+}
+
 } // namespace
 
 RecordStore::RecordStore(const QSqlDatabase& db) : m_db(db) {}
@@ -92,7 +116,7 @@ int RecordStore::insert(const RecordData& r)
     const int city = cityId(r.city);
 
     Sql::Transaction transaction(m_db);
-    const qint64 id = Sql::insertReturningId(
+    QSqlQuery insert = Sql::prepare(
         m_db,
         QStringLiteral(
             "INSERT INTO sprav (f, io, profid, shortpp, longpp, legaladdress, postaddress, "
@@ -100,29 +124,16 @@ int RecordStore::insert(const RecordData& r)
             "spbirthday, spInfo, info, req, owns, hided) VALUES (:f, :io, :profid, :shortpp, "
             ":longpp, :legaladdress, :postaddress, :homeaddress, :fizaddress, :cityid, :path, "
             ":email, :www, :birthday, :otherphones, :spfio, :spbirthday, :spinfo, :info, :req, "
-            ":owns, :hided) RETURNING id"),
-        {{"f", exact(trimmed(r.f))},
-         {"io", exact(trimmed(r.io))},
-         {"profid", orNull(prof)},
-         {"cityid", city},
-         {"shortpp", exact(trimmed(r.shortpp))},
-         {"longpp", exact(trimmed(r.longpp))},
-         {"legaladdress", exact(trimmed(r.legaladdress))},
-         {"postaddress", exact(trimmed(r.postaddress))},
-         {"fizaddress", exact(trimmed(r.fizaddress))},
-         {"homeaddress", exact(trimmed(r.homeaddress))},
-         {"path", exact(trimmed(r.path))},
-         {"email", exact(trimmed(r.email))},
-         {"www", exact(trimmed(r.www))},
-         {"spfio", exact(trimmed(r.spfio))},
-         {"spbirthday", dateTextValue(r.spbirthday)},
-         {"spinfo", exact(trimmed(r.spinfo))},
-         {"birthday", birthdayValue(r.birthday)},
-         {"otherphones", exact(trimmed(r.otherphones))},
-         {"info", exact(trimmed(r.info))},
-         {"req", exact(trimmed(r.req))},
-         {"hided", exact(r.hided)},
-         {"owns", exact(r.owns)}});
+            ":owns, :hided) RETURNING id"));
+    bindEditorColumns(insert, r, prof, city);
+    Sql::bind(insert, {{"spfio", exact(trimmed(r.spfio))},
+                       {"spbirthday", dateTextValue(r.spbirthday)},
+                       {"spinfo", exact(trimmed(r.spinfo))},
+                       {"req", exact(trimmed(r.req))},
+                       {"hided", exact(r.hided)},
+                       {"owns", exact(r.owns)}});
+    Sql::exec(insert);
+    const qint64 id = Sql::returnedId(insert);
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         if (!r.phones[kind].isEmpty())
             insertPhone(int(id), kind, r.phones[kind], r.hided);
@@ -217,31 +228,16 @@ void RecordStore::update(int id, const RecordData& r)
     const int city = r.city.isEmpty() ? 0 : cityId(r.city);
 
     Sql::Transaction transaction(m_db);
-    QSqlQuery changed = Sql::run(
-        m_db,
-        QStringLiteral("UPDATE sprav SET f = :f, io = :io, profid = :profid, "
-                       "shortpp = :shortpp, longpp = :longpp, legaladdress = :legaladdress, "
-                       "postaddress = :postaddress, homeaddress = :homeaddress, "
-                       "fizaddress = :fizaddress, cityid = :cityid, path = :path, "
-                       "email = :email, www = :www, birthday = :birthday, "
-                       "otherphones = :otherphones, info = :info WHERE id = :curid"),
-        {{"curid", id},
-         {"f", exact(trimmed(r.f))},
-         {"io", exact(trimmed(r.io))},
-         {"profid", orNull(prof)},
-         {"cityid", city},
-         {"shortpp", exact(trimmed(r.shortpp))},
-         {"longpp", exact(trimmed(r.longpp))},
-         {"legaladdress", exact(trimmed(r.legaladdress))},
-         {"postaddress", exact(trimmed(r.postaddress))},
-         {"fizaddress", exact(trimmed(r.fizaddress))},
-         {"homeaddress", exact(trimmed(r.homeaddress))},
-         {"path", exact(trimmed(r.path))},
-         {"email", exact(trimmed(r.email))},
-         {"www", exact(trimmed(r.www))},
-         {"birthday", birthdayValue(r.birthday)},
-         {"otherphones", exact(trimmed(r.otherphones))},
-         {"info", exact(trimmed(r.info))}});
+    QSqlQuery changed = Sql::prepare(
+        m_db, QStringLiteral("UPDATE sprav SET f = :f, io = :io, profid = :profid, "
+                             "shortpp = :shortpp, longpp = :longpp, legaladdress = :legaladdress, "
+                             "postaddress = :postaddress, homeaddress = :homeaddress, "
+                             "fizaddress = :fizaddress, cityid = :cityid, path = :path, "
+                             "email = :email, www = :www, birthday = :birthday, "
+                             "otherphones = :otherphones, info = :info WHERE id = :curid"));
+    bindEditorColumns(changed, r, prof, city);
+    changed.bindValue(QStringLiteral(":curid"), id);
+    Sql::exec(changed);
     // Another workstation may have deleted the record meanwhile: its phones
     // must not be written back as rows that belong to no record.
     if (changed.numRowsAffected() == 0)
