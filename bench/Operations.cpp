@@ -81,9 +81,13 @@ void addPhones(const QSqlDatabase& db, const QString& user, const QString& recor
 
 // A listing of the search view: `where` selects the records of sprav joined
 // with city; the same condition then selects their phones.
-// From this many listed records on, reading the whole phone table is faster
-// than looking up each record's phones.
-constexpr qsizetype wholePhoneTable = 10000;
+// Whether a listing holds so large a part of the records that reading the
+// whole phone table is faster than looking up the phones of each.
+bool mostRecords(const QSqlDatabase& db, qsizetype listed)
+{
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT max(id) FROM sprav"));
+    return q.next() && listed * 4 > q.value(0).toLongLong();
+}
 
 // `allPhones`: the listing holds nearly every record, so reading the whole
 // phone table beats looking up the records' phones.
@@ -104,7 +108,7 @@ Operations::Listing list(const QSqlDatabase& db, const QString& user, const QStr
     q.finish();
     if (!rows.isEmpty())
         addPhones(db, user,
-                  allPhones || rows.size() > wholePhoneTable
+                  allPhones || mostRecords(db, rows.size())
                       ? QString()
                       : QStringLiteral("SELECT sprav.id ") + from,
                   binder, rows, pending, true);

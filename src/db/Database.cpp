@@ -8,8 +8,7 @@
 #include <QSqlError>
 #include <sqlite3.h>
 
-namespace
-{
+namespace {
 
 void sqliteLower(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
@@ -33,8 +32,8 @@ sqlite3* sqliteHandle(const QSqlDatabase& db)
 
 [[noreturn]] void openFailed(const QSqlDatabase& db, const QString& what)
 {
-    throw DbError(
-        QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(what, db.lastError().text()));
+    throw DbError(QStringLiteral("Не удалось открыть базу данных %1:\n%2")
+                      .arg(what, db.lastError().text()));
 }
 
 } // namespace
@@ -56,9 +55,9 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
                 openFailed(db, link.databaseFile());
             registerSqliteFunctions(db);
             Sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
-            // Listings read much of the file: map it and cache more than the
-            // default 2 MiB, so they need no read call per page.
-            Sql::run(db, QStringLiteral("PRAGMA mmap_size=268435456"));
+            // Listings read much of the file: map it (up to 1 GiB) and cache
+            // 64 MiB instead of 2, so they need no read call per page.
+            Sql::run(db, QStringLiteral("PRAGMA mmap_size=1073741824"));
             Sql::run(db, QStringLiteral("PRAGMA cache_size=-65536"));
         } else {
             db.setHostName(link.dataSource);

@@ -4,8 +4,7 @@
 #include "db/SearchIndex.h"
 #include "db/Sql.h"
 
-namespace
-{
+namespace {
 
 // Column order of sprav matters: a record is read by position.
 const char* const spravColumns = R"(
@@ -47,17 +46,20 @@ QStringList postgresTables()
     };
 }
 
-const QStringList& indexes()
+QStringList indexes(bool postgres)
 {
-    static const QStringList list = {
+    QStringList list = {
         QStringLiteral("CREATE INDEX IF NOT EXISTS phone_parentid ON phone (parentid)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_cityid ON sprav (cityid)"),
-        // Holds every column the listings read, in name order: "Все записи"
-        // and the birthday list read it alone, without sorting or visiting
-        // the table.
-        QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_listing ON sprav "
-                       "(f, io, shortpp, cityid, owns, hided, birthday, spbirthday)"),
     };
+    // Holds every column the listings read, in name order: "Все записи" and
+    // the birthday list read it alone, without sorting or visiting the table.
+    // Not on PostgreSQL: it would read the table anyway until vacuumed, and a
+    // B-tree entry there may not exceed 2704 bytes, which three long names
+    // in four-byte characters do.
+    if (!postgres)
+        list.append(QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_listing ON sprav "
+                                   "(f, io, shortpp, cityid, owns, hided, birthday, spbirthday)"));
     return list;
 }
 
@@ -78,12 +80,14 @@ void ensurePostgresFunctions(const QSqlDatabase& db)
                                     "'SELECT strpos($1, $2)'"));
     if (postgresFunctionExists(db, QStringLiteral("ulower")))
         return;
-    QSqlQuery icu =
-        Sql::run(db, QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'"));
-    const QString body = icu.next() ? QStringLiteral("SELECT lower($1 COLLATE \"und-x-icu\")")
-                                    : QStringLiteral("SELECT translate(lower($1), "
-                                                     "''АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ'', "
-                                                     "''абвгдеёжзийклмнопрстуфхцчшщъыьэюя'')");
+    QSqlQuery icu = Sql::run(
+        db, QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'"));
+    const QString body =
+        icu.next()
+            ? QStringLiteral("SELECT lower($1 COLLATE \"und-x-icu\")")
+            : QStringLiteral("SELECT translate(lower($1), "
+                             "''АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ'', "
+                             "''абвгдеёжзийклмнопрстуфхцчшщъыьэюя'')");
     Sql::run(db, QStringLiteral("CREATE OR REPLACE FUNCTION ulower(text) RETURNS text "
                                 "LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS '%1'")
                      .arg(body));
@@ -133,7 +137,7 @@ void Schema::ensure(const QSqlDatabase& db)
         ensurePostgresFunctions(db);
     for (const QString& statement : postgres ? postgresTables() : sqliteTables())
         Sql::run(db, statement);
-    for (const QString& statement : indexes())
+    for (const QString& statement : indexes(postgres))
         Sql::run(db, statement);
     SearchIndex::ensure(db);
     if (!postgres)
