@@ -5,6 +5,7 @@
 #include "db/Sql.h"
 
 #include <QMap>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QStringList>
@@ -164,14 +165,17 @@ constexpr int maxTrigrams = 8;
 QString ftsQuery(const QString& needle)
 {
     QStringList trigrams;
+    QSet<QString> seen;
     qsizetype start = 0;
     for (qsizetype i = 0; i <= needle.size(); ++i) {
         if (i < needle.size() && indexable(needle.at(i)))
             continue;
         for (qsizetype t = start; t + 3 <= i; ++t) {
             const QString trigram = needle.mid(t, 3);
-            if (!trigrams.contains(trigram))
+            if (!seen.contains(trigram)) {
+                seen.insert(trigram);
                 trigrams.append(trigram);
+            }
         }
         start = i + 1;
     }

@@ -60,19 +60,15 @@ void TestDataGenerator::init()
 
 void TestDataGenerator::sameSeedSameData()
 {
-    QStringList first;
-    {
+    auto generated = [](quint64 seed) {
         TestDatabase test;
-        DataGenerator(42, true).fill(test.db(), 300);
-        first = dump(test.db());
-    }
-    TestDatabase test;
-    DataGenerator(42, true).fill(test.db(), 300);
-    QCOMPARE(dump(test.db()), first);
-
-    TestDatabase other(QStringLiteral("other"));
-    DataGenerator(43, true).fill(other.db(), 300);
-    QVERIFY(dump(other.db()) != first);
+        DataGenerator(seed, true).fill(test.db(), 300);
+        return dump(test.db());
+    };
+    const QStringList first = generated(42);
+    QVERIFY(first.size() > 300 * 2 && first.size() < 300 * 4); // records, 0 to 4 phones each
+    QCOMPARE(generated(42), first);
+    QVERIFY(generated(43) != first);
 }
 
 void TestDataGenerator::realisticRecords()
