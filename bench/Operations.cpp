@@ -43,9 +43,21 @@ QHash<int, QString> phoneKinds(const QSqlDatabase& db)
     return kinds;
 }
 
-// Runs the phone statement for the records a listing holds (those of
-// `records`, a SELECT of sprav ids; all phones when empty) and appends each
-// record's phones text.
+// Whether a listing holds so large a part of the records that reading the
+// whole phone table is faster than looking up the phones of each.
+bool mostRecords(const QSqlDatabase& db, qsizetype listed)
+{
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT max(id) FROM sprav"));
+    return q.next() && listed * 4 > q.value(0).toLongLong();
+}
+
+// Up to this many listed records, their phones are looked up by their ids.
+constexpr qsizetype idListLimit = 500;
+
+// Runs the one phone statement of a listing and appends each listed record's
+// phones text. The phones are those of the listed ids, of all records, or of
+// `records` (a SELECT of the listing's sprav ids, bound by `binder`),
+// whichever is quickest for the listing's size.
 void addPhones(const QSqlDatabase& db, const QString& user, const QString& records,
                const Binder& binder, Operations::Listing& rows, QList<Pending>& pending,
                bool withCityCode)
@@ -56,9 +68,18 @@ void addPhones(const QSqlDatabase& db, const QString& user, const QString& recor
         rowOf.insert(rows[n].id, n);
     const QHash<int, QString> kinds = phoneKinds(db);
     QString statement = QStringLiteral("SELECT parentid, phone, noteid, hid FROM phone");
-    if (!records.isEmpty())
+    Binder bind = binder;
+    if (rows.size() <= idListLimit) {
+        statement += QStringLiteral(" WHERE parentid IN (%1)")
+                         .arg(QStringList(rows.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+        bind = [&](QSqlQuery& q) {
+            for (const Operations::Row& row : std::as_const(rows))
+                q.addBindValue(row.id);
+        };
+    } else if (!mostRecords(db, rows.size())) {
         statement += QStringLiteral(" WHERE parentid IN (%1)").arg(records);
-    QSqlQuery q = open(db, statement, binder);
+    }
+    QSqlQuery q = open(db, statement, bind);
     while (q.next()) {
         const auto it = rowOf.constFind(q.value(0).toLongLong());
         const auto kind = kinds.constFind(q.value(2).toInt());
@@ -80,20 +101,9 @@ void addPhones(const QSqlDatabase& db, const QString& user, const QString& recor
 }
 
 // A listing of the search view: `where` selects the records of sprav joined
-// with city; the same condition then selects their phones.
-// Whether a listing holds so large a part of the records that reading the
-// whole phone table is faster than looking up the phones of each.
-bool mostRecords(const QSqlDatabase& db, qsizetype listed)
-{
-    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT max(id) FROM sprav"));
-    return q.next() && listed * 4 > q.value(0).toLongLong();
-}
-
-// `allPhones`: the listing holds nearly every record, so reading the whole
-// phone table beats looking up the records' phones.
+// with city.
 Operations::Listing list(const QSqlDatabase& db, const QString& user, const QString& join,
-                         const QString& where, const QString& order, const Binder& binder,
-                         bool allPhones = false)
+                         const QString& where, const QString& order, const Binder& binder)
 {
     const QString from =
         QStringLiteral("FROM sprav %1 city ON city.id = sprav.cityid WHERE %2").arg(join, where);
@@ -107,11 +117,7 @@ Operations::Listing list(const QSqlDatabase& db, const QString& user, const QStr
     }
     q.finish();
     if (!rows.isEmpty())
-        addPhones(db, user,
-                  allPhones || mostRecords(db, rows.size())
-                      ? QString()
-                      : QStringLiteral("SELECT sprav.id ") + from,
-                  binder, rows, pending, true);
+        addPhones(db, user, QStringLiteral("SELECT sprav.id ") + from, binder, rows, pending, true);
     return rows;
 }
 
@@ -179,11 +185,10 @@ Operations::Listing Operations::search(const QString& text)
 
 Operations::Listing Operations::allRecords()
 {
-    return list(
-        m_db, m_user, QStringLiteral("LEFT JOIN"),
-        Visibility::VisibilityFilter(Visibility::Filter::Plain),
-        QStringLiteral("ORDER BY sprav.f, sprav.io"),
-        [&](QSqlQuery& q) { Visibility::bindUser(q, m_user); }, true);
+    return list(m_db, m_user, QStringLiteral("LEFT JOIN"),
+                Visibility::VisibilityFilter(Visibility::Filter::Plain),
+                QStringLiteral("ORDER BY sprav.f, sprav.io"),
+                [&](QSqlQuery& q) { Visibility::bindUser(q, m_user); });
 }
 
 Operations::Listing Operations::city(const QString& cityName)
