@@ -52,7 +52,7 @@ bool mostRecords(const QSqlDatabase& db, qsizetype listed)
 }
 
 // Up to this many listed records, their phones are looked up by their ids.
-constexpr qsizetype idListLimit = 500;
+constexpr qsizetype idListLimit = 1000;
 
 // Runs the one phone statement of a listing and appends each listed record's
 // phones text. The phones are those of the listed ids, of all records, or of

@@ -100,6 +100,8 @@ Options parse(const QCoreApplication& app)
     parser.process(app);
     Options o;
     o.records = parser.value(records).toLongLong();
+    if (o.records < 1)
+        parser.showHelp(1);
     o.runs = std::max(1, parser.value(runs).toInt());
     o.seed = parser.value(seed).toULongLong();
     o.pg = parser.value(pg);
