@@ -279,6 +279,8 @@ QString SearchIndex::condition(const QSqlDatabase& db)
     if (!indexed(db))
         return plainCondition();
     if (Database::engineOf(db) == Engine::PostgreSQL) {
+        // pg_trgm answers LIKE on the indexed expressions; the plain test
+        // stays the definition of a match.
         QStringList likes;
         for (const char* name : searchedColumns)
             likes.append(QStringLiteral("%1 LIKE :pattern")
