@@ -47,12 +47,20 @@ QStringList postgresTables()
     };
 }
 
-const QStringList& indexes()
+QStringList indexes(bool postgres)
 {
-    static const QStringList list = {
+    QStringList list = {
         QStringLiteral("CREATE INDEX IF NOT EXISTS phone_parentid ON phone (parentid)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_cityid ON sprav (cityid)"),
     };
+    // Holds every column the listings read, in name order: "Все записи" and
+    // the birthday list read it alone, without sorting or visiting the table.
+    // Not on PostgreSQL: it would read the table anyway until vacuumed, and a
+    // B-tree entry there may not exceed 2704 bytes, which three long names
+    // in four-byte characters do.
+    if (!postgres)
+        list.append(QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_listing ON sprav "
+                                   "(f, io, shortpp, cityid, owns, hided, birthday, spbirthday)"));
     return list;
 }
 
@@ -84,6 +92,31 @@ void ensurePostgresFunctions(const QSqlDatabase& db)
                      .arg(body));
 }
 
+qint64 firstNumber(const QSqlDatabase& db, const QString& statement)
+{
+    QSqlQuery q = Sql::run(db, statement);
+    return q.next() ? q.value(0).toString().section(QLatin1Char(' '), 0, 0).toLongLong() : -1;
+}
+
+// Without statistics SQLite plans a join as if every table were large, and may
+// then look up the city of every record to list the records of one city.
+// Statistics are taken (from samples, so quickly) once the directory has some
+// size, and again when it has grown or shrunk much since.
+void refreshSqliteStatistics(const QSqlDatabase& db)
+{
+    const qint64 now = firstNumber(db, QStringLiteral("SELECT count(*) FROM sprav"));
+    qint64 then = -1;
+    if (firstNumber(db, QStringLiteral("SELECT count(*) FROM sqlite_master "
+                                       "WHERE name = 'sqlite_stat1'")) > 0)
+        then = firstNumber(db, QStringLiteral("SELECT stat FROM sqlite_stat1 "
+                                              "WHERE tbl = 'sprav' AND idx = 'sprav_cityid'"));
+    const bool current = then < 0 ? now < 1000 : now <= 2 * then && then <= 2 * now;
+    if (current)
+        return;
+    Sql::run(db, QStringLiteral("PRAGMA analysis_limit = 1000"));
+    Sql::run(db, QStringLiteral("ANALYZE"));
+}
+
 } // namespace
 
 const QStringList& Schema::phoneKinds()
@@ -103,9 +136,11 @@ void Schema::ensure(const QSqlDatabase& db)
         ensurePostgresFunctions(db);
     for (const QString& statement : postgres ? postgresTables() : sqliteTables())
         Sql::run(db, statement);
-    for (const QString& statement : indexes())
+    for (const QString& statement : indexes(postgres))
         Sql::run(db, statement);
     SearchIndex::ensure(db);
+    if (!postgres)
+        refreshSqliteStatistics(db); // PostgreSQL's autovacuum keeps its own
 
     QSqlQuery count = Sql::run(db, QStringLiteral("SELECT COUNT(*) FROM notes"));
     if (count.next() && count.value(0).toInt() == 0) {

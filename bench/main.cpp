@@ -1,0 +1,380 @@
+// SPDX-License-Identifier: MIT
+// sprav_bench: fills a database with generated records and times the listings
+// and record operations. Prints one line per figure ("name median_ms p95_ms"),
+// the peak resident memory, and how much faster the listings are than the
+// straightforward way (plain test, no helper indexes, one phone statement per
+// record). Lines starting with '#' tell what was measured.
+#include "DataGenerator.h"
+#include "Measure.h"
+#include "NaiveListings.h"
+#include "Operations.h"
+#include "common/DbError.h"
+#include "db/DataLink.h"
+#include "db/Database.h"
+#include "db/SearchIndex.h"
+#include "db/Sql.h"
+#include "db/Visibility.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlField>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cmath>
+#include <memory>
+
+namespace
+{
+
+QTextStream out(stdout);
+
+const QString user = QStringLiteral("u1");
+const QDate today(2025, 6, 10);
+
+void info(const QString& text)
+{
+    out << "# " << text << Qt::endl;
+}
+
+void figure(const QString& name, const Measure::Figures& f)
+{
+    info(QStringLiteral("%1: processor time %2 ms (median)")
+             .arg(name, QString::number(f.cpuMedian, 'f', 2)));
+    out << name << ' ' << QString::number(f.median, 'f', 2) << ' ' << QString::number(f.p95, 'f', 2)
+        << Qt::endl;
+}
+
+void value(const QString& name, double v)
+{
+    out << name << ' ' << QString::number(v, 'f', 1) << Qt::endl;
+}
+
+struct Options {
+    qint64 records = 100000;
+    int runs = 11;
+    int recordRuns = 50;
+    quint64 seed = 1;
+    QString pg;
+    QString file;
+    bool replace = false;
+    double naiveBudgetMs = 8000;
+    QStringList only; // figures to measure; all when empty
+};
+
+Options parse(const QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times the listings of Справочник."));
+    parser.addHelpOption();
+    const QCommandLineOption records(QStringLiteral("records"),
+                                     QStringLiteral("Records to generate (100000)."),
+                                     QStringLiteral("N"), QStringLiteral("100000"));
+    const QCommandLineOption pg(QStringLiteral("pg"),
+                                QStringLiteral("PostgreSQL instead of SQLite: \"Data Source=HOST;"
+                                               "Port=P;Initial Catalog=DB;User ID=U\"."),
+                                QStringLiteral("connection"));
+    const QCommandLineOption file(QStringLiteral("db"),
+                                  QStringLiteral("SQLite file to use and keep (filled when "
+                                                 "empty, reused when it holds N records)."),
+                                  QStringLiteral("path"));
+    const QCommandLineOption replace(QStringLiteral("replace"),
+                                     QStringLiteral("Start from an empty PostgreSQL database "
+                                                    "(drop it and create it again)."));
+    const QCommandLineOption runs(QStringLiteral("runs"),
+                                  QStringLiteral("Timed runs per listing (11)."),
+                                  QStringLiteral("n"), QStringLiteral("11"));
+    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Generator seed (1)."),
+                                  QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption budget(QStringLiteral("naive-budget"),
+                                    QStringLiteral("Seconds per naive listing before it is "
+                                                   "extrapolated (8)."),
+                                    QStringLiteral("s"), QStringLiteral("8"));
+    const QCommandLineOption only(QStringLiteral("only"),
+                                  QStringLiteral("Measure only these figures (comma-separated, "
+                                                 "e.g. search_broad,naive)."),
+                                  QStringLiteral("names"));
+    parser.addOptions({records, pg, file, replace, runs, seed, budget, only});
+    parser.process(app);
+    Options o;
+    o.records = parser.value(records).toLongLong();
+    if (o.records < 1)
+        parser.showHelp(1);
+    o.runs = std::max(1, parser.value(runs).toInt());
+    o.seed = parser.value(seed).toULongLong();
+    o.pg = parser.value(pg);
+    o.file = parser.value(file);
+    o.replace = parser.isSet(replace);
+    o.naiveBudgetMs = parser.value(budget).toDouble() * 1000;
+    if (parser.isSet(only))
+        o.only = parser.value(only).split(QLatin1Char(','));
+    return o;
+}
+
+qint64 count(const QSqlDatabase& db, const QString& statement,
+             const std::function<void(QSqlQuery&)>& binder = {})
+{
+    QSqlQuery q = Sql::prepare(db, statement);
+    if (binder)
+        binder(q);
+    Sql::exec(q);
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+// Creates the PostgreSQL database when it is missing (or replaced).
+void preparePostgres(const DataLink& link, bool replace)
+{
+    const QString name = QStringLiteral("sprav_bench_admin");
+    {
+        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        admin.setHostName(link.dataSource);
+        admin.setPort(link.port);
+        admin.setUserName(link.user);
+        admin.setPassword(link.password);
+        admin.setDatabaseName(QStringLiteral("postgres"));
+        if (!admin.open())
+            throw DbError(QStringLiteral("cannot connect to PostgreSQL"));
+        const bool exists =
+            count(admin,
+                  QStringLiteral("SELECT count(*) FROM pg_database "
+                                 "WHERE datname = :name"),
+                  [&](QSqlQuery& q) { q.bindValue(QStringLiteral(":name"), link.catalog); }) > 0;
+        const QString quoted =
+            admin.driver()->escapeIdentifier(link.catalog, QSqlDriver::TableName);
+        if (exists && replace)
+            Sql::run(admin, QStringLiteral("DROP DATABASE %1").arg(quoted));
+        if (!exists || replace)
+            Sql::run(admin, QStringLiteral("CREATE DATABASE %1").arg(quoted));
+        admin.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// A search text of at least three letters found in about `share` of the records.
+QString pickNeedle(const QSqlDatabase& db, const QStringList& candidates, double wanted)
+{
+    const QString statement =
+        QStringLiteral("SELECT count(*) FROM sprav WHERE ") + SearchIndex::condition(db);
+    QString best;
+    double bestDistance = 1e300;
+    for (const QString& text : candidates) {
+        const qint64 n = count(db, statement, [&](QSqlQuery& q) { SearchIndex::bind(q, text); });
+        const double distance = std::abs(std::log((double(n) + 0.5) / wanted));
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = text;
+        }
+    }
+    return best;
+}
+
+QStringList surnameStems(const QSqlDatabase& db)
+{
+    QStringList stems;
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT DISTINCT f FROM sprav WHERE id <= 5000"));
+    while (q.next()) {
+        const QString stem = Sql::text(q, 0).left(6).toLower();
+        if (stem.size() >= 5 && !stems.contains(stem))
+            stems.append(stem);
+    }
+    return stems;
+}
+
+QString pickCity(const QSqlDatabase& db, double wanted)
+{
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT city.cityname, count(*) FROM sprav "
+                                              "JOIN city ON city.id = sprav.cityid "
+                                              "GROUP BY city.cityname"));
+    QString best;
+    double bestDistance = 1e300;
+    while (q.next()) {
+        const double distance = std::abs(std::log(q.value(1).toDouble() / wanted));
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = Sql::text(q, 0);
+        }
+    }
+    return best;
+}
+
+// The plan of the search listing's record statement, in one line.
+QString searchPlan(const QSqlDatabase& db, const QString& text)
+{
+    QString statement = QStringLiteral("SELECT sprav.id FROM sprav LEFT JOIN city ON city.id = "
+                                       "sprav.cityid WHERE ") +
+                        SearchIndex::condition(db) + QStringLiteral(" and ") +
+                        Visibility::VisibilityFilter(Visibility::Filter::Plain);
+    QStringList lines;
+    if (Database::engineOf(db) == Engine::SQLite) {
+        QSqlQuery q = Sql::prepare(db, QStringLiteral("EXPLAIN QUERY PLAN ") + statement);
+        SearchIndex::bind(q, text);
+        Visibility::bindUser(q, user);
+        Sql::exec(q);
+        while (q.next())
+            lines.append(q.value(3).toString());
+        return lines.join(QStringLiteral(" | "));
+    }
+    // EXPLAIN cannot be prepared on PostgreSQL: spell the (generated) values out.
+    QSqlQuery values = Sql::prepare(db, statement);
+    SearchIndex::bind(values, text);
+    Visibility::bindUser(values, user);
+    for (const char* name : {":needle", ":pattern", ":visuser"}) {
+        QSqlField field(QString(), QMetaType::fromType<QString>());
+        field.setValue(values.boundValue(QLatin1String(name)).toString());
+        statement.replace(QLatin1String(name), db.driver()->formatValue(field));
+    }
+    QSqlQuery q = Sql::run(db, QStringLiteral("EXPLAIN ") + statement);
+    while (q.next())
+        lines.append(q.value(0).toString().trimmed());
+    return lines.join(QStringLiteral(" | "));
+}
+
+Operations::Record sampleRecord(int variant)
+{
+    Operations::Record r;
+    r.f = variant % 2 ? QStringLiteral("Кузнецова") : QStringLiteral("Смирнова");
+    r.io = QStringLiteral("Анна Сергеевна");
+    r.prof = QStringLiteral("Бухгалтер");
+    r.shortpp = QStringLiteral("ООО «Уралстрой»");
+    r.longpp = QStringLiteral("Общество с ограниченной ответственностью «Уралстрой»");
+    r.city = QStringLiteral("Пермь");
+    r.email = QStringLiteral("anna@uralstroy.ru");
+    r.birthday = QStringLiteral("12.04.1981");
+    r.phones[0] = QStringLiteral("212-85-0%1").arg(variant % 10);
+    r.phones[2] = QStringLiteral("+7 912 345-67-8%1").arg(variant % 10);
+    if (variant % 3)
+        r.phones[5] = QStringLiteral("212-85-99");
+    return r;
+}
+
+void runBenchmark(const QSqlDatabase& db, const Options& o, qint64 records)
+{
+    Operations ops(db, user);
+
+    const QString selective = pickNeedle(db, surnameStems(db), double(records) * 0.001);
+    const QString broad =
+        pickNeedle(db,
+                   {QStringLiteral("ова"), QStringLiteral("ови"), QStringLiteral("вна"),
+                    QStringLiteral("нов"), QStringLiteral("евич"), QStringLiteral("ович"),
+                    QStringLiteral("ана"), QStringLiteral("ски"), QStringLiteral("ина"),
+                    QStringLiteral("ООО"), QStringLiteral("али"), QStringLiteral("стр")},
+                   double(records) * 0.3);
+    const QString city = pickCity(db, double(records) * 0.01);
+
+    auto wanted = [&](const QString& name) { return o.only.isEmpty() || o.only.contains(name); };
+    auto listing = [&](const QString& name, const QString& what,
+                       const std::function<Operations::Listing()>& run) {
+        if (!wanted(name))
+            return Measure::Figures{1, 1, 1};
+        qint64 rows = 0;
+        const Measure::Figures f = Measure::run(o.runs, [&] { rows = run().size(); });
+        info(QStringLiteral("%1: %2, %3 rows").arg(name, what).arg(rows));
+        figure(name, f);
+        return f;
+    };
+    const Measure::Figures searchSelective =
+        listing(QStringLiteral("search_selective"), QStringLiteral("text \"%1\"").arg(selective),
+                [&] { return ops.search(selective); });
+    info(QStringLiteral("plan: ") + searchPlan(db, selective));
+    listing(QStringLiteral("search_broad"), QStringLiteral("text \"%1\"").arg(broad),
+            [&] { return ops.search(broad); });
+    const Measure::Figures all = listing(QStringLiteral("all_records"), QStringLiteral("all"),
+                                         [&] { return ops.allRecords(); });
+    listing(QStringLiteral("city"), QStringLiteral("city \"%1\"").arg(city),
+            [&] { return ops.city(city); });
+    listing(QStringLiteral("birthdays"), QStringLiteral("from %1").arg(today.toString(Qt::ISODate)),
+            [&] { return ops.birthdays(today); });
+
+    int n = 0;
+    auto recordOperation = [&](const QString& name, const std::function<void()>& run) {
+        if (wanted(name))
+            figure(name, Measure::run(o.recordRuns, run));
+    };
+    recordOperation(QStringLiteral("show_record"),
+                    [&] { ops.showRecord(1 + (qint64(++n) * 7919) % records); });
+    recordOperation(QStringLiteral("create_record"), [&] { ops.createRecord(sampleRecord(++n)); });
+    recordOperation(QStringLiteral("change_record"), [&] {
+        ++n;
+        ops.changeRecord(1 + (qint64(n) * 104729) % records, sampleRecord(n));
+    });
+    value(QStringLiteral("peak_rss_mb"), Measure::peakRssMb());
+    if (!wanted(QStringLiteral("naive")))
+        return;
+
+    NaiveListings::dropHelperIndexes(db);
+    NaiveListings naive(db, user, o.naiveBudgetMs);
+    auto compare = [&](const QString& name, const NaiveListings::Estimate& e,
+                       const Measure::Figures& ours) {
+        info(QStringLiteral("naive %1: %2 ms for %3 rows (phones fetched for %4 of them, the "
+                            "rest extrapolated)")
+                 .arg(name, QString::number(e.milliseconds, 'f', 0))
+                 .arg(e.records)
+                 .arg(e.measured));
+        value(QStringLiteral("ratio_%1_vs_naive").arg(name), e.milliseconds / ours.median);
+    };
+    compare(QStringLiteral("all_records"), naive.allRecords(), all);
+    compare(QStringLiteral("search"), naive.search(selective), searchSelective);
+}
+
+int runMain(const Options& o)
+{
+    DataLink link;
+    QTemporaryDir dir;
+    if (o.pg.isEmpty()) {
+        link.provider = DataLink::Provider::SQLite;
+        link.dataSource = o.file.isEmpty() ? dir.filePath(QStringLiteral("bench.db"))
+                                           : QFileInfo(o.file).absoluteFilePath();
+    } else {
+        link = DataLink::parse((QStringLiteral("Provider=PostgreSQL;") + o.pg).toUtf8(), QString());
+        preparePostgres(link, o.replace);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    auto database = std::make_unique<Database>(link, QStringLiteral("bench"));
+    info(QStringLiteral("%1, schema ready in %2 ms")
+             .arg(o.pg.isEmpty() ? QStringLiteral("SQLite ") + link.dataSource
+                                 : QStringLiteral("PostgreSQL ") + link.catalog)
+             .arg(timer.elapsed()));
+
+    qint64 stored = count(database->db(), QStringLiteral("SELECT count(*) FROM sprav"));
+    if (stored == 0) {
+        timer.restart();
+        DataGenerator(o.seed).fill(database->db(), o.records);
+        stored = o.records;
+        info(QStringLiteral("generated %1 records in %2 s")
+                 .arg(o.records)
+                 .arg(double(timer.elapsed()) / 1000, 0, 'f', 1));
+        // As at the program's next start; on PostgreSQL autovacuum would
+        // vacuum and analyze the new rows soon.
+        timer.restart();
+        database.reset();
+        database = std::make_unique<Database>(link, QStringLiteral("bench"));
+        if (database->engine() == Engine::PostgreSQL)
+            Sql::run(database->db(), QStringLiteral("VACUUM ANALYZE"));
+        info(QStringLiteral("reopened (and on PostgreSQL vacuumed) in %1 s")
+                 .arg(double(timer.elapsed()) / 1000, 0, 'f', 1));
+    } else {
+        info(QStringLiteral("reusing %1 stored records").arg(stored));
+    }
+    info(QStringLiteral("search index: %1")
+             .arg(SearchIndex::indexed(database->db()) ? QStringLiteral("yes")
+                                                       : QStringLiteral("no")));
+    runBenchmark(database->db(), o, stored);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const Options options = parse(app);
+    try {
+        return runMain(options);
+    } catch (const DbError& e) {
+        QTextStream(stderr) << "sprav_bench: " << e.text() << Qt::endl;
+        return 1;
+    }
+}
