@@ -1,46 +1,38 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "editor/RecordData.h"
+#include "editor/RecordStore.h"
+#include "search/FoundModel.h"
+#include "search/ListingQueries.h"
+
 #include <QDate>
-#include <QList>
 #include <QSqlDatabase>
 #include <QString>
-#include <array>
 
-// The listings and record operations the benchmark times, as the search view
-// and the record editor run them: a listing is one statement for the records
-// and one for all their phones, and gives the rows of the result grid.
+// The listings and record operations the benchmark times, through the same
+// classes the search view and the record editor use: a listing runs the
+// listing queries and hands the rows to the grid's model, ready to paint.
 class Operations
 {
 public:
-    // One row of the result grid: the id and the three shown columns.
-    struct Row {
-        qint64 id = 0;
-        QString name;   // f, blank, io (birthday list: with whose birthday it is)
-        QString second; // shortpp (birthday list: the birthday texts)
-        QString phones;
-    };
-    using Listing = QList<Row>;
-
-    // What the record editor holds of a record.
-    struct Record {
-        QString f, io, prof, shortpp, longpp, city, email, birthday, info;
-        std::array<QString, 6> phones; // kinds 1 to 6; empty: no phone
-        QString owns, hided;
-    };
-
     Operations(const QSqlDatabase& db, const QString& user);
 
-    Listing search(const QString& text);
-    Listing allRecords();
-    Listing city(const QString& cityName);
-    Listing birthdays(const QDate& today);
+    // Each listing returns the number of rows the model then holds.
+    int search(const QString& text);
+    int allRecords();
+    int city(const QString& cityName);
+    int birthdays(const QDate& today);
 
-    Record showRecord(qint64 id);
-    qint64 createRecord(const Record& record);
-    void changeRecord(qint64 id, const Record& record);
+    RecordData showRecord(int id);
+    int createRecord(const RecordData& record);
+    void changeRecord(int id, const RecordData& record);
 
 private:
-    QSqlDatabase m_db;
+    int show(QList<FoundRow> rows, const QString& secondHeader);
+
     QString m_user;
+    ListingQueries m_queries;
+    RecordStore m_store;
+    FoundModel m_model;
 };

@@ -231,9 +231,9 @@ QString searchPlan(const QSqlDatabase& db, const QString& text)
     return lines.join(QStringLiteral(" | "));
 }
 
-Operations::Record sampleRecord(int variant)
+RecordData sampleRecord(int variant)
 {
-    Operations::Record r;
+    RecordData r;
     r.f = variant % 2 ? QStringLiteral("Кузнецова") : QStringLiteral("Смирнова");
     r.io = QStringLiteral("Анна Сергеевна");
     r.prof = QStringLiteral("Бухгалтер");
@@ -241,11 +241,11 @@ Operations::Record sampleRecord(int variant)
     r.longpp = QStringLiteral("Общество с ограниченной ответственностью «Уралстрой»");
     r.city = QStringLiteral("Пермь");
     r.email = QStringLiteral("anna@uralstroy.ru");
-    r.birthday = QStringLiteral("12.04.1981");
-    r.phones[0] = QStringLiteral("212-85-0%1").arg(variant % 10);
-    r.phones[2] = QStringLiteral("+7 912 345-67-8%1").arg(variant % 10);
+    r.birthday = QDate(1981, 4, 12);
+    r.phones[1] = QStringLiteral("212-85-0%1").arg(variant % 10);
+    r.phones[3] = QStringLiteral("+7 912 345-67-8%1").arg(variant % 10);
     if (variant % 3)
-        r.phones[5] = QStringLiteral("212-85-99");
+        r.phones[6] = QStringLiteral("212-85-99");
     return r;
 }
 
@@ -264,12 +264,11 @@ void runBenchmark(const QSqlDatabase& db, const Options& o, qint64 records)
     const QString city = pickCity(db, double(records) * 0.01);
 
     auto wanted = [&](const QString& name) { return o.only.isEmpty() || o.only.contains(name); };
-    auto listing = [&](const QString& name, const QString& what,
-                       const std::function<Operations::Listing()>& run) {
+    auto listing = [&](const QString& name, const QString& what, const std::function<int()>& run) {
         if (!wanted(name))
             return Measure::Figures{1, 1, 1};
         qint64 rows = 0;
-        const Measure::Figures f = Measure::run(o.runs, [&] { rows = run().size(); });
+        const Measure::Figures f = Measure::run(o.runs, [&] { rows = run(); });
         info(QStringLiteral("%1: %2, %3 rows").arg(name, what).arg(rows));
         figure(name, f);
         return f;
@@ -293,11 +292,11 @@ void runBenchmark(const QSqlDatabase& db, const Options& o, qint64 records)
             figure(name, Measure::run(o.recordRuns, run));
     };
     recordOperation(QStringLiteral("show_record"),
-                    [&] { ops.showRecord(1 + (qint64(++n) * 7919) % records); });
+                    [&] { ops.showRecord(int(1 + (qint64(++n) * 7919) % records)); });
     recordOperation(QStringLiteral("create_record"), [&] { ops.createRecord(sampleRecord(++n)); });
     recordOperation(QStringLiteral("change_record"), [&] {
         ++n;
-        ops.changeRecord(1 + (qint64(n) * 104729) % records, sampleRecord(n));
+        ops.changeRecord(int(1 + (qint64(n) * 104729) % records), sampleRecord(n));
     });
     value(QStringLiteral("peak_rss_mb"), Measure::peakRssMb());
     if (!wanted(QStringLiteral("naive")))

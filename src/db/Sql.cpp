@@ -73,25 +73,56 @@ qint64 returnedId(QSqlQuery& query)
     return id;
 }
 
+namespace
+{
+bool isSqlite(const QSqlDatabase& db)
+{
+    return db.driverName() == QLatin1String("QSQLITE");
+}
+
+// SQLite: a transaction that writes takes the write lock at its start, so a
+// second copy of the program waits for it (busy timeout) instead of failing
+// when its snapshot has gone stale under a concurrent writer.
+bool runPlain(const QSqlDatabase& db, const QString& statement, QSqlError& error)
+{
+    QSqlQuery query(db);
+    if (query.exec(statement))
+        return true;
+    error = query.lastError();
+    return false;
+}
+} // namespace
+
 Transaction::Transaction(const QSqlDatabase& db) : m_db(db)
 {
-    if (!m_db.transaction())
-        fail(m_db.lastError(), QStringLiteral("BEGIN"));
+    QSqlError error;
+    const bool begun = isSqlite(m_db) ? runPlain(m_db, QStringLiteral("BEGIN IMMEDIATE"), error)
+                                      : m_db.transaction();
+    if (!begun)
+        fail(isSqlite(m_db) ? error : m_db.lastError(), QStringLiteral("BEGIN"));
     m_open = true;
 }
 
 Transaction::~Transaction()
 {
-    if (m_open)
+    if (!m_open)
+        return;
+    QSqlError ignored;
+    if (isSqlite(m_db))
+        runPlain(m_db, QStringLiteral("ROLLBACK"), ignored);
+    else
         m_db.rollback();
 }
 
 void Transaction::commit()
 {
-    if (!m_db.commit()) {
-        const QSqlError error = m_db.lastError();
-        m_db.rollback();
-        m_open = false;
+    QSqlError error;
+    const bool committed =
+        isSqlite(m_db) ? runPlain(m_db, QStringLiteral("COMMIT"), error) : m_db.commit();
+    if (!committed) {
+        if (!isSqlite(m_db))
+            error = m_db.lastError();
+        m_open = true; // the destructor rolls back what the failed commit left
         fail(error, QStringLiteral("COMMIT"));
     }
     m_open = false;
