@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "search/ListingQueries.h"
+#include "db/Database.h"
 #include "db/SearchIndex.h"
 #include "db/Sql.h"
 #include "db/Visibility.h"
@@ -10,8 +11,7 @@
 #include <functional>
 
 // The records of a listing: the tables, the condition (with the visibility
-// filter) and the values to bind. The phones statement joins the phones to
-// the same selection, so both statements see the same records.
+// filter) and the values to bind.
 struct ListingQueries::Selection {
     QString from;
     QString where;
@@ -125,37 +125,51 @@ QList<FoundRow> ListingQueries::directory(const Selection& selection) const
     }
     query.finish();
     if (!rows.isEmpty())
-        addPhones(selection, rows, permitted, prefixes);
+        addPhones(rows, permitted, prefixes);
     return rows;
 }
 
 // One statement for the phones of every listed record, grouped by record and
-// in the order of their kinds. A hidden phone is left out unless the user is
-// named in the record's owns; the prefix stands before the first phone row
-// even when every phone is left out.
-void ListingQueries::addPhones(const Selection& selection, QList<FoundRow>& rows,
-                               const QList<bool>& permitted, const QStringList& prefixes) const
+// in the order of their kinds. The listed ids travel as one bound value (a
+// JSON array on SQLite, an integer array on PostgreSQL), so the search
+// condition does not run a second time. A hidden phone is left out unless the
+// user is named in the record's owns; the prefix stands before the first phone
+// row even when every phone is left out.
+void ListingQueries::addPhones(QList<FoundRow>& rows, const QList<bool>& permitted,
+                               const QStringList& prefixes) const
 {
     QHash<int, qsizetype> rowOfId;
     rowOfId.reserve(rows.size());
-    for (qsizetype i = 0; i < rows.size(); ++i)
+    QString ids;
+    ids.reserve(rows.size() * 8);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
         rowOfId.insert(rows.at(i).id, i);
-
+        if (i > 0)
+            ids += QLatin1Char(',');
+        ids += QString::number(rows.at(i).id);
+    }
+    const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
+    const QString listed =
+        postgres ? QStringLiteral("phone.parentid = ANY(CAST(:ids AS integer[]))")
+                 : QStringLiteral("phone.parentid IN (SELECT value FROM json_each(:ids))");
     QSqlQuery query =
         open(m_db,
-             QStringLiteral("SELECT phone.parentid, notes.note, phone.phone, phone.hid FROM %1 "
-                            "JOIN phone ON phone.parentid = sprav.id "
-                            "JOIN notes ON notes.id = phone.noteid WHERE %2 "
+             QStringLiteral("SELECT phone.parentid, notes.note, phone.phone, phone.hid FROM phone "
+                            "JOIN notes ON notes.id = phone.noteid WHERE %1 "
                             "ORDER BY phone.parentid, phone.noteid, phone.phone")
-                 .arg(selection.from, selection.where),
-             selection.bind);
+                 .arg(listed),
+             [&](QSqlQuery& q) {
+                 q.bindValue(QStringLiteral(":ids"),
+                             postgres ? QLatin1Char('{') + ids + QLatin1Char('}')
+                                      : QLatin1Char('[') + ids + QLatin1Char(']'));
+             });
     int previous = 0;
     bool first = true;
     while (query.next()) {
         const int parent = query.value(0).toInt();
         const auto found = rowOfId.constFind(parent);
         if (found == rowOfId.constEnd())
-            continue; // a record added between the two statements
+            continue;
         const qsizetype i = found.value();
         QString& phones = rows[i].phones;
         if (first || parent != previous) {
@@ -214,7 +228,7 @@ QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
     }
     query.finish();
     if (!rows.isEmpty())
-        addPhones(selection, rows, permitted, QStringList(rows.size()));
+        addPhones(rows, permitted, QStringList(rows.size()));
     return rows;
 }
 

@@ -51,7 +51,7 @@ private:
     struct Selection;
 
     QList<FoundRow> directory(const Selection& selection) const;
-    void addPhones(const Selection& selection, QList<FoundRow>& rows, const QList<bool>& permitted,
+    void addPhones(QList<FoundRow>& rows, const QList<bool>& permitted,
                    const QStringList& prefixes) const;
 
     QSqlDatabase m_db;
