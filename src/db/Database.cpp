@@ -19,7 +19,7 @@ void sqliteLower(sqlite3_context* context, int argc, sqlite3_value** argv)
     }
     const auto* raw = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     const int size = sqlite3_value_bytes(argv[0]);
-    const QByteArray lowered = QString::fromUtf8(raw, size).toLower().toUtf8();
+    const QByteArray lowered = Database::lowerUtf8(QByteArray::fromRawData(raw, size));
     sqlite3_result_text(context, lowered.constData(), int(lowered.size()), SQLITE_TRANSIENT);
 }
 
@@ -96,6 +96,49 @@ QSqlDatabase Database::db() const
 Engine Database::engineOf(const QSqlDatabase& db)
 {
     return db.driverName() == QLatin1String("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
+}
+
+// The search compares every record's names in lower case, so the common
+// alphabets are lowered on the UTF-8 bytes directly: ASCII, and the basic
+// Cyrillic capitals U+0400 to U+042F (two bytes, lead byte D0). Anything else
+// goes through QString::toLower, which gives the same result for these.
+QByteArray Database::lowerUtf8(const QByteArray& text)
+{
+    QByteArray lowered(text.size(), Qt::Uninitialized);
+    char* out = lowered.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(text.constData());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char c = in[i];
+        if (c < 0x80) {
+            *out++ = char(c >= 'A' && c <= 'Z' ? c + 0x20 : c);
+            continue;
+        }
+        const unsigned char next = i + 1 < size ? in[i + 1] : 0;
+        if (c == 0xD0 && next >= 0x80 && next <= 0xBF) {
+            if (next <= 0x8F) { // U+0400..U+040F -> U+0450..U+045F
+                *out++ = char(0xD1);
+                *out++ = char(next + 0x10);
+            } else if (next <= 0x9F) { // U+0410..U+041F -> U+0430..U+043F
+                *out++ = char(0xD0);
+                *out++ = char(next + 0x20);
+            } else if (next <= 0xAF) { // U+0420..U+042F -> U+0440..U+044F
+                *out++ = char(0xD1);
+                *out++ = char(next - 0x20);
+            } else { // U+0430..U+043F, lower case already
+                *out++ = char(c);
+                *out++ = char(next);
+            }
+            ++i;
+        } else if (c == 0xD1 && next >= 0x80 && next <= 0x9F) { // U+0440..U+045F
+            *out++ = char(c);
+            *out++ = char(next);
+            ++i;
+        } else {
+            return QString::fromUtf8(text).toLower().toUtf8();
+        }
+    }
+    return lowered;
 }
 
 void Database::registerSqliteFunctions(const QSqlDatabase& db)

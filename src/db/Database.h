@@ -29,6 +29,8 @@ public:
     // Registers the functions the statements need on an SQLite connection
     // (ulower: lower case for every alphabet).
     static void registerSqliteFunctions(const QSqlDatabase& db);
+    // Lower case of a UTF-8 text for every alphabet, as QString::toLower.
+    static QByteArray lowerUtf8(const QByteArray& text);
 
 private:
     QString m_name;
