@@ -44,7 +44,9 @@ QString fullName(const QSqlQuery& query, int f, int io)
 
 } // namespace
 
-ListingQueries::ListingQueries(const QSqlDatabase& db, const QString& user) : m_db(db), m_user(user)
+ListingQueries::ListingQueries(const QSqlDatabase& db, const QString& user,
+                               int wholePhoneTableAbove)
+    : m_db(db), m_user(user), m_wholePhoneTableAbove(wholePhoneTableAbove)
 {
 }
 
@@ -132,36 +134,45 @@ QList<FoundRow> ListingQueries::directory(const Selection& selection) const
 // One statement for the phones of every listed record, grouped by record and
 // in the order of their kinds. The listed ids travel as one bound value (a
 // JSON array on SQLite, an integer array on PostgreSQL), so the search
-// condition does not run a second time. A hidden phone is left out unless the
-// user is named in the record's owns; the prefix stands before the first phone
-// row even when every phone is left out.
+// condition does not run a second time; a listing of most of the directory
+// reads the whole phone table instead, which is cheaper than looking up each
+// id. A hidden phone is left out unless the user is named in the record's
+// owns; the prefix stands before the first phone row even when every phone is
+// left out.
 void ListingQueries::addPhones(QList<FoundRow>& rows, const QList<bool>& permitted,
                                const QStringList& prefixes) const
 {
     QHash<int, qsizetype> rowOfId;
     rowOfId.reserve(rows.size());
-    QString ids;
-    ids.reserve(rows.size() * 8);
-    for (qsizetype i = 0; i < rows.size(); ++i) {
+    for (qsizetype i = 0; i < rows.size(); ++i)
         rowOfId.insert(rows.at(i).id, i);
-        if (i > 0)
-            ids += QLatin1Char(',');
-        ids += QString::number(rows.at(i).id);
+    QString ids;
+    if (rows.size() <= m_wholePhoneTableAbove) {
+        ids.reserve(rows.size() * 8);
+        for (const FoundRow& row : rows) {
+            if (!ids.isEmpty())
+                ids += QLatin1Char(',');
+            ids += QString::number(row.id);
+        }
     }
     const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
-    const QString listed =
-        postgres ? QStringLiteral("phone.parentid = ANY(CAST(:ids AS integer[]))")
-                 : QStringLiteral("phone.parentid IN (SELECT value FROM json_each(:ids))");
+    QString listed;
+    if (!ids.isEmpty())
+        listed =
+            postgres
+                ? QStringLiteral("WHERE phone.parentid = ANY(CAST(:ids AS integer[])) ")
+                : QStringLiteral("WHERE phone.parentid IN (SELECT value FROM json_each(:ids)) ");
     QSqlQuery query =
         open(m_db,
              QStringLiteral("SELECT phone.parentid, notes.note, phone.phone, phone.hid FROM phone "
-                            "JOIN notes ON notes.id = phone.noteid WHERE %1 "
+                            "JOIN notes ON notes.id = phone.noteid %1"
                             "ORDER BY phone.parentid, phone.noteid, phone.phone")
                  .arg(listed),
              [&](QSqlQuery& q) {
-                 q.bindValue(QStringLiteral(":ids"),
-                             postgres ? QLatin1Char('{') + ids + QLatin1Char('}')
-                                      : QLatin1Char('[') + ids + QLatin1Char(']'));
+                 if (!ids.isEmpty())
+                     q.bindValue(QStringLiteral(":ids"),
+                                 postgres ? QLatin1Char('{') + ids + QLatin1Char('}')
+                                          : QLatin1Char('[') + ids + QLatin1Char(']'));
              });
     int previous = 0;
     bool first = true;

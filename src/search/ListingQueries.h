@@ -19,8 +19,12 @@ class ListingQueries
 public:
     // Fewer characters than this (after trimming) and a search runs nothing.
     static constexpr int MinSearchLength = 3;
+    // Above this many listed records, their phones are read from the whole
+    // phone table rather than looked up by id.
+    static constexpr int WholePhoneTableAbove = 400000;
 
-    ListingQueries(const QSqlDatabase& db, const QString& user);
+    ListingQueries(const QSqlDatabase& db, const QString& user,
+                   int wholePhoneTableAbove = WholePhoneTableAbove);
 
     // The typed text without the characters of code 32 or below at its ends.
     static QString searchText(const QString& typed);
@@ -56,4 +60,5 @@ private:
 
     QSqlDatabase m_db;
     QString m_user;
+    int m_wholePhoneTableAbove;
 };

@@ -51,6 +51,7 @@ private slots:
     void allRecordsOrderedAndFiltered();
     void phonesTextPerRecord();
     void hiddenPhonesLeftOut();
+    void phonesOfLargeListingsFromTheWholeTable();
     void unknownCityListedWithoutPrefix();
     void cityListing();
     void cityList();
@@ -299,6 +300,29 @@ void TestListingQueries::hiddenPhonesLeftOut()
              QStringLiteral("(4822) Рабочий222-22-22; Домашний333-33-33; "));
     QCOMPARE(byName(mine, QStringLiteral("Всескрытов Ян"))->phones,
              QStringLiteral("(495) Рабочий881; Домашний882; "));
+}
+
+// A listing of most of the directory reads the phones from the whole table;
+// the texts must not differ from those looked up by id.
+void TestListingQueries::phonesOfLargeListingsFromTheWholeTable()
+{
+    for (const QString& user : {ivanov, petrov}) {
+        const ListingQueries byIds(m_db->db(), user);
+        const ListingQueries wholeTable(m_db->db(), user, 0);
+        for (const auto& [expected, found] :
+             {std::pair{byIds.allRecords(), wholeTable.allRecords()},
+              std::pair{*byIds.search(QStringLiteral("ОВА")),
+                        *wholeTable.search(QStringLiteral("ОВА"))},
+              std::pair{byIds.birthdays(QDate(2023, 12, 30)),
+                        wholeTable.birthdays(QDate(2023, 12, 30))}}) {
+            QVERIFY(!expected.isEmpty());
+            QCOMPARE(found.size(), expected.size());
+            for (qsizetype i = 0; i < expected.size(); ++i) {
+                QCOMPARE(found.at(i).id, expected.at(i).id);
+                QCOMPARE(found.at(i).phones, expected.at(i).phones);
+            }
+        }
+    }
 }
 
 void TestListingQueries::unknownCityListedWithoutPrefix()
