@@ -101,7 +101,8 @@ qint64 firstNumber(const QSqlDatabase& db, const QString& statement)
 // Without statistics SQLite plans a join as if every table were large, and may
 // then look up the city of every record to list the records of one city.
 // Statistics are taken (from samples, so quickly) once the directory has some
-// size, and again when it has grown or shrunk much since.
+// size, and again when it has grown or shrunk much since; the search index is
+// compacted at the same moments.
 void refreshSqliteStatistics(const QSqlDatabase& db)
 {
     const qint64 now = firstNumber(db, QStringLiteral("SELECT count(*) FROM sprav"));
@@ -115,6 +116,7 @@ void refreshSqliteStatistics(const QSqlDatabase& db)
         return;
     Sql::run(db, QStringLiteral("PRAGMA analysis_limit = 1000"));
     Sql::run(db, QStringLiteral("ANALYZE"));
+    SearchIndex::compact(db);
 }
 
 } // namespace

@@ -135,7 +135,7 @@ void ensureSqlite(const QSqlDatabase& db)
     Sql::run(db, QStringLiteral("INSERT INTO sprav_fts (rowid, f, io, shortpp, longpp) "
                                 "SELECT id, %1 FROM sprav")
                      .arg(ftsValues(QString())));
-    Sql::run(db, QStringLiteral("INSERT INTO sprav_fts (sprav_fts) VALUES ('optimize')"));
+    SearchIndex::compact(db);
 }
 
 // Characters of a lower-cased search text that the trigram index may be
@@ -272,6 +272,12 @@ QString SearchIndex::plainCondition()
         tests.append(QStringLiteral("instr(%1, :needle) > 0")
                          .arg(loweredColumn(QStringLiteral("sprav."), name)));
     return QLatin1Char('(') + tests.join(QStringLiteral(" or ")) + QLatin1Char(')');
+}
+
+void SearchIndex::compact(const QSqlDatabase& db)
+{
+    if (Database::engineOf(db) == Engine::SQLite && indexed(db))
+        Sql::run(db, QStringLiteral("INSERT INTO sprav_fts (sprav_fts) VALUES ('optimize')"));
 }
 
 QString SearchIndex::condition(const QSqlDatabase& db)

@@ -35,6 +35,9 @@ public:
     // A condition on the table `sprav` (columns named sprav.x) that holds for
     // the records containing the text bound by bind().
     static QString condition(const QSqlDatabase& db);
+    // Merges what many single inserts left in pieces, so lookups read one
+    // structure again (SQLite; PostgreSQL's indexes need nothing of the kind).
+    static void compact(const QSqlDatabase& db);
     static void bind(QSqlQuery& query, const QString& text);
 
     // The containment test alone, bound by bind() as well: what condition()
