@@ -5,6 +5,7 @@
 #include "auth/SettingsStore.h"
 #include "auth/TfmReg.h"
 #include "common/Guard.h"
+#include "common/Named.h"
 #include "common/Prompts.h"
 
 #include <QCheckBox>
@@ -16,15 +17,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace
-{
-template <typename T> T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-} // namespace
 
 TfmLogin::TfmLogin(TFmMain* main, std::unique_ptr<SettingsStore> settings)
     : QDialog(main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_main(main),

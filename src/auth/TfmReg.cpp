@@ -3,6 +3,7 @@
 #include "app/TFmMain.h"
 #include "auth/AccountStore.h"
 #include "common/Guard.h"
+#include "common/Named.h"
 #include "common/Prompts.h"
 
 #include <QGridLayout>
@@ -16,11 +17,6 @@
 
 namespace
 {
-template <typename T> T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 bool isEnter(QEvent* event)
 {

@@ -4,6 +4,7 @@ list(APPEND SPRAV_CORE_SOURCES
 )
 list(APPEND SPRAV_GUI_SOURCES
     common/Guard.h
+    common/Named.h
     common/Prompts.cpp common/Prompts.h
     common/QtPrompts.cpp common/QtPrompts.h
     common/ShellOpen.cpp common/ShellOpen.h
