@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "db/Database.h"
 #include "common/DbError.h"
+#include "db/Connection.h"
 #include "db/Schema.h"
 #include "db/Sql.h"
 
@@ -66,9 +67,10 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
             db.setDatabaseName(link.catalog);
             db.setUserName(link.user);
             db.setPassword(link.password);
+            db.setConnectOptions(Connection::postgresOptions());
             if (!db.open())
                 openFailed(db, link.catalog);
-            Sql::run(db, QStringLiteral("SET client_min_messages TO warning"));
+            Connection::configure(db);
         }
         Schema::ensure(db);
     } catch (...) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "db/Sql.h"
 #include "common/DbError.h"
+#include "db/Connection.h"
 
 #include <QSqlError>
 
@@ -12,8 +13,63 @@ namespace
     if (text.isEmpty())
         text = QStringLiteral("Ошибка базы данных.");
     Q_UNUSED(statement)
-    throw DbError(text);
+    throw DbError(text, error.nativeErrorCode());
 }
+
+// A failure on a connection the server has dropped reads as such, whatever
+// the driver said about the statement.
+[[noreturn]] void failOn(const QSqlDatabase& db, const QSqlError& error, const QString& statement)
+{
+    if (Connection::lost(db))
+        throw DbError(Connection::lostText());
+    fail(error, statement);
+}
+
+bool isRead(const QString& statement)
+{
+    return statement.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
+}
+
+// After a statement failed: when the server had dropped the connection and
+// the statement may safely run once more (outside a transaction, and it
+// changes nothing or never reached the server), the connection is opened
+// again and true returned. A lost connection where repeating is not safe
+// throws the lost-connection error; other failures return false.
+bool reopenedForRetry(const QSqlDatabase& db, bool safeToRepeat)
+{
+    if (!Connection::lost(db))
+        return false;
+    if (!safeToRepeat || Connection::inTransaction(db))
+        throw DbError(Connection::lostText());
+    Connection::reopen(db);
+    return true;
+}
+
+bool tryPrepare(QSqlQuery& query, const QString& statement)
+{
+    query.setForwardOnly(true);
+    return query.prepare(statement);
+}
+
+// A query like `failed`, prepared anew on the reopened connection with the
+// same values bound.
+QSqlQuery preparedAgain(const QSqlDatabase& db, const QSqlQuery& failed)
+{
+    QSqlQuery query(db);
+    if (!tryPrepare(query, failed.lastQuery()))
+        failOn(db, query.lastError(), failed.lastQuery());
+    const QVariantList values = failed.boundValues();
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values.at(i));
+    return query;
+}
+
+bool execPlain(QSqlQuery& query, const QString& statement)
+{
+    query.setForwardOnly(true);
+    return query.exec(statement);
+}
+
 } // namespace
 
 namespace Sql
@@ -21,11 +77,17 @@ namespace Sql
 
 QSqlQuery prepare(const QSqlDatabase& db, const QString& statement)
 {
+    Connection::revive(db);
     QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(statement))
+    if (tryPrepare(query, statement))
+        return query;
+    // Preparing changes nothing, so it may always be repeated.
+    if (!reopenedForRetry(db, true))
         fail(query.lastError(), statement);
-    return query;
+    QSqlQuery again(db);
+    if (!tryPrepare(again, statement))
+        failOn(db, again.lastError(), statement);
+    return again;
 }
 
 void bind(QSqlQuery& query, std::initializer_list<Binding> bindings)
@@ -36,8 +98,15 @@ void bind(QSqlQuery& query, std::initializer_list<Binding> bindings)
 
 void exec(QSqlQuery& query)
 {
-    if (!query.exec())
-        fail(query.lastError(), query.lastQuery());
+    if (query.exec())
+        return;
+    const QSqlDatabase db = Connection::of(query.driver());
+    if (!reopenedForRetry(db, isRead(query.lastQuery())))
+        failOn(db, query.lastError(), query.lastQuery());
+    QSqlQuery again = preparedAgain(db, query);
+    if (!again.exec())
+        failOn(db, again.lastError(), again.lastQuery());
+    query = std::move(again);
 }
 
 QSqlQuery run(const QSqlDatabase& db, const QString& statement,
@@ -45,11 +114,16 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement,
 {
     if (bindings.size() == 0) {
         // Statements without values run unprepared: PostgreSQL cannot prepare DDL.
+        Connection::revive(db);
         QSqlQuery query(db);
-        query.setForwardOnly(true);
-        if (!query.exec(statement))
+        if (execPlain(query, statement))
+            return query;
+        if (!reopenedForRetry(db, isRead(statement)))
             fail(query.lastError(), statement);
-        return query;
+        QSqlQuery again(db);
+        if (!execPlain(again, statement))
+            failOn(db, again.lastError(), statement);
+        return again;
     }
     QSqlQuery query = prepare(db, statement);
     bind(query, bindings);
@@ -91,21 +165,39 @@ bool runPlain(const QSqlDatabase& db, const QString& statement, QSqlError& error
     error = query.lastError();
     return false;
 }
+
+bool begin(QSqlDatabase& db, QSqlError& error)
+{
+    if (isSqlite(db))
+        return runPlain(db, QStringLiteral("BEGIN IMMEDIATE"), error);
+    if (db.transaction())
+        return true;
+    error = db.lastError();
+    return false;
+}
 } // namespace
 
 Transaction::Transaction(const QSqlDatabase& db) : m_db(db)
 {
+    Connection::revive(m_db);
     QSqlError error;
-    const bool begun = isSqlite(m_db) ? runPlain(m_db, QStringLiteral("BEGIN IMMEDIATE"), error)
-                                      : m_db.transaction();
+    bool begun = begin(m_db, error);
+    // A BEGIN that failed on a dropped connection left nothing behind.
+    if (!begun && reopenedForRetry(m_db, true))
+        begun = begin(m_db, error);
     if (!begun)
-        fail(isSqlite(m_db) ? error : m_db.lastError(), QStringLiteral("BEGIN"));
+        failOn(m_db, error, QStringLiteral("BEGIN"));
     m_open = true;
+    Connection::setInTransaction(m_db, true);
 }
 
 Transaction::~Transaction()
 {
     if (!m_open)
+        return;
+    Connection::setInTransaction(m_db, false);
+    // A dropped connection took the transaction with it.
+    if (!m_db.isOpen())
         return;
     QSqlError ignored;
     if (isSqlite(m_db))
@@ -122,10 +214,13 @@ void Transaction::commit()
     if (!committed) {
         if (!isSqlite(m_db))
             error = m_db.lastError();
-        m_open = true; // the destructor rolls back what the failed commit left
-        fail(error, QStringLiteral("COMMIT"));
+        // The destructor rolls back what the failed commit left. Whether a
+        // commit cut off with the connection took effect is unknown: the
+        // lost-connection error says so rather than retrying.
+        failOn(m_db, error, QStringLiteral("COMMIT"));
     }
     m_open = false;
+    Connection::setInTransaction(m_db, false);
 }
 
 } // namespace Sql

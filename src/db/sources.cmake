@@ -1,7 +1,9 @@
 list(APPEND SPRAV_CORE_SOURCES
+    db/Connection.cpp db/Connection.h
     db/DataLink.cpp db/DataLink.h
     db/Database.cpp db/Database.h
     db/DateText.cpp db/DateText.h
+    db/Log.cpp db/Log.h
     db/Schema.cpp db/Schema.h
     db/SearchIndex.cpp db/SearchIndex.h
     db/Sql.cpp db/Sql.h

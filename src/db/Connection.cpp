@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: MIT
+#include "db/Connection.h"
+#include "common/DbError.h"
+#include "db/Log.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <libpq-fe.h>
+
+namespace
+{
+
+// Dynamic properties of the driver, which every copy of a QSqlDatabase shares.
+const char* const connectionName = "spravConnection";
+const char* const transactionOpen = "spravTransaction";
+
+bool isPostgres(const QSqlDatabase& db)
+{
+    return db.driver() && db.driver()->dbmsType() == QSqlDriver::PostgreSQL;
+}
+
+bool managed(const QSqlDatabase& db)
+{
+    return isPostgres(db) && db.driver()->property(connectionName).isValid();
+}
+
+PGconn* postgresHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    // Qt names the type after the struct behind libpq's typedef.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 &&
+                              qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
+// A server that ends a session (shutdown, pg_terminate_backend, an idle
+// timeout) sends its reason and closes the socket. The first read takes the
+// message, the second meets the end of the stream, which marks the
+// connection bad; on a healthy connection both return at once.
+bool closedByServer(const QSqlDatabase& db)
+{
+    PGconn* connection = postgresHandle(db);
+    if (!connection)
+        return false; // nothing to read from: the next statement tells
+    for (int reads = 0; reads < 2 && PQconsumeInput(connection) == 1; ++reads) {
+    }
+    return PQstatus(connection) != CONNECTION_OK;
+}
+
+} // namespace
+
+namespace Connection
+{
+
+QString postgresOptions()
+{
+    return QStringLiteral("connect_timeout=5;keepalives=1;keepalives_idle=60;"
+                          "keepalives_interval=10;keepalives_count=3;tcp_user_timeout=20000;"
+                          "application_name=sprav");
+}
+
+void configure(const QSqlDatabase& db)
+{
+    if (!isPostgres(db))
+        return;
+    db.driver()->setProperty(connectionName, db.connectionName());
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SET client_min_messages TO warning")))
+        throw DbError(lost(db) ? lostText() : query.lastError().text());
+}
+
+void revive(const QSqlDatabase& db)
+{
+    if (!managed(db) || inTransaction(db))
+        return;
+    if (db.isOpen() && !closedByServer(db))
+        return;
+    reopen(db);
+}
+
+bool lost(const QSqlDatabase& db)
+{
+    return managed(db) && !db.isOpen();
+}
+
+void reopen(const QSqlDatabase& db)
+{
+    QSqlDatabase connection = db; // the copies share one driver: all of them reconnect
+    qCWarning(lcDatabase).noquote()
+        << QStringLiteral("Связь с сервером базы данных прервана, соединение открывается заново.");
+    setInTransaction(connection, false);
+    connection.close();
+    if (!connection.open()) {
+        qCWarning(lcDatabase).noquote() << connection.lastError().text();
+        throw DbError(lostText());
+    }
+    configure(connection);
+}
+
+QSqlDatabase of(const QSqlDriver* driver)
+{
+    if (!driver)
+        return {};
+    const QVariant name = driver->property(connectionName);
+    return name.isValid() ? QSqlDatabase::database(name.toString(), false) : QSqlDatabase();
+}
+
+bool inTransaction(const QSqlDatabase& db)
+{
+    return db.driver() && db.driver()->property(transactionOpen).toBool();
+}
+
+void setInTransaction(const QSqlDatabase& db, bool open)
+{
+    if (db.driver())
+        db.driver()->setProperty(transactionOpen, open);
+}
+
+QString lostText()
+{
+    return QStringLiteral("Нет связи с сервером базы данных. Повторите действие, когда связь "
+                          "восстановится.");
+}
+
+} // namespace Connection

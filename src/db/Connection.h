@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+class QSqlDriver;
+
+// Keeps a PostgreSQL connection of the program usable when the server drops
+// it (a restart, an idle timeout, an administrator, a network failure): a
+// dropped connection is noticed before the next statement outside a
+// transaction and opened again with the same settings. Sql decides which
+// failed statements may run once more. SQLite connections are left alone.
+namespace Connection
+{
+
+// Options for opening a PostgreSQL connection: connecting gives up after a few
+// seconds, and keepalives notice a connection that a network failure ended.
+QString postgresOptions();
+
+// Sets up a PostgreSQL connection after each opening (session settings the
+// statements rely on) and takes it into this care.
+void configure(const QSqlDatabase& db);
+
+// Before a statement outside a transaction: a connection the server has
+// closed is noticed, by reading what the server sent without waiting, and
+// opened again. Throws DbError(lostText()) when the server cannot be reached.
+void revive(const QSqlDatabase& db);
+
+// After a failed statement: whether the connection is gone.
+bool lost(const QSqlDatabase& db);
+
+// Opens a lost connection again; throws DbError(lostText()) when the server
+// cannot be reached.
+void reopen(const QSqlDatabase& db);
+
+// The connection a driver belongs to, when it is in this care.
+QSqlDatabase of(const QSqlDriver* driver);
+
+// Whether a transaction is open on the connection (kept by Sql::Transaction).
+bool inTransaction(const QSqlDatabase& db);
+void setInTransaction(const QSqlDatabase& db, bool open);
+
+QString lostText();
+
+} // namespace Connection
