@@ -100,10 +100,17 @@ Engine Database::engineOf(const QSqlDatabase& db)
     return db.driverName() == QLatin1String("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
 }
 
+QString Database::fold(const QString& text)
+{
+    // Lower-casing Σ gives σ or, at the end of a word, ς, depending on who
+    // lowers (Qt never writes ς, ICU does): both count as σ.
+    return text.toLower().replace(QChar(0x3C2), QChar(0x3C3));
+}
+
 // The search compares every record's names in lower case, so the common
 // alphabets are lowered on the UTF-8 bytes directly: ASCII, and the basic
 // Cyrillic capitals U+0400 to U+042F (two bytes, lead byte D0). Anything else
-// goes through QString::toLower, which gives the same result for these.
+// goes through fold(), which gives the same result for these.
 QByteArray Database::lowerUtf8(const QByteArray& text)
 {
     QByteArray lowered(text.size(), Qt::Uninitialized);
@@ -137,7 +144,7 @@ QByteArray Database::lowerUtf8(const QByteArray& text)
             *out++ = char(next);
             ++i;
         } else {
-            return QString::fromUtf8(text).toLower().toUtf8();
+            return fold(QString::fromUtf8(text)).toUtf8();
         }
     }
     return lowered;

@@ -27,9 +27,12 @@ public:
     static Engine engineOf(const QSqlDatabase& db);
 
     // Registers the functions the statements need on an SQLite connection
-    // (ulower: lower case for every alphabet).
+    // (ulower: fold() for every alphabet).
     static void registerSqliteFunctions(const QSqlDatabase& db);
-    // Lower case of a UTF-8 text for every alphabet, as QString::toLower.
+    // The text as both engines' ulower() compare it, ignoring letter case:
+    // QString::toLower, with the final sigma written as σ.
+    static QString fold(const QString& text);
+    // fold() of a UTF-8 text.
     static QByteArray lowerUtf8(const QByteArray& text);
 
 private:

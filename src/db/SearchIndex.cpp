@@ -26,11 +26,12 @@ QString column(const char* name)
 // the triggers below and nothing else. The index serves as a candidate filter
 // in front of the exact test, so it must never miss a record the test finds:
 // for every character c that the search text may use in the index, each
-// character whose lower case contains c must fold to c in FTS5 as well. FTS5
-// folds all but a few letters as Qt's toLower() does; the one common exception
-// is the capital I with dot (its lower case is i + combining dot, FTS5 keeps
-// it), which the triggers therefore write as its lower case. Search texts use
-// only the characters of indexable(); the others are left to the exact test.
+// character whose Database::fold() contains c must fold to c in FTS5 as well.
+// FTS5 folds all but a few letters as fold() does (ς to σ included); the one
+// common exception is the capital I with dot (its lower case is i + combining
+// dot, FTS5 keeps it), which the triggers therefore write as its lower case.
+// Search texts use only the characters of indexable(); the others are left to
+// the exact test.
 
 const QString ftsTable = QStringLiteral("sprav_fts");
 
@@ -303,7 +304,7 @@ QString SearchIndex::condition(const QSqlDatabase& db)
 
 void SearchIndex::bind(QSqlQuery& query, const QString& text)
 {
-    const QString needle = text.toLower();
+    const QString needle = Database::fold(text);
     query.bindValue(QStringLiteral(":needle"), needle);
     if (isPostgres(query)) {
         query.bindValue(QStringLiteral(":pattern"), containsPattern(needle));
