@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
+#include "common/DbError.h"
+#include "db/ServerLock.h"
 #include "db/Sql.h"
 
 #include <optional>
 
 namespace
 {
+
+// SQLSTATE of a row that a unique index refused.
+const char* const uniqueViolation = "23505";
 
 struct Row {
     qint64 id = 0;
@@ -68,10 +73,21 @@ bool AccountStore::registerUser(const QString& name, const QString& password) co
 {
     const QString hash = PasswordHash::make(password);
     Sql::Transaction transaction(m_db);
+    // Copies registering at the same moment take turns, so that the second
+    // one's check sees the first one's row.
+    ServerLock::forTransaction(m_db, ServerLock::Purpose::Registration);
     if (exists(name))
         return false;
-    Sql::run(m_db, QStringLiteral("INSERT INTO users (log, pass) VALUES (:log, :pass)"),
-             {{"log", name}, {"pass", hash}});
+    try {
+        Sql::run(m_db, QStringLiteral("INSERT INTO users (log, pass) VALUES (:log, :pass)"),
+                 {{"log", name}, {"pass", hash}});
+    } catch (const DbError& e) {
+        // The database's unique index refused it: registered meanwhile by a
+        // program that does not take turns.
+        if (e.code() == QLatin1String(uniqueViolation))
+            return false;
+        throw;
+    }
     transaction.commit();
     return true;
 }

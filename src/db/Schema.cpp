@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "db/Schema.h"
+#include "common/DbError.h"
 #include "db/Database.h"
+#include "db/Log.h"
 #include "db/SearchIndex.h"
+#include "db/ServerLock.h"
 #include "db/Sql.h"
+
+#include <QMap>
 
 namespace
 {
@@ -47,55 +52,82 @@ QStringList postgresTables()
     };
 }
 
-QStringList indexes(bool postgres)
+QStringList sqliteIndexes()
 {
-    QStringList list = {
+    return {
         QStringLiteral("CREATE INDEX IF NOT EXISTS phone_parentid ON phone (parentid)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_cityid ON sprav (cityid)"),
+        // Holds every column the listings read, in name order: "Все записи"
+        // and the birthday list read it alone, without sorting or visiting
+        // the table. Not on PostgreSQL: it would read the table anyway until
+        // vacuumed, and a B-tree entry there may not exceed 2704 bytes, which
+        // three long names in four-byte characters do.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_listing ON sprav "
+                       "(f, io, shortpp, cityid, owns, hided, birthday, spbirthday)"),
     };
-    // Holds every column the listings read, in name order: "Все записи" and
-    // the birthday list read it alone, without sorting or visiting the table.
-    // Not on PostgreSQL: it would read the table anyway until vacuumed, and a
-    // B-tree entry there may not exceed 2704 bytes, which three long names
-    // in four-byte characters do.
-    if (!postgres)
-        list.append(QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_listing ON sprav "
-                                   "(f, io, shortpp, cityid, owns, hided, birthday, spbirthday)"));
-    return list;
-}
-
-bool postgresFunctionExists(const QSqlDatabase& db, const QString& name)
-{
-    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT 1 FROM pg_proc WHERE proname = :name"),
-                           {{"name", name}});
-    return q.next();
-}
-
-// PostgreSQL lacks instr, and its lower() follows the database's collation;
-// ulower folds every alphabet whatever the collation (ICU when the server has it).
-void ensurePostgresFunctions(const QSqlDatabase& db)
-{
-    if (!postgresFunctionExists(db, QStringLiteral("instr")))
-        Sql::run(db, QStringLiteral("CREATE OR REPLACE FUNCTION instr(text, text) RETURNS integer "
-                                    "LANGUAGE sql IMMUTABLE PARALLEL SAFE AS "
-                                    "'SELECT strpos($1, $2)'"));
-    if (postgresFunctionExists(db, QStringLiteral("ulower")))
-        return;
-    QSqlQuery icu =
-        Sql::run(db, QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'"));
-    const QString body = icu.next() ? QStringLiteral("SELECT lower($1 COLLATE \"und-x-icu\")")
-                                    : QStringLiteral("SELECT translate(lower($1), "
-                                                     "''АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ'', "
-                                                     "''абвгдеёжзийклмнопрстуфхцчшщъыьэюя'')");
-    Sql::run(db, QStringLiteral("CREATE OR REPLACE FUNCTION ulower(text) RETURNS text "
-                                "LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS '%1'")
-                     .arg(body));
 }
 
 qint64 firstNumber(const QSqlDatabase& db, const QString& statement)
 {
     QSqlQuery q = Sql::run(db, statement);
     return q.next() ? q.value(0).toString().section(QLatin1Char(' '), 0, 0).toLongLong() : -1;
+}
+
+void addPhoneKinds(const QSqlDatabase& db)
+{
+    QSqlQuery count = Sql::run(db, QStringLiteral("SELECT COUNT(*) FROM notes"));
+    if (count.next() && count.value(0).toInt() == 0) {
+        for (int kind = 1; kind <= Schema::phoneKinds().size(); ++kind)
+            Sql::run(db, QStringLiteral("INSERT INTO notes (id, note) VALUES (:id, :note)"),
+                     {{"id", kind}, {"note", Schema::phoneKinds().at(kind - 1)}});
+    }
+}
+
+// Accounts whose names differ only in letter case, which an older program
+// let in: they keep working (the exact spelling signs in), and whoever looks
+// after the database is told which they are. Returns whether there are any.
+bool reportDoubledNames(const QSqlDatabase& db)
+{
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT log FROM users WHERE ulower(log) IN "
+                                              "(SELECT ulower(log) FROM users GROUP BY ulower(log) "
+                                              "HAVING count(*) > 1) ORDER BY ulower(log), id"));
+    QMap<QString, QStringList> doubled;
+    while (q.next())
+        doubled[Database::fold(Sql::text(q, 0))].append(Sql::text(q, 0));
+    if (doubled.isEmpty())
+        return false;
+    QStringList groups;
+    for (const QStringList& names : std::as_const(doubled))
+        groups.append(names.join(QStringLiteral(", ")));
+    qCWarning(lcDatabase).noquote()
+        << QStringLiteral("Имена пользователей, различающиеся только регистром букв: %1. "
+                          "Новые регистрации таких имён отклоняются; объедините или "
+                          "переименуйте эти учётные записи.")
+               .arg(groups.join(QStringLiteral("; ")));
+    return true;
+}
+
+// ---- SQLite ---------------------------------------------------------------
+
+bool sqliteComplete(const QSqlDatabase& db)
+{
+    const qint64 present = firstNumber(
+        db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN ('sprav', 'phone', "
+                           "'notes', 'city', 'prof', 'users', 'phone_parentid', 'sprav_cityid', "
+                           "'sprav_listing')"));
+    return present == 9 && firstNumber(db, QStringLiteral("SELECT count(*) FROM notes")) > 0;
+}
+
+// A new or older database: what is missing is made in one write transaction.
+void completeSqlite(const QSqlDatabase& db)
+{
+    Sql::Transaction transaction(db);
+    for (const QString& statement : sqliteTables())
+        Sql::run(db, statement);
+    for (const QString& statement : sqliteIndexes())
+        Sql::run(db, statement);
+    addPhoneKinds(db);
+    transaction.commit();
 }
 
 // Without statistics SQLite plans a join as if every table were large, and may
@@ -115,8 +147,239 @@ void refreshSqliteStatistics(const QSqlDatabase& db)
     if (current)
         return;
     Sql::run(db, QStringLiteral("PRAGMA analysis_limit = 1000"));
-    Sql::run(db, QStringLiteral("ANALYZE"));
+    {
+        Sql::Transaction transaction(db);
+        Sql::run(db, QStringLiteral("ANALYZE"));
+        transaction.commit();
+    }
     SearchIndex::compact(db);
+}
+
+// A start-up that finds everything in place only reads; the write lock is
+// taken for what is missing, and never for long (the search index is built
+// and compacted in steps).
+void ensureSqlite(const QSqlDatabase& db)
+{
+    if (!sqliteComplete(db))
+        completeSqlite(db);
+    SearchIndex::ensure(db);
+    refreshSqliteStatistics(db); // PostgreSQL's autovacuum keeps its own
+    reportDoubledNames(db);
+}
+
+// ---- PostgreSQL -------------------------------------------------------------
+//
+// The table sprav_schema holds the version of what this program made. A
+// start-up that finds it current, with the indexes in place, only reads the
+// catalog: it takes no lock that a save would wait for. Otherwise one copy at
+// a time (under an advisory lock; the others wait, then find it done) creates
+// the schema in one transaction, or brings an existing one up to date with
+// CREATE INDEX CONCURRENTLY, which lets the other copies go on writing.
+
+// 1: version kept; ulower() folds the final sigma; unique user names.
+constexpr int postgresVersion = 1;
+
+const QString uniqueUsersIndex = QStringLiteral("users_log_unique");
+const QString uniqueUsersDefinition = QStringLiteral("ON users (ulower(log))");
+
+QList<QPair<QString, QString>> postgresIndexes()
+{
+    return {
+        {QStringLiteral("phone_parentid"), QStringLiteral("ON phone (parentid)")},
+        {QStringLiteral("sprav_cityid"), QStringLiteral("ON sprav (cityid)")},
+    };
+}
+
+enum class IndexState { Missing, Invalid, Valid };
+
+IndexState postgresIndexState(const QSqlDatabase& db, const QString& name)
+{
+    QSqlQuery q = Sql::run(db,
+                           QStringLiteral("SELECT indisvalid FROM pg_index "
+                                          "WHERE indexrelid = to_regclass(:name)"),
+                           {{"name", name}});
+    if (!q.next())
+        return IndexState::Missing;
+    return q.value(0).toBool() ? IndexState::Valid : IndexState::Invalid;
+}
+
+struct PostgresState {
+    bool tables = false; // sprav exists
+    int version = 0;     // 0: made before versions were kept
+    bool uniqueUsers = false;
+    bool trigramsMissing = false; // pg_trgm is there, its indexes are not
+
+    bool complete() const { return version == postgresVersion && uniqueUsers && !trigramsMissing; }
+};
+
+PostgresState postgresState(const QSqlDatabase& db)
+{
+    PostgresState state;
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT to_regclass('sprav') IS NOT NULL, "
+                                              "to_regclass('sprav_schema') IS NOT NULL, "
+                                              "EXISTS (SELECT 1 FROM pg_extension "
+                                              "WHERE extname = 'pg_trgm')"));
+    q.next();
+    state.tables = q.value(0).toBool();
+    const bool versioned = q.value(1).toBool();
+    const bool trigrams = q.value(2).toBool();
+    q.finish();
+    if (versioned)
+        state.version = int(
+            firstNumber(db, QStringLiteral("SELECT coalesce(max(version), 0) FROM sprav_schema")));
+    state.uniqueUsers = postgresIndexState(db, uniqueUsersIndex) == IndexState::Valid;
+    state.trigramsMissing = trigrams && !SearchIndex::indexed(db);
+    return state;
+}
+
+QString postgresFunctionBody(const QSqlDatabase& db, const QString& name)
+{
+    QSqlQuery q = Sql::run(db,
+                           QStringLiteral("SELECT prosrc FROM pg_proc WHERE proname = :name AND "
+                                          "pronamespace = (SELECT oid FROM pg_namespace "
+                                          "WHERE nspname = current_schema())"),
+                           {{"name", name}});
+    return q.next() ? Sql::text(q, 0) : QString();
+}
+
+// ulower() folds letter case as Database::fold() does: ICU's lower case
+// (whatever the database's collation), with the final sigma written as σ.
+// Without ICU, the collation's lower() and the Russian capitals.
+QString ulowerBody(const QSqlDatabase& db)
+{
+    QSqlQuery icu =
+        Sql::run(db, QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'"));
+    if (icu.next())
+        return QStringLiteral("SELECT translate(lower($1 COLLATE \"und-x-icu\"), 'ς', 'σ')");
+    return QStringLiteral("SELECT translate(lower($1), "
+                          "'АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯς', "
+                          "'абвгдеёжзийклмнопрстуфхцчшщъыьэюяσ')");
+}
+
+// PostgreSQL lacks instr, and its lower() follows the database's collation.
+// Returns whether an existing ulower() changed, so that the indexes on it
+// must be built anew.
+bool ensurePostgresFunctions(const QSqlDatabase& db)
+{
+    if (postgresFunctionBody(db, QStringLiteral("instr")).isEmpty())
+        Sql::run(db, QStringLiteral("CREATE OR REPLACE FUNCTION instr(text, text) RETURNS integer "
+                                    "LANGUAGE sql IMMUTABLE PARALLEL SAFE AS "
+                                    "'SELECT strpos($1, $2)'"));
+    const QString stored = postgresFunctionBody(db, QStringLiteral("ulower"));
+    const QString wanted = ulowerBody(db);
+    if (stored == wanted)
+        return false;
+    Sql::run(db, QStringLiteral("CREATE OR REPLACE FUNCTION ulower(text) RETURNS text "
+                                "LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS '%1'")
+                     .arg(QString(wanted).replace(QLatin1Char('\''), QStringLiteral("''"))));
+    return !stored.isEmpty();
+}
+
+// Inside the caller's transaction.
+void writePostgresVersion(const QSqlDatabase& db)
+{
+    Sql::run(db,
+             QStringLiteral("CREATE TABLE IF NOT EXISTS sprav_schema (version INTEGER NOT NULL)"));
+    Sql::run(db, QStringLiteral("DELETE FROM sprav_schema"));
+    Sql::run(db, QStringLiteral("INSERT INTO sprav_schema (version) VALUES (:version)"),
+             {{"version", postgresVersion}});
+}
+
+// An empty database: everything in one transaction. Nobody else sees the new
+// tables before it commits, so their indexes are made directly.
+void createPostgres(const QSqlDatabase& db)
+{
+    Sql::Transaction transaction(db);
+    ensurePostgresFunctions(db);
+    for (const QString& statement : postgresTables())
+        Sql::run(db, statement);
+    QList<QPair<QString, QString>> indexes = postgresIndexes();
+    if (SearchIndex::enablePostgresTrigrams(db))
+        indexes += SearchIndex::postgresIndexes();
+    for (const auto& [name, definition] : std::as_const(indexes))
+        Sql::run(db, QStringLiteral("CREATE INDEX %1 %2").arg(name, definition));
+    Sql::run(
+        db,
+        QStringLiteral("CREATE UNIQUE INDEX %1 %2").arg(uniqueUsersIndex, uniqueUsersDefinition));
+    addPhoneKinds(db);
+    writePostgresVersion(db);
+    transaction.commit();
+}
+
+// An index on a table that other copies may be writing: made, or made anew
+// (`rebuild`), concurrently, so that their writes go on meanwhile. An invalid
+// index left by a build that was cut off is dropped first.
+void indexConcurrently(const QSqlDatabase& db, const QString& name, const QString& definition,
+                       bool rebuild, bool unique = false)
+{
+    IndexState state = postgresIndexState(db, name);
+    if (state == IndexState::Invalid) {
+        Sql::run(db, QStringLiteral("DROP INDEX CONCURRENTLY IF EXISTS %1").arg(name));
+        state = IndexState::Missing;
+    }
+    if (state == IndexState::Valid) {
+        if (rebuild)
+            Sql::run(db, QStringLiteral("REINDEX INDEX CONCURRENTLY %1").arg(name));
+        return;
+    }
+    Sql::run(db, QStringLiteral("CREATE %1INDEX CONCURRENTLY %2 %3")
+                     .arg(unique ? QStringLiteral("UNIQUE ") : QString(), name, definition));
+}
+
+// User names are unique in any letter case once the stored ones allow it.
+// Until then registrations are serialized by AccountStore (and the doubled
+// names are reported).
+void uniqueUserNames(const QSqlDatabase& db, bool rebuild)
+{
+    if (reportDoubledNames(db))
+        return;
+    try {
+        indexConcurrently(db, uniqueUsersIndex, uniqueUsersDefinition, rebuild, true);
+    } catch (const DbError& e) {
+        // A doubled name that an older program added meanwhile.
+        qCWarning(lcDatabase).noquote() << e.text();
+        Sql::run(db, QStringLiteral("DROP INDEX CONCURRENTLY IF EXISTS %1").arg(uniqueUsersIndex));
+    }
+}
+
+void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
+{
+    if (state.version != postgresVersion)
+        qCInfo(lcDatabase).noquote()
+            << QStringLiteral("Схема базы данных обновляется до версии %1.").arg(postgresVersion);
+    bool refolded = false;
+    {
+        Sql::Transaction transaction(db);
+        refolded = ensurePostgresFunctions(db);
+        for (const QString& statement : postgresTables())
+            Sql::run(db, statement);
+        addPhoneKinds(db);
+        transaction.commit();
+    }
+    for (const auto& [name, definition] : postgresIndexes())
+        indexConcurrently(db, name, definition, false);
+    if (SearchIndex::enablePostgresTrigrams(db)) {
+        for (const auto& [name, definition] : SearchIndex::postgresIndexes())
+            indexConcurrently(db, name, definition, refolded);
+    }
+    uniqueUserNames(db, refolded);
+    Sql::Transaction transaction(db);
+    writePostgresVersion(db);
+    transaction.commit();
+}
+
+void ensurePostgres(const QSqlDatabase& db)
+{
+    if (postgresState(db).complete())
+        return;
+    const ServerLock lock(db, ServerLock::Purpose::Schema);
+    const PostgresState state = postgresState(db); // another copy may have done it meanwhile
+    if (state.complete())
+        return;
+    if (state.tables)
+        upgradePostgres(db, state);
+    else
+        createPostgres(db);
 }
 
 } // namespace
@@ -132,23 +395,8 @@ const QStringList& Schema::phoneKinds()
 
 void Schema::ensure(const QSqlDatabase& db)
 {
-    const bool postgres = Database::engineOf(db) == Engine::PostgreSQL;
-    Sql::Transaction transaction(db);
-    if (postgres)
-        ensurePostgresFunctions(db);
-    for (const QString& statement : postgres ? postgresTables() : sqliteTables())
-        Sql::run(db, statement);
-    for (const QString& statement : indexes(postgres))
-        Sql::run(db, statement);
-    SearchIndex::ensure(db);
-    if (!postgres)
-        refreshSqliteStatistics(db); // PostgreSQL's autovacuum keeps its own
-
-    QSqlQuery count = Sql::run(db, QStringLiteral("SELECT COUNT(*) FROM notes"));
-    if (count.next() && count.value(0).toInt() == 0) {
-        for (int kind = 1; kind <= phoneKinds().size(); ++kind)
-            Sql::run(db, QStringLiteral("INSERT INTO notes (id, note) VALUES (:id, :note)"),
-                     {{"id", kind}, {"note", phoneKinds().at(kind - 1)}});
-    }
-    transaction.commit();
+    if (Database::engineOf(db) == Engine::PostgreSQL)
+        ensurePostgres(db);
+    else
+        ensureSqlite(db);
 }

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "db/SearchIndex.h"
 #include "common/DbError.h"
+#include "db/Connection.h"
 #include "db/Database.h"
 #include "db/Sql.h"
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QSet>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QThread>
 
 namespace
 {
@@ -56,60 +59,84 @@ QString ftsValues(const QString& prefix)
     return values.join(QStringLiteral(", "));
 }
 
-QString ftsInsert(const QString& prefix)
+// While the index is being built, the triggers keep in step only the rows
+// that the index holds already: those up to `done`, and those added after the
+// build began (above `last`). The rest are read into it step by step.
+const QString indexedDuringBuild = QStringLiteral("(%1id <= (SELECT done FROM sprav_fts_build) OR "
+                                                  "%1id > (SELECT last FROM sprav_fts_build))");
+
+// Statements of a trigger body; `building` limits them to the rows indexed
+// so far.
+QString ftsInsert(const QString& prefix, bool building = false)
 {
+    if (building)
+        return QStringLiteral("INSERT INTO sprav_fts (rowid, f, io, shortpp, longpp) "
+                              "SELECT %1id, %2 WHERE %3;")
+            .arg(prefix, ftsValues(prefix), indexedDuringBuild.arg(prefix));
     return QStringLiteral("INSERT INTO sprav_fts (rowid, f, io, shortpp, longpp) "
                           "VALUES (%1id, %2);")
         .arg(prefix, ftsValues(prefix));
 }
 
-QString ftsDelete(const QString& prefix)
+QString ftsDelete(const QString& prefix, bool building = false)
 {
+    if (building)
+        return QStringLiteral("INSERT INTO sprav_fts (sprav_fts, rowid, f, io, shortpp, longpp) "
+                              "SELECT 'delete', %1id, %2 WHERE %3;")
+            .arg(prefix, ftsValues(prefix), indexedDuringBuild.arg(prefix));
     return QStringLiteral("INSERT INTO sprav_fts (sprav_fts, rowid, f, io, shortpp, longpp) "
                           "VALUES ('delete', %1id, %2);")
         .arg(prefix, ftsValues(prefix));
 }
 
 // Name and full text of each trigger that keeps the index in step.
-QMap<QString, QString> ftsTriggers()
+QMap<QString, QString> ftsTriggers(bool building = false)
 {
     const QString newRow = QStringLiteral("new.");
     const QString oldRow = QStringLiteral("old.");
     return {
         {QStringLiteral("sprav_fts_insert"),
          QStringLiteral("CREATE TRIGGER sprav_fts_insert AFTER INSERT ON sprav BEGIN %1 END")
-             .arg(ftsInsert(newRow))},
+             .arg(ftsInsert(newRow, building))},
         {QStringLiteral("sprav_fts_delete"),
          QStringLiteral("CREATE TRIGGER sprav_fts_delete AFTER DELETE ON sprav BEGIN %1 END")
-             .arg(ftsDelete(oldRow))},
+             .arg(ftsDelete(oldRow, building))},
         {QStringLiteral("sprav_fts_update"),
          QStringLiteral("CREATE TRIGGER sprav_fts_update AFTER UPDATE OF id, f, io, shortpp, "
                         "longpp ON sprav BEGIN %1 %2 END")
-             .arg(ftsDelete(oldRow), ftsInsert(newRow))},
+             .arg(ftsDelete(oldRow, building), ftsInsert(newRow, building))},
     };
+}
+
+enum class SqliteIndex { Missing, Building, Complete };
+
+// What sqlite_master holds of the index: complete and current, half built
+// (by this or another copy of the program), or missing, outdated or spoilt
+// (a trigger was dropped, so changes may have passed unseen).
+SqliteIndex sqliteIndexState(const QSqlDatabase& db)
+{
+    QMap<QString, QString> stored;
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE name IN "
+                                              "('sprav_fts', 'sprav_fts_insert', "
+                                              "'sprav_fts_delete', 'sprav_fts_update', "
+                                              "'sprav_fts_build')"));
+    while (q.next())
+        stored.insert(q.value(0).toString(), q.value(1).toString());
+    const bool building = stored.remove(QStringLiteral("sprav_fts_build")) > 0;
+    QMap<QString, QString> wanted = ftsTriggers(building);
+    wanted.insert(ftsTable, ftsDefinition());
+    if (stored != wanted)
+        return SqliteIndex::Missing;
+    return building ? SqliteIndex::Building : SqliteIndex::Complete;
 }
 
 bool sqliteIndexPresent(const QSqlDatabase& db)
 {
     QSqlQuery q = Sql::run(db, QStringLiteral("SELECT 1 FROM sqlite_master "
-                                              "WHERE type = 'table' AND name = 'sprav_fts'"));
+                                              "WHERE type = 'table' AND name = 'sprav_fts' AND "
+                                              "NOT EXISTS (SELECT 1 FROM sqlite_master "
+                                              "WHERE name = 'sprav_fts_build')"));
     return q.next();
-}
-
-bool sqliteIndexCurrent(const QSqlDatabase& db)
-{
-    QMap<QString, QString> wanted = ftsTriggers();
-    wanted.insert(ftsTable, ftsDefinition());
-    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE name IN "
-                                              "('sprav_fts', 'sprav_fts_insert', "
-                                              "'sprav_fts_delete', 'sprav_fts_update')"));
-    int found = 0;
-    while (q.next()) {
-        if (wanted.value(q.value(0).toString()) != q.value(1).toString())
-            return false;
-        ++found;
-    }
-    return found == wanted.size();
 }
 
 void dropSqliteIndex(const QSqlDatabase& db)
@@ -117,25 +144,108 @@ void dropSqliteIndex(const QSqlDatabase& db)
     for (const QString& trigger : ftsTriggers().keys())
         Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(trigger));
     Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_fts"));
+    Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_fts_build"));
 }
 
-void ensureSqlite(const QSqlDatabase& db)
+SearchIndex::BuildPace buildPace;
+
+// Between two steps of a long task the write lock is left free long enough
+// for another copy's waiting write to take it: SQLite's busy handler tries
+// again at most every 100 ms.
+void pauseForOthers()
 {
-    if (sqliteIndexCurrent(db))
-        return;
-    // Missing, outdated, or a trigger was dropped (changes may have passed
-    // unseen): build it anew from the stored records.
+    if (buildPace.pauseMs > 0)
+        QThread::msleep(ulong(buildPace.pauseMs));
+}
+
+qint64 totalChanges(const QSqlDatabase& db)
+{
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT total_changes()"));
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+// Starts a build unless another copy has started or finished one meanwhile.
+// Returns false when this SQLite cannot make the index (no FTS5 or trigram).
+bool startSqliteBuild(const QSqlDatabase& db)
+{
+    Sql::Transaction transaction(db);
+    if (sqliteIndexState(db) != SqliteIndex::Missing)
+        return true;
     dropSqliteIndex(db);
     try {
         Sql::run(db, ftsDefinition());
     } catch (const DbError&) {
-        return; // this SQLite has no FTS5 or no trigram tokenizer: plain search
+        return false; // plain search; the transaction rolls back the drops
     }
-    for (const QString& trigger : ftsTriggers())
+    Sql::run(db, QStringLiteral("CREATE TABLE sprav_fts_build (done INTEGER NOT NULL, "
+                                "last INTEGER NOT NULL)"));
+    Sql::run(db, QStringLiteral("INSERT INTO sprav_fts_build (done, last) "
+                                "SELECT 0, coalesce(max(id), 0) FROM sprav"));
+    for (const QString& trigger : ftsTriggers(true))
         Sql::run(db, trigger);
-    Sql::run(db, QStringLiteral("INSERT INTO sprav_fts (rowid, f, io, shortpp, longpp) "
-                                "SELECT id, %1 FROM sprav")
-                     .arg(ftsValues(QString())));
+    transaction.commit();
+    return true;
+}
+
+// Indexes the next rows in id order, in one write transaction of about
+// buildPace.stepMs; when all are in, puts the triggers of the complete index
+// in place. Returns false when nothing is left to do.
+bool buildSqliteStep(const QSqlDatabase& db)
+{
+    Sql::Transaction transaction(db);
+    if (sqliteIndexState(db) != SqliteIndex::Building)
+        return false; // finished or given up by another copy
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (;;) {
+        QSqlQuery progress = Sql::run(db, QStringLiteral("SELECT done, last FROM sprav_fts_build"));
+        progress.next();
+        const qint64 done = progress.value(0).toLongLong();
+        const qint64 last = progress.value(1).toLongLong();
+        progress.finish();
+        if (done >= last) {
+            for (const QString& trigger : ftsTriggers().keys())
+                Sql::run(db, QStringLiteral("DROP TRIGGER %1").arg(trigger));
+            for (const QString& trigger : ftsTriggers())
+                Sql::run(db, trigger);
+            Sql::run(db, QStringLiteral("DROP TABLE sprav_fts_build"));
+            transaction.commit();
+            return false;
+        }
+        QSqlQuery next = Sql::run(db,
+                                  QStringLiteral("SELECT max(id) FROM (SELECT id FROM sprav "
+                                                 "WHERE id > :done AND id <= :last "
+                                                 "ORDER BY id LIMIT :rows)"),
+                                  {{"done", done}, {"last", last}, {"rows", buildPace.stepRows}});
+        const qint64 upto =
+            next.next() && !next.value(0).isNull() ? next.value(0).toLongLong() : last;
+        next.finish();
+        Sql::run(db,
+                 QStringLiteral("INSERT INTO sprav_fts (rowid, f, io, shortpp, longpp) "
+                                "SELECT id, %1 FROM sprav WHERE id > :done AND id <= :upto")
+                     .arg(ftsValues(QString())),
+                 {{"done", done}, {"upto", upto}});
+        Sql::run(db, QStringLiteral("UPDATE sprav_fts_build SET done = :upto"), {{"upto", upto}});
+        if (elapsed.elapsed() >= buildPace.stepMs)
+            break;
+    }
+    transaction.commit();
+    return true;
+}
+
+// Builds the index from the stored records in steps, each holding the write
+// lock only briefly, so that other copies keep saving meanwhile. Until the
+// index is complete, searches use the plain test. A build that stopped
+// halfway (the program ended) is taken up where it stood, also by another
+// copy.
+void ensureSqlite(const QSqlDatabase& db)
+{
+    if (sqliteIndexState(db) == SqliteIndex::Complete)
+        return;
+    if (!startSqliteBuild(db))
+        return;
+    while (buildSqliteStep(db))
+        pauseForOthers();
     SearchIndex::compact(db);
 }
 
@@ -204,31 +314,17 @@ QString trgmIndexName(const char* name)
     return QStringLiteral("sprav_%1_trgm").arg(column(name));
 }
 
+// All four indexes, and valid: a concurrent build that was cut off leaves an
+// invalid one behind, which the planner does not use.
 bool postgresIndexPresent(const QSqlDatabase& db)
 {
-    QStringList present;
+    QStringList names;
     for (const char* name : searchedColumns)
-        present.append(QStringLiteral("to_regclass('%1') IS NOT NULL").arg(trgmIndexName(name)));
-    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT ") + present.join(QStringLiteral(" AND ")));
-    return q.next() && q.value(0).toBool();
-}
-
-void ensurePostgres(const QSqlDatabase& db)
-{
-    // Creating the extension needs rights the user may not have; a failure
-    // must not spoil the schema's transaction.
-    Sql::run(db, QStringLiteral("SAVEPOINT sprav_search_index"));
-    try {
-        Sql::run(db, QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"));
-        for (const char* name : searchedColumns)
-            Sql::run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON sprav "
-                                        "USING gin (%2 gin_trgm_ops)")
-                             .arg(trgmIndexName(name), loweredColumn(QString(), name)));
-        Sql::run(db, QStringLiteral("RELEASE SAVEPOINT sprav_search_index"));
-    } catch (const DbError&) {
-        Sql::run(db, QStringLiteral("ROLLBACK TO SAVEPOINT sprav_search_index"));
-        Sql::run(db, QStringLiteral("RELEASE SAVEPOINT sprav_search_index"));
-    }
+        names.append(QStringLiteral("to_regclass('%1')").arg(trgmIndexName(name)));
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT count(*) FROM pg_index WHERE indisvalid AND "
+                                              "indexrelid IN (%1)")
+                                   .arg(names.join(QStringLiteral(", "))));
+    return q.next() && q.value(0).toInt() == int(std::size(searchedColumns));
 }
 
 // The text as a LIKE pattern that finds it anywhere: %, _ and the escape
@@ -254,10 +350,37 @@ bool isPostgres(const QSqlQuery& query)
 
 void SearchIndex::ensure(const QSqlDatabase& db)
 {
-    if (Database::engineOf(db) == Engine::PostgreSQL)
-        ensurePostgres(db);
-    else
+    if (Database::engineOf(db) == Engine::SQLite)
         ensureSqlite(db);
+}
+
+QList<QPair<QString, QString>> SearchIndex::postgresIndexes()
+{
+    QList<QPair<QString, QString>> indexes;
+    for (const char* name : searchedColumns)
+        indexes.append({trgmIndexName(name), QStringLiteral("ON sprav USING gin (%1 gin_trgm_ops)")
+                                                 .arg(loweredColumn(QString(), name))});
+    return indexes;
+}
+
+bool SearchIndex::enablePostgresTrigrams(const QSqlDatabase& db)
+{
+    // Creating the extension needs rights the user may not have; inside a
+    // transaction a failure must not spoil it.
+    const bool nested = Connection::inTransaction(db);
+    if (nested)
+        Sql::run(db, QStringLiteral("SAVEPOINT sprav_trigrams"));
+    try {
+        Sql::run(db, QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"));
+    } catch (const DbError&) {
+        if (nested)
+            Sql::run(db, QStringLiteral("ROLLBACK TO SAVEPOINT sprav_trigrams"));
+    }
+    if (nested)
+        Sql::run(db, QStringLiteral("RELEASE SAVEPOINT sprav_trigrams"));
+    QSqlQuery q =
+        Sql::run(db, QStringLiteral("SELECT 1 FROM pg_extension WHERE extname = 'pg_trgm'"));
+    return q.next();
 }
 
 bool SearchIndex::indexed(const QSqlDatabase& db)
@@ -277,8 +400,31 @@ QString SearchIndex::plainCondition()
 
 void SearchIndex::compact(const QSqlDatabase& db)
 {
-    if (Database::engineOf(db) == Engine::SQLite && indexed(db))
-        Sql::run(db, QStringLiteral("INSERT INTO sprav_fts (sprav_fts) VALUES ('optimize')"));
+    if (Database::engineOf(db) != Engine::SQLite || !indexed(db))
+        return;
+    // A few hundred pages at a time, each step in a write transaction of its
+    // own; a step that changes fewer than two rows found nothing to merge.
+    for (;;) {
+        qint64 changes = 0;
+        {
+            Sql::Transaction transaction(db);
+            const qint64 before = totalChanges(db);
+            Sql::run(
+                db,
+                QStringLiteral("INSERT INTO sprav_fts (sprav_fts, rank) VALUES ('merge', :pages)"),
+                {{"pages", -buildPace.mergePages}});
+            changes = totalChanges(db) - before;
+            transaction.commit();
+        }
+        if (changes < 2)
+            return;
+        pauseForOthers();
+    }
+}
+
+void SearchIndex::setBuildPace(const BuildPace& pace)
+{
+    buildPace = pace;
 }
 
 QString SearchIndex::condition(const QSqlDatabase& db)

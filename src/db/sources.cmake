@@ -6,6 +6,7 @@ list(APPEND SPRAV_CORE_SOURCES
     db/Log.cpp db/Log.h
     db/Schema.cpp db/Schema.h
     db/SearchIndex.cpp db/SearchIndex.h
+    db/ServerLock.cpp db/ServerLock.h
     db/Sql.cpp db/Sql.h
     db/Visibility.cpp db/Visibility.h
 )
