@@ -7,6 +7,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QThread>
 #include <sqlite3.h>
 
 namespace
@@ -30,6 +31,24 @@ sqlite3* sqliteHandle(const QSqlDatabase& db)
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return nullptr;
     return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// Copies of the program that open a new file at the same moment all switch
+// it to WAL, which needs the file alone: SQLite refuses the others at once
+// (busy) instead of letting them wait, so they try again.
+void enableWal(const QSqlDatabase& db)
+{
+    const QString busy = QString::number(SQLITE_BUSY);
+    for (int attempt = 1;; ++attempt) {
+        try {
+            Sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+            return;
+        } catch (const DbError& e) {
+            if (e.code() != busy || attempt == 200)
+                throw;
+        }
+        QThread::msleep(10);
+    }
 }
 
 [[noreturn]] void openFailed(const QSqlDatabase& db, const QString& what)
@@ -56,7 +75,7 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
             if (!db.open())
                 openFailed(db, link.databaseFile());
             registerSqliteFunctions(db);
-            Sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+            enableWal(db);
             // Listings read much of the file: map it (up to 1 GiB) and cache
             // 64 MiB instead of 2, so they need no read call per page.
             Sql::run(db, QStringLiteral("PRAGMA mmap_size=1073741824"));
