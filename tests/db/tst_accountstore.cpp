@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
+#include "Parallel.h"
 #include "TestDatabase.h"
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
+#include "common/DbError.h"
 #include "db/Sql.h"
 
 #include <QtTest>
+#include <latch>
 #include <sodium.h>
+#include <vector>
 
 using Outcome = AccountStore::Outcome;
 
@@ -25,11 +29,13 @@ private slots:
     void storedHashIsNoPassword();
     void injectionTextIsJustAName();
     void severalSpellingsPreferTheExactOne();
+    void simultaneousRegistrationsOfOneName();
 
 private:
     void addRaw(const QString& log, const QVariant& pass);
     QString storedPass(const QString& log);
     int userCount();
+    void holdUsersUntilTwoWait(const QSqlDatabase& db, std::latch& locked);
 
     std::unique_ptr<TestDatabase> m_database;
     QSqlDatabase m_db;
@@ -210,6 +216,61 @@ void TestAccountStore::severalSpellingsPreferTheExactOne()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("\\bPetr, petr\\b")));
     m_database->connectAgain(QStringLiteral("again"));
     QCOMPARE(userCount(), 2);
+}
+
+void TestAccountStore::simultaneousRegistrationsOfOneName()
+{
+    // Two copies register one name at the same moment, in other letter case:
+    // one account, and exactly one copy succeeds. On PostgreSQL `users` is
+    // kept from writes until both wait, so that both checks would find the
+    // name free; SQLite lets one writer in at a time anyway.
+    std::latch locked(1);
+    std::vector<int> added(2);
+    const QStringList errors = runInParallel(3, [&](int n) {
+        const auto copy = m_database->connectAgain(QStringLiteral("copy%1").arg(n));
+        if (n == 2) {
+            holdUsersUntilTwoWait(copy->db(), locked);
+            return;
+        }
+        locked.wait();
+        added[n] =
+            AccountStore(copy->db())
+                .registerUser(n == 0 ? QStringLiteral("Сотрудник") : QStringLiteral("СОТРУДНИК"),
+                              QString());
+    });
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join(QLatin1Char('\n'))));
+    QCOMPARE(added[0] + added[1], 1);
+    QCOMPARE(userCount(), 1);
+    // PostgreSQL's unique index holds against any other program, too.
+    if (m_database->engine() == Engine::PostgreSQL)
+        QVERIFY_THROWS_EXCEPTION(DbError, addRaw(QStringLiteral("сотрудник"), QString()));
+}
+
+void TestAccountStore::holdUsersUntilTwoWait(const QSqlDatabase& db, std::latch& locked)
+{
+    if (Database::engineOf(db) != Engine::PostgreSQL) {
+        locked.count_down();
+        return;
+    }
+    // Locks are watched from another connection: within a transaction
+    // pg_stat_activity keeps showing what it showed first.
+    const auto watch = m_database->connectAgain(QStringLiteral("watch"));
+    Sql::Transaction transaction(db);
+    try {
+        Sql::run(db, QStringLiteral("LOCK TABLE users IN SHARE MODE"));
+    } catch (...) {
+        locked.count_down();
+        throw;
+    }
+    locked.count_down();
+    const bool waiting = QTest::qWaitFor([&] {
+        QSqlQuery q = Sql::run(watch->db(), QStringLiteral("SELECT count(*) FROM pg_stat_activity "
+                                                           "WHERE datname = current_database() "
+                                                           "AND wait_event_type = 'Lock'"));
+        return q.next() && q.value(0).toInt() == 2;
+    });
+    if (!waiting)
+        throw DbError(QStringLiteral("the registrations did not wait for the lock"));
 }
 
 QTEST_GUILESS_MAIN(TestAccountStore)
