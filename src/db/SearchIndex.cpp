@@ -244,8 +244,11 @@ void ensureSqlite(const QSqlDatabase& db)
         return;
     if (!startSqliteBuild(db))
         return;
-    while (buildSqliteStep(db))
+    while (buildSqliteStep(db)) {
         pauseForOthers();
+        if (buildPace.betweenSteps)
+            buildPace.betweenSteps();
+    }
     SearchIndex::compact(db);
 }
 

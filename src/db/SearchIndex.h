@@ -5,6 +5,7 @@
 #include <QPair>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 
 class QSqlQuery;
 
@@ -61,12 +62,14 @@ public:
     // How SQLite's index is built and compacted without keeping other copies
     // of the program from saving: each write transaction adds rows in groups
     // of stepRows until it has taken stepMs (or merges mergePages pages), and
-    // the write lock is then left free for pauseMs. Tests make the steps small.
+    // the write lock is then left free for pauseMs. Tests make the steps
+    // small, and change records between the steps of a build.
     struct BuildPace {
         int stepRows = 2000;
         int stepMs = 200;
         int mergePages = 500;
         int pauseMs = 100;
+        std::function<void()> betweenSteps;
     };
     static void setBuildPace(const BuildPace& pace);
 };

@@ -180,7 +180,7 @@ void TestSchema::startupsRaceAWriter()
     // up to date, on SQLite in short steps. No save and no start-up fails.
     TestDatabase test;
     const bool postgres = test.engine() == Engine::PostgreSQL;
-    SearchIndex::setBuildPace({25, 0, 200, 10});
+    SearchIndex::setBuildPace({25, 0, 200, 10, {}});
     constexpr int records = 300;
     std::atomic<bool> stop = false;
     std::atomic<int> saved = 0;

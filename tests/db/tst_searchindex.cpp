@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "DataGenerator.h"
 #include "TestDatabase.h"
+#include "common/DbError.h"
 #include "db/SearchIndex.h"
 #include "db/Sql.h"
 
@@ -149,6 +150,7 @@ private slots:
     void followsPlainStatements();
     void builtForExistingDatabase();
     void rebuiltWhenTriggerMissing();
+    void builtInStepsWhileRecordsChange();
     void plainWithoutExtensionRights();
 
 private:
@@ -414,6 +416,48 @@ void TestSearchIndex::rebuiltWhenTriggerMissing()
     QSqlQuery trigger = Sql::run(again->db(), QStringLiteral("SELECT 1 FROM sqlite_master "
                                                              "WHERE name = 'sprav_fts_update'"));
     QVERIFY(trigger.next());
+}
+
+void TestSearchIndex::builtInStepsWhileRecordsChange()
+{
+    TestDatabase test;
+    if (test.engine() != Engine::SQLite)
+        QSKIP("PostgreSQL builds its indexes itself");
+    DataGenerator(13, true).fill(test.db(), 600);
+    const auto other = test.connectAgain(QStringLiteral("other"));
+    Sql::run(test.db(), QStringLiteral("DROP TRIGGER sprav_fts_update"));
+
+    // Between the steps of the build another copy changes records on both
+    // sides of the build's progress; after a few steps the program ends.
+    int step = 0;
+    SearchIndex::BuildPace pace{40, 0, 200, 0, {}};
+    pace.betweenSteps = [&] {
+        const QSqlDatabase db = other->db();
+        ++step;
+        Sql::run(db, QStringLiteral("UPDATE sprav SET f = 'Жужелица' WHERE id % 37 = :step"),
+                 {{"step", step}});
+        Sql::run(db,
+                 QStringLiteral("UPDATE sprav SET id = id + 100000 * :step "
+                                "WHERE id % 61 = :step AND id < 100000"),
+                 {{"step", step}});
+        Sql::run(db, QStringLiteral("DELETE FROM sprav WHERE id % 53 = :step"), {{"step", step}});
+        Sql::run(db, QStringLiteral("INSERT INTO sprav (f, io) VALUES ('Новиков', :step)"),
+                 {{"step", step}});
+        if (step == 5)
+            throw DbError(QStringLiteral("the program ends"));
+    };
+    SearchIndex::setBuildPace(pace);
+    QVERIFY_THROWS_EXCEPTION(DbError, test.connectAgain(QStringLiteral("ended")));
+    QVERIFY(!SearchIndex::indexed(test.db())); // the plain test until it is complete
+
+    // The next start takes the build up where it stood.
+    const auto again = test.connectAgain(QStringLiteral("again"));
+    SearchIndex::setBuildPace({});
+    QVERIFY(step > 6);
+    compareSearches(again->db(), searchTexts(allRows(again->db()), 60) +
+                                     QStringList{QStringLiteral("жужел"), QStringLiteral("Новик")});
+    Sql::run(again->db(),
+             QStringLiteral("INSERT INTO sprav_fts (sprav_fts) VALUES ('integrity-check')"));
 }
 
 void TestSearchIndex::plainWithoutExtensionRights()
