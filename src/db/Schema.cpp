@@ -250,7 +250,7 @@ QString ulowerBody(const QSqlDatabase& db)
     QSqlQuery icu =
         Sql::run(db, QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'"));
     if (icu.next())
-        return QStringLiteral("SELECT translate(lower($1 COLLATE \"und-x-icu\"), 'ς', 'σ')");
+        return QStringLiteral("SELECT replace(lower($1 COLLATE \"und-x-icu\"), 'ς', 'σ')");
     return QStringLiteral("SELECT translate(lower($1), "
                           "'АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯς', "
                           "'абвгдеёжзийклмнопрстуфхцчшщъыьэюяσ')");
