@@ -156,12 +156,19 @@ void pauseForOthers()
 {
     if (buildPace.pauseMs > 0)
         QThread::msleep(ulong(buildPace.pauseMs));
+    if (buildPace.betweenSteps)
+        buildPace.betweenSteps();
+}
+
+qint64 firstNumber(const QSqlDatabase& db, const QString& statement)
+{
+    QSqlQuery q = Sql::run(db, statement);
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 qint64 totalChanges(const QSqlDatabase& db)
 {
-    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT total_changes()"));
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return firstNumber(db, QStringLiteral("SELECT total_changes()"));
 }
 
 // Starts a build unless another copy has started or finished one meanwhile.
@@ -244,11 +251,8 @@ void ensureSqlite(const QSqlDatabase& db)
         return;
     if (!startSqliteBuild(db))
         return;
-    while (buildSqliteStep(db)) {
+    while (buildSqliteStep(db))
         pauseForOthers();
-        if (buildPace.betweenSteps)
-            buildPace.betweenSteps();
-    }
     SearchIndex::compact(db);
 }
 
@@ -406,8 +410,15 @@ void SearchIndex::compact(const QSqlDatabase& db)
     if (Database::engineOf(db) != Engine::SQLite || !indexed(db))
         return;
     // A few hundred pages at a time, each step in a write transaction of its
-    // own; a step that changes fewer than two rows found nothing to merge.
-    for (;;) {
+    // own. Only the first step may gather every piece into a new level (a
+    // negative page count); later ones go on with that merge. Repeating the
+    // first kind while other copies insert would add a level each time until
+    // FTS5's limit corrupts the index. A step that changes fewer than two rows
+    // found nothing to merge; inserts by other copies meanwhile are merged as
+    // they come, so the steps are also limited to what the index held.
+    const qint64 blocks = firstNumber(db, QStringLiteral("SELECT count(*) FROM sprav_fts_data"));
+    const qint64 maxSteps = 2 * blocks / std::max(1, buildPace.mergePages) + 10;
+    for (qint64 step = 0; step < maxSteps; ++step) {
         qint64 changes = 0;
         {
             Sql::Transaction transaction(db);
@@ -415,7 +426,7 @@ void SearchIndex::compact(const QSqlDatabase& db)
             Sql::run(
                 db,
                 QStringLiteral("INSERT INTO sprav_fts (sprav_fts, rank) VALUES ('merge', :pages)"),
-                {{"pages", -buildPace.mergePages}});
+                {{"pages", step == 0 ? -buildPace.mergePages : buildPace.mergePages}});
             changes = totalChanges(db) - before;
             transaction.commit();
         }

@@ -63,7 +63,7 @@ public:
     // of the program from saving: each write transaction adds rows in groups
     // of stepRows until it has taken stepMs (or merges mergePages pages), and
     // the write lock is then left free for pauseMs. Tests make the steps
-    // small, and change records between the steps of a build.
+    // small, and change records between them.
     struct BuildPace {
         int stepRows = 2000;
         int stepMs = 200;
