@@ -8,6 +8,7 @@
 #include "Measure.h"
 #include "NaiveListings.h"
 #include "Operations.h"
+#include "StartupFigures.h"
 #include "common/DbError.h"
 #include "db/DataLink.h"
 #include "db/Database.h"
@@ -58,6 +59,7 @@ struct Options {
     int recordRuns = 50;
     quint64 seed = 1;
     QString pg;
+    QString restart;
     QString file;
     bool replace = false;
     double naiveBudgetMs = 8000;
@@ -96,7 +98,12 @@ Options parse(const QCoreApplication& app)
                                   QStringLiteral("Measure only these figures (comma-separated, "
                                                  "e.g. search_broad,naive)."),
                                   QStringLiteral("names"));
-    parser.addOptions({records, pg, file, replace, runs, seed, budget, only});
+    const QCommandLineOption restart(
+        QStringLiteral("restart"),
+        QStringLiteral("PostgreSQL: shell command that restarts the server and returns once it "
+                       "is back, for reconnect_ms (without it the session is ended instead)."),
+        QStringLiteral("command"));
+    parser.addOptions({records, pg, file, replace, runs, seed, budget, only, restart});
     parser.process(app);
     Options o;
     o.records = parser.value(records).toLongLong();
@@ -105,6 +112,7 @@ Options parse(const QCoreApplication& app)
     o.runs = std::max(1, parser.value(runs).toInt());
     o.seed = parser.value(seed).toULongLong();
     o.pg = parser.value(pg);
+    o.restart = parser.value(restart);
     o.file = parser.value(file);
     o.replace = parser.isSet(replace);
     o.naiveBudgetMs = parser.value(budget).toDouble() * 1000;
@@ -249,7 +257,34 @@ RecordData sampleRecord(int variant)
     return r;
 }
 
-void runBenchmark(const QSqlDatabase& db, const Options& o, qint64 records)
+// Opening the database, the first action after a lost connection, and a
+// start-up that brings an older database up to date while another copy saves.
+void startupFigures(const QSqlDatabase& db, const DataLink& link, const Options& o,
+                    const std::function<void()>& firstAction,
+                    const std::function<bool(const QString&)>& wanted)
+{
+    const StartupFigures startup(link, user, today);
+    if (wanted(QStringLiteral("open_ms")))
+        figure(QStringLiteral("open_ms"), startup.open(o.runs));
+    if (Database::engineOf(db) == Engine::PostgreSQL && wanted(QStringLiteral("reconnect_ms"))) {
+        info(o.restart.isEmpty() ? QStringLiteral("reconnect_ms: session ended by the server")
+                                 : QStringLiteral("reconnect_ms: after \"%1\"").arg(o.restart));
+        figure(QStringLiteral("reconnect_ms"),
+               startup.reconnect(db, o.restart, std::min(o.runs, 5), firstAction));
+    }
+    if (!wanted(QStringLiteral("upgrade")))
+        return;
+    const StartupFigures::Upgrade upgrade = startup.upgrade(db);
+    info(QStringLiteral("upgrade: %1 saves by another copy meanwhile, %2 failed%3")
+             .arg(upgrade.saves)
+             .arg(upgrade.failures.size())
+             .arg(upgrade.failures.isEmpty() ? QString()
+                                             : QStringLiteral(": ") + upgrade.failures.join(QStringLiteral(" | "))));
+    value(QStringLiteral("upgrade_open_ms"), upgrade.openMs);
+    value(QStringLiteral("upgrade_save_max_ms"), upgrade.longestSaveMs);
+}
+
+void runBenchmark(const QSqlDatabase& db, const DataLink& link, const Options& o, qint64 records)
 {
     Operations ops(db, user);
 
@@ -298,6 +333,8 @@ void runBenchmark(const QSqlDatabase& db, const Options& o, qint64 records)
         ++n;
         ops.changeRecord(int(1 + (qint64(n) * 104729) % records), sampleRecord(n));
     });
+    startupFigures(
+        db, link, o, [&] { ops.search(selective); }, wanted);
     value(QStringLiteral("peak_rss_mb"), Measure::peakRssMb());
     if (!wanted(QStringLiteral("naive")))
         return;
@@ -360,7 +397,7 @@ int runMain(const Options& o)
     info(QStringLiteral("search index: %1")
              .arg(SearchIndex::indexed(database->db()) ? QStringLiteral("yes")
                                                        : QStringLiteral("no")));
-    runBenchmark(database->db(), o, stored);
+    runBenchmark(database->db(), link, o, stored);
     return 0;
 }
 

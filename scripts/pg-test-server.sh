@@ -4,6 +4,7 @@
 #   scripts/pg-test-server.sh stop DIR
 #   scripts/pg-test-server.sh pause DIR      # stops the server, keeps the cluster
 #   scripts/pg-test-server.sh resume DIR     # starts it again
+#   scripts/pg-test-server.sh restart DIR    # both (sprav_bench --restart)
 # The cluster lives in a temporary folder, listens on a Unix socket in that
 # folder only, and runs as the 'postgres' system user (initdb refuses root).
 # The reconnect tests pause and resume it through SPRAV_PG_SCRIPT.
@@ -74,4 +75,5 @@ start) pg_test_start ;;
 stop) pg_test_stop "${2:-}" ;;
 pause) pg_test_pause "${2:-}" ;;
 resume) pg_test_resume "${2:-}" ;;
+restart) pg_test_pause "${2:-}" && pg_test_resume "${2:-}" ;;
 esac
