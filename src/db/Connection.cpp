@@ -29,8 +29,8 @@ PGconn* postgresHandle(const QSqlDatabase& db)
 {
     const QVariant handle = db.driver()->handle();
     // Qt names the type after the struct behind libpq's typedef.
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 &&
-                              qstrcmp(handle.typeName(), "pg_conn*") != 0))
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
         return nullptr;
     return *static_cast<PGconn* const*>(handle.constData());
 }
@@ -80,9 +80,19 @@ void revive(const QSqlDatabase& db)
     reopen(db);
 }
 
-bool lost(const QSqlDatabase& db)
+bool lost(const QSqlDatabase& db, const QString& sqlState)
 {
-    return managed(db) && !db.isOpen();
+    if (!managed(db))
+        return false;
+    // Errors after which the server closes the session: a connection
+    // failure, an administrator's or a crash's shutdown, an idle timeout.
+    // The farewell may come in before the end of the stream does.
+    static const QStringList ending = {QStringLiteral("57P01"), QStringLiteral("57P02"),
+                                       QStringLiteral("57P03"), QStringLiteral("57P05"),
+                                       QStringLiteral("25P03")};
+    if (sqlState.startsWith(QLatin1String("08")) || ending.contains(sqlState))
+        return true;
+    return !db.isOpen() || closedByServer(db);
 }
 
 void reopen(const QSqlDatabase& db)

@@ -27,8 +27,9 @@ void configure(const QSqlDatabase& db);
 // opened again. Throws DbError(lostText()) when the server cannot be reached.
 void revive(const QSqlDatabase& db);
 
-// After a failed statement: whether the connection is gone.
-bool lost(const QSqlDatabase& db);
+// After a failed statement (its SQLSTATE, when there is one): whether the
+// connection is gone.
+bool lost(const QSqlDatabase& db, const QString& sqlState = QString());
 
 // Opens a lost connection again; throws DbError(lostText()) when the server
 // cannot be reached.

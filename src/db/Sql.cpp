@@ -20,7 +20,7 @@ namespace
 // the driver said about the statement.
 [[noreturn]] void failOn(const QSqlDatabase& db, const QSqlError& error, const QString& statement)
 {
-    if (Connection::lost(db))
+    if (Connection::lost(db, error.nativeErrorCode()))
         throw DbError(Connection::lostText());
     fail(error, statement);
 }
@@ -35,9 +35,9 @@ bool isRead(const QString& statement)
 // changes nothing or never reached the server), the connection is opened
 // again and true returned. A lost connection where repeating is not safe
 // throws the lost-connection error; other failures return false.
-bool reopenedForRetry(const QSqlDatabase& db, bool safeToRepeat)
+bool reopenedForRetry(const QSqlDatabase& db, const QSqlError& error, bool safeToRepeat)
 {
-    if (!Connection::lost(db))
+    if (!Connection::lost(db, error.nativeErrorCode()))
         return false;
     if (!safeToRepeat || Connection::inTransaction(db))
         throw DbError(Connection::lostText());
@@ -82,7 +82,7 @@ QSqlQuery prepare(const QSqlDatabase& db, const QString& statement)
     if (tryPrepare(query, statement))
         return query;
     // Preparing changes nothing, so it may always be repeated.
-    if (!reopenedForRetry(db, true))
+    if (!reopenedForRetry(db, query.lastError(), true))
         fail(query.lastError(), statement);
     QSqlQuery again(db);
     if (!tryPrepare(again, statement))
@@ -101,12 +101,21 @@ void exec(QSqlQuery& query)
     if (query.exec())
         return;
     const QSqlDatabase db = Connection::of(query.driver());
-    if (!reopenedForRetry(db, isRead(query.lastQuery())))
+    if (!reopenedForRetry(db, query.lastError(), isRead(query.lastQuery())))
         failOn(db, query.lastError(), query.lastQuery());
     QSqlQuery again = preparedAgain(db, query);
     if (!again.exec())
         failOn(db, again.lastError(), again.lastQuery());
     query = std::move(again);
+}
+
+bool next(QSqlQuery& query)
+{
+    if (query.next())
+        return true;
+    if (query.lastError().isValid())
+        failOn(Connection::of(query.driver()), query.lastError(), query.lastQuery());
+    return false;
 }
 
 QSqlQuery run(const QSqlDatabase& db, const QString& statement,
@@ -118,7 +127,7 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement,
         QSqlQuery query(db);
         if (execPlain(query, statement))
             return query;
-        if (!reopenedForRetry(db, isRead(statement)))
+        if (!reopenedForRetry(db, query.lastError(), isRead(statement)))
             fail(query.lastError(), statement);
         QSqlQuery again(db);
         if (!execPlain(again, statement))
@@ -183,7 +192,7 @@ Transaction::Transaction(const QSqlDatabase& db) : m_db(db)
     QSqlError error;
     bool begun = begin(m_db, error);
     // A BEGIN that failed on a dropped connection left nothing behind.
-    if (!begun && reopenedForRetry(m_db, true))
+    if (!begun && reopenedForRetry(m_db, error, true))
         begun = begin(m_db, error);
     if (!begun)
         failOn(m_db, error, QStringLiteral("BEGIN"));

@@ -19,6 +19,11 @@ QSqlQuery prepare(const QSqlDatabase& db, const QString& statement);
 void bind(QSqlQuery& query, std::initializer_list<Binding> bindings);
 void exec(QSqlQuery& query);
 
+// The next row of a query being read; false after the last. A failure while
+// the rows come in (a connection lost halfway through a long listing) throws
+// instead of ending the rows early.
+bool next(QSqlQuery& query);
+
 // prepare + bind + exec in one call; the query is ready to be read.
 QSqlQuery run(const QSqlDatabase& db, const QString& statement,
               std::initializer_list<Binding> bindings = {});

@@ -114,7 +114,7 @@ QList<FoundRow> ListingQueries::directory(const Selection& selection) const
     QList<FoundRow> rows;
     QList<bool> permitted;
     QStringList prefixes;
-    while (query.next()) {
+    while (Sql::next(query)) {
         FoundRow row;
         row.id = query.value(0).toInt();
         row.name = fullName(query, 1, 2);
@@ -176,7 +176,7 @@ void ListingQueries::addPhones(QList<FoundRow>& rows, const QList<bool>& permitt
              });
     int previous = 0;
     bool first = true;
-    while (query.next()) {
+    while (Sql::next(query)) {
         const int parent = query.value(0).toInt();
         const auto found = rowOfId.constFind(parent);
         if (found == rowOfId.constEnd())
@@ -219,7 +219,7 @@ QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
                            selection.bind);
     QList<FoundRow> rows;
     QList<bool> permitted;
-    while (query.next()) {
+    while (Sql::next(query)) {
         FoundRow row;
         row.id = query.value(0).toInt();
         row.name = fullName(query, 1, 2);
@@ -264,7 +264,7 @@ QStringList ListingQueries::cities() const
                                       "WHERE city.id = sprav.cityid "
                                       "ORDER BY city.cityname"));
     QStringList names;
-    while (query.next()) {
+    while (Sql::next(query)) {
         const QString name = Sql::text(query, 0);
         if (!name.isEmpty())
             names.append(name);

@@ -146,6 +146,7 @@ private slots:
     void cleanup();
     void endedSessionServesTheNextActions();
     void sessionEndedDuringAStatement();
+    void rowsCutOffAreAnErrorNotAShortList();
     void storeWhileServerDownKeepsTheEdit();
 
 private:
@@ -240,6 +241,28 @@ void TestReconnect::sessionEndedDuringAStatement()
     QCOMPARE(recordCount(test.db()), 1);
     store.insert(record(QStringLiteral("Петров")));
     QCOMPARE(recordCount(test.db()), 2);
+}
+
+void TestReconnect::rowsCutOffAreAnErrorNotAShortList()
+{
+    TestDatabase test;
+    const Admin admin(test.link(), QStringLiteral("admin"));
+    const int pid = backendPid(test.db());
+    // More rows than the connection buffers: the server waits to send them.
+    QSqlQuery rows =
+        Sql::run(test.db(), QStringLiteral("SELECT g FROM generate_series(1, 1000000) g"));
+    QVERIFY(Sql::next(rows));
+    QVERIFY(admin.endSession(pid));
+    int count = 1;
+    QString error;
+    try {
+        while (Sql::next(rows))
+            ++count;
+    } catch (const DbError& e) {
+        error = e.text();
+    }
+    QVERIFY(count < 1000000);
+    QCOMPARE(error, Connection::lostText());
 }
 
 void TestReconnect::storeWhileServerDownKeepsTheEdit()
