@@ -98,15 +98,18 @@ Measure::Figures StartupFigures::reconnect(const QSqlDatabase& db, const QString
 {
     action();
     QList<double> times;
+    QList<double> cpu;
     for (int n = 0; n < runs; ++n) {
         if (restartCommand.isEmpty())
             endSession(m_link, backendPid(db));
         else if (QProcess::execute(QStringLiteral("/bin/sh"),
                                    {QStringLiteral("-c"), restartCommand}) != 0)
             throw DbError(QStringLiteral("the restart command failed"));
-        times.append(Measure::once(action));
+        double cpuMs = 0;
+        times.append(Measure::once(action, &cpuMs));
+        cpu.append(cpuMs);
     }
-    return Measure::of(times);
+    return Measure::of(times, cpu);
 }
 
 StartupFigures::Upgrade StartupFigures::upgrade(const QSqlDatabase& db) const
