@@ -288,6 +288,14 @@ bool TFmMain::frFindBringToFront()
         frNewRecordMain->Modified = false;
         return true;
     }
+    // A record the user may not change is refused with a warning and never
+    // written; the command goes on without the edit instead of being held
+    // up by it (closing above all).
+    if (frNewRecordMain->showsRecord() && !frNewRecordMain->mayChange()) {
+        frNewRecordMain->BtnChangeClick();
+        frNewRecordMain->Modified = false;
+        return true;
+    }
     return storeEditor();
 }
 

@@ -26,6 +26,11 @@ bool Visibility::IsExempt(const QString& owns, const QString& user)
     return owns.isEmpty() || IsPermitted(owns, user);
 }
 
+bool Visibility::HiddenAsWhole(const QString& hided, const QString& owns, const QString& user)
+{
+    return hided.contains(QLatin1String("all")) && !IsPermitted(owns, user);
+}
+
 bool Visibility::PhoneHidFor(const QString& hided, int kind)
 {
     return HasCode(hided, 11) || HasCode(hided, kind + 11);
@@ -42,6 +47,17 @@ QString Visibility::VisibilityFilter(Filter variant)
     if (variant == Filter::Birthday || variant == Filter::BirthdayProbe)
         hidden = QStringLiteral("(%1 or instr(%2, ' 8 ') > 0)").arg(hidden, hided);
     return QStringLiteral("not(%1 and not(instr(%2, :visuser) > 0))").arg(hidden, owns);
+}
+
+QString Visibility::SpouseVisibleCondition()
+{
+    return QStringLiteral("(instr(coalesce(sprav.hided, ''), ' 9 ') = 0 OR "
+                          "instr(coalesce(sprav.owns, ''), :visuser) > 0)");
+}
+
+bool Visibility::SpouseVisible(const QString& hided, const QString& owns, const QString& user)
+{
+    return !HasCode(hided, 9) || IsPermitted(owns, user);
 }
 
 void Visibility::bindUser(QSqlQuery& query, const QString& user)

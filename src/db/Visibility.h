@@ -17,6 +17,9 @@ public:
     static bool IsPermitted(const QString& owns, const QString& user);
     // Permitted, or nobody is named at all.
     static bool IsExempt(const QString& owns, const QString& user);
+    // The record is hidden as a whole ("all") from a user not named in owns,
+    // as the lists leave it out.
+    static bool HiddenAsWhole(const QString& hided, const QString& owns, const QString& user);
     // The hid flag of a phone of kind 1..6: code 11 (all phones) or code kind + 11.
     static bool PhoneHidFor(const QString& hided, int kind);
 
@@ -29,5 +32,10 @@ public:
     // The SQL condition that keeps records hidden from the current user out of
     // a list. The user is bound to the placeholder :visuser by bindUser().
     static QString VisibilityFilter(Filter variant);
+    // The SQL condition under which the spouse data of a record in sprav may
+    // be listed for the user bound to :visuser (code 9 hides it from users
+    // not named in owns).
+    static QString SpouseVisibleCondition();
+    static bool SpouseVisible(const QString& hided, const QString& owns, const QString& user);
     static void bindUser(QSqlQuery& query, const QString& user);
 };

@@ -388,6 +388,8 @@ void TfrNewRecord::ClearRecord()
 {
     Modified = false;
     setTemplateEnabled(true);
+    setFieldsReadOnly(false);
+    m_unreadBirthday.clear();
     for (QLineEdit* edit :
          {EdtLegalAddress, EdtFizAddress, EdtPostAddress, EdtHomeAddress, EdtPath, EdtEMail})
         UnblankControl(edit);
@@ -459,6 +461,10 @@ void TfrNewRecord::NewRecord()
 
 void TfrNewRecord::NewFromTemplate()
 {
+    // The new record takes what stands in the fields; a birthday text that
+    // could not be shown is not among them.
+    m_unreadBirthday.clear();
+    setFieldsReadOnly(false);
     setNewRecordMode();
 }
 
@@ -516,13 +522,14 @@ QString TfrNewRecord::fieldText(const QLineEdit* edit) const
 // ---------------------------------------------------------------------------
 // Showing a record
 
-void TfrNewRecord::ShowRecord(int id)
+bool TfrNewRecord::ShowRecord(int id)
 {
     CurId = id;
     ClearRecord();
     setShownRecordMode();
-    guarded(this, [this, id] {
-        const std::optional<RecordData> record = store().load(id, currentUser());
+    RecordStore::Access access = RecordStore::Access::Missing;
+    guarded(this, [this, id, &access] {
+        const std::optional<RecordData> record = store().load(id, currentUser(), &access);
         if (!record)
             return;
         fillFields(*record);
@@ -530,6 +537,10 @@ void TfrNewRecord::ShowRecord(int id)
         Modified = false;
         setTemplateEnabled(true);
     });
+    if (access != RecordStore::Access::HiddenAsWhole)
+        return true;
+    Prompts::instance().warning(this, QStringLiteral("Эта запись вам больше не доступна."));
+    return false;
 }
 
 void TfrNewRecord::fillFields(const RecordData& r)
@@ -555,6 +566,7 @@ void TfrNewRecord::fillFields(const RecordData& r)
     Hided = r.hided;
     if (r.birthday.isValid())
         DTBirthDay->setDate(r.birthday);
+    m_unreadBirthday = r.unreadBirthday;
     CmbProf->setEditText(r.prof);
     // The city caption keeps its text until the user touches the combo.
     CmbCity->setEditText(r.city);
@@ -573,6 +585,7 @@ void TfrNewRecord::applyPermissions()
     m_main->N11->setEnabled(exempt);
     if (exempt)
         return;
+    setFieldsReadOnly(true);
 
     const auto has = [this](int code) { return Visibility::HasCode(Hided, code); };
     if (has(1))
@@ -620,6 +633,45 @@ bool TfrNewRecord::mayChange() const
     return BtnChange->isEnabledTo(const_cast<TfrNewRecord*>(this));
 }
 
+void TfrNewRecord::setFieldsReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    for (auto it = m_keyFields.cbegin(); it != m_keyFields.cend(); ++it) {
+        if (auto* edit = qobject_cast<QLineEdit*>(it.key()))
+            edit->setReadOnly(readOnly);
+        else if (auto* combo = qobject_cast<QComboBox*>(it.key()))
+            combo->lineEdit()->setReadOnly(readOnly);
+    }
+    DTBirthDay->setReadOnly(readOnly);
+    MmInfo->setReadOnly(readOnly);
+}
+
+bool TfrNewRecord::isReadOnlyField(const QObject* field) const
+{
+    return m_readOnly && m_keyFields.contains(const_cast<QObject*>(field));
+}
+
+// A read-only combo box still changes its text from its list: by the arrow,
+// the wheel or the arrow keys. Those are swallowed.
+bool TfrNewRecord::blocksReadOnlyCombo(QObject* watched, QEvent* event) const
+{
+    if (!m_readOnly || (watched != CmbProf && watched != CmbCity))
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        return true;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+               key == Qt::Key_PageDown || key == Qt::Key_F4;
+    }
+    default:
+        return false;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Storing, changing, deleting
 
@@ -640,6 +692,8 @@ RecordData TfrNewRecord::recordFromFields() const
     r.email = fieldText(EdtEMail);
     r.www = EdtWww->text();
     r.birthday = DTBirthDay->date();
+    // Unless the user picked a date, an unreadable stored text stays.
+    r.unreadBirthday = m_unreadBirthday;
     r.otherphones = fieldText(EdtOtherPhone);
     r.info = MmInfo->toPlainText();
     r.spfio = SpFio;
@@ -752,6 +806,8 @@ void TfrNewRecord::keyPressEvent(QKeyEvent* event)
 
 bool TfrNewRecord::eventFilter(QObject* watched, QEvent* event)
 {
+    if (blocksReadOnlyCombo(watched, event))
+        return true;
     switch (event->type()) {
     case QEvent::KeyPress:
         if (watched == DTBirthDay && leavesByTab(static_cast<QKeyEvent*>(event)))
@@ -796,7 +852,7 @@ bool TfrNewRecord::fieldKeyDown(QWidget* field, QKeyEvent* event)
     const bool enter = isEnterKey(key);
     if (enter && what.next)
         what.next->setFocus(Qt::TabFocusReason);
-    if (what.marksModified) {
+    if (what.marksModified && !isReadOnlyField(field)) {
         Modified = true;
         setTemplateEnabled(false);
     }

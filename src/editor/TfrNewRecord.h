@@ -38,7 +38,9 @@ public:
     void ClearRecord();
     void NewRecord();
     void NewFromTemplate();
-    void ShowRecord(int id);
+    // False when the record is hidden as a whole from the user: nothing is
+    // shown, the user has been told.
+    bool ShowRecord(int id);
 
     // Each returns false when the action stopped (refused, or a database error).
     bool btnOkClick();
@@ -62,6 +64,8 @@ public:
 
     // True while an existing record is shown ("Изменить" visible).
     bool showsRecord() const;
+    // The current user may change the shown record ("Изменить" enabled).
+    bool mayChange() const;
     QSqlDatabase database() const { return m_db; }
     QString currentUser() const;
 
@@ -180,7 +184,11 @@ private:
     RecordData recordFromFields() const;
     void fillFields(const RecordData& record);
     void applyPermissions();
-    bool mayChange() const;
+    // Fields of a record the user may not change can be read and copied,
+    // not typed into.
+    void setFieldsReadOnly(bool readOnly);
+    bool isReadOnlyField(const QObject* field) const;
+    bool blocksReadOnlyCombo(QObject* watched, QEvent* event) const;
     void setNewRecordMode();
     void setShownRecordMode();
     void setTemplateEnabled(bool enabled);
@@ -198,4 +206,7 @@ private:
     bool m_profSorted = false;
     bool m_citySorted = false;
     bool m_inExit = false;
+    bool m_readOnly = false;
+    // The shown record's birthday text when it does not read as a date.
+    QString m_unreadBirthday;
 };

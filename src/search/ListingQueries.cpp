@@ -196,15 +196,25 @@ void ListingQueries::addPhones(QList<FoundRow>& rows, const QList<bool>& permitt
     }
 }
 
+namespace
+{
+// A birthday of the person, or of the spouse where the user may see the
+// spouse data, falls in the window; the record is not hidden from the user.
+QString birthdayCondition(const BirthdayWindow& window, Visibility::Filter filter)
+{
+    return QStringLiteral("(%1 OR (%2 AND %3)) AND %4")
+        .arg(window.condition(QStringLiteral("sprav.birthday")),
+             window.condition(QStringLiteral("sprav.spbirthday")),
+             Visibility::SpouseVisibleCondition(), Visibility::VisibilityFilter(filter));
+}
+} // namespace
+
 QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
 {
     const BirthdayWindow window(today);
     Selection selection;
     selection.from = QStringLiteral("sprav");
-    selection.where = QStringLiteral("(%1 OR %2) AND %3")
-                          .arg(window.condition(QStringLiteral("sprav.birthday")),
-                               window.condition(QStringLiteral("sprav.spbirthday")),
-                               Visibility::VisibilityFilter(Visibility::Filter::Birthday));
+    selection.where = birthdayCondition(window, Visibility::Filter::Birthday);
     selection.orderBy = orderByName;
     selection.bind = [this, &window](QSqlQuery& query) {
         window.bind(query);
@@ -213,8 +223,8 @@ QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
 
     QSqlQuery query = open(m_db,
                            QStringLiteral("SELECT sprav.id, sprav.f, sprav.io, sprav.birthday, "
-                                          "sprav.spbirthday, sprav.owns FROM %1 WHERE %2 "
-                                          "ORDER BY %3")
+                                          "sprav.spbirthday, sprav.owns, sprav.hided FROM %1 "
+                                          "WHERE %2 ORDER BY %3")
                                .arg(selection.from, selection.where, selection.orderBy),
                            selection.bind);
     QList<FoundRow> rows;
@@ -223,8 +233,11 @@ QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
         FoundRow row;
         row.id = query.value(0).toInt();
         row.name = fullName(query, 1, 2);
+        const QString owns = Sql::text(query, 5);
         const QString person = Sql::text(query, 3);
-        const QString spouse = Sql::text(query, 4);
+        const QString spouse = Visibility::SpouseVisible(Sql::text(query, 6), owns, m_user)
+                                   ? Sql::text(query, 4)
+                                   : QString();
         if (!window.contains(spouse)) {
             row.second = person;
         } else if (!window.contains(person)) {
@@ -235,7 +248,7 @@ QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
             row.second = person + QStringLiteral(" и ") + spouse;
         }
         rows.append(std::move(row));
-        permitted.append(Visibility::IsPermitted(Sql::text(query, 5), m_user));
+        permitted.append(Visibility::IsPermitted(owns, m_user));
     }
     query.finish();
     if (!rows.isEmpty())
@@ -246,11 +259,9 @@ QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
 bool ListingQueries::hasBirthdays(const QDate& today) const
 {
     const BirthdayWindow window(today);
-    QSqlQuery query = Sql::prepare(
-        m_db, QStringLiteral("SELECT sprav.id FROM sprav WHERE (%1 OR %2) AND %3 LIMIT 1")
-                  .arg(window.condition(QStringLiteral("sprav.birthday")),
-                       window.condition(QStringLiteral("sprav.spbirthday")),
-                       Visibility::VisibilityFilter(Visibility::Filter::BirthdayProbe)));
+    QSqlQuery query =
+        Sql::prepare(m_db, QStringLiteral("SELECT sprav.id FROM sprav WHERE %1 LIMIT 1")
+                               .arg(birthdayCondition(window, Visibility::Filter::BirthdayProbe)));
     window.bind(query);
     Visibility::bindUser(query, m_user);
     Sql::exec(query);

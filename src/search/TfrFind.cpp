@@ -372,8 +372,13 @@ void TfrFind::SGFindResDblClick()
         return;
     const int id = m_model->idAt(current.row());
     m_main->bringEditorToFront();
-    if (guarded(this, [&] { m_main->frNewRecordMain->ShowRecord(id); }))
+    if (m_main->frNewRecordMain->ShowRecord(id)) {
         m_main->setRecordCommandsEnabled(true);
+        return;
+    }
+    // Hidden from this user since the list was made: the list is made anew.
+    m_main->bringFindToFront();
+    guarded(this, [this] { RefreshList(); });
 }
 
 void TfrFind::RefreshList()

@@ -400,6 +400,11 @@ void TestRecordStore::changeOfDeletedRecordWritesNothing()
         count(db, QStringLiteral("SELECT COUNT(*) FROM phone WHERE parentid = :id"), {{"id", id}}),
         0);
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM sprav"), {}), 0);
+    // The dialogs' own stores say so too instead of dropping what was typed.
+    QVERIFY_THROWS_EXCEPTION(DbError, store.updateReq(id, QStringLiteral("ИНН")));
+    QVERIFY_THROWS_EXCEPTION(DbError, store.updateSpouse(id, QStringLiteral("Анна"), {}, {}));
+    QVERIFY_THROWS_EXCEPTION(
+        DbError, store.updatePrivacy(id, QStringLiteral(" a "), QStringLiteral(" 12 "), {1}));
 }
 
 void TestRecordStore::failureLeavesNothingHalfWritten()
@@ -535,6 +540,15 @@ void TestRecordStore::loadToleratesOddRows()
         QVERIFY(r->phones[kind].isEmpty());
     QCOMPARE(r->city, QString()); // no such city
     QCOMPARE(r->prof, QString()); // no such job title
+
+    // A change that picks no date keeps the unreadable text; a picked date replaces it.
+    RecordData changed = *r;
+    changed.f = QStringLiteral("Изменённый");
+    store.update(id, changed);
+    QCOMPARE(store.load(id, QString())->unreadBirthday, QStringLiteral("1975-03-07"));
+    changed.birthday = QDate(1975, 3, 7);
+    store.update(id, changed);
+    QCOMPARE(store.load(id, QString())->birthday, QDate(1975, 3, 7));
 
     // The no-date text reads as the no-date value.
     Sql::run(db, QStringLiteral("UPDATE sprav SET birthday = :b WHERE id = :id"),

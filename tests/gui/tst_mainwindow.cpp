@@ -44,7 +44,7 @@ private slots:
     void printShortcutFollowsMenuItem();
     void closingWithUnsavedChangesAsksOnce();
     void closingWithoutChangesAsksNothing();
-    void failedSaveKeepsTheWindowOpen();
+    void refusedSaveDoesNotHoldUpCommands();
 
 private:
     bool activate();
@@ -382,36 +382,35 @@ void TestMainWindow::closingWithoutChangesAsksNothing()
     QVERIFY(m_main->isClosed());
 }
 
-// A record the current user may not change cannot be stored: the save that
-// the prompt asked for stops, the command after it does not run, and closing
-// leaves the window open until the user answers No.
-void TestMainWindow::failedSaveKeepsTheWindowOpen()
+// An edit of a record the current user may not change is refused with a
+// warning and dropped: the command that prompted goes on, closing too.
+void TestMainWindow::refusedSaveDoesNotHoldUpCommands()
 {
     RecordData record;
     record.f = QStringLiteral("Закрытый");
     record.hided = QStringLiteral(" 1 ");
     record.owns = QStringLiteral(" boss ");
     const int id = RecordStore(m_database->db()).insert(record);
-    m_main->bringEditorToFront();
-    m_main->frNewRecordMain->ShowRecord(id);
-    m_main->setRecordCommandsEnabled(true);
-    m_main->frNewRecordMain->Modified = true;
+    const auto editForeignRecord = [&] {
+        m_main->bringEditorToFront();
+        m_main->frNewRecordMain->ShowRecord(id);
+        m_main->setRecordCommandsEnabled(true);
+        m_main->frNewRecordMain->Modified = true;
+        m_prompts->clear();
+        m_prompts->answerConfirm(Prompts::Answer::Yes);
+    };
+    const QStringList refused = {QStringLiteral("confirm: Сохранить изменения?"),
+                                 QStringLiteral("warning: Эту запись вам изменять нельзя")};
 
-    m_prompts->answerConfirm(Prompts::Answer::Yes);
+    editForeignRecord();
     m_main->N2->trigger();
-    QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
-    QVERIFY(m_main->frNewRecordMain->Modified);
+    QCOMPARE(m_prompts->log(), refused);
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+    QVERIFY(!m_main->frNewRecordMain->Modified);
 
-    m_prompts->clear();
-    m_prompts->answerConfirm(Prompts::Answer::Yes);
-    QVERIFY(!m_main->close());
-    QVERIFY(!m_main->isClosed());
-    QCOMPARE(m_prompts->log().size(), 2);
-    QCOMPARE(m_prompts->log().at(0), QStringLiteral("confirm: Сохранить изменения?"));
-    QVERIFY(m_prompts->log().at(1).startsWith(QStringLiteral("warning: ")));
-
-    m_prompts->answerConfirm(Prompts::Answer::No);
+    editForeignRecord();
     QVERIFY(m_main->close());
+    QCOMPARE(m_prompts->log(), refused);
     QVERIFY(m_main->isClosed());
 }
 

@@ -680,13 +680,18 @@ void TestRecordEditor::wholeRecordHiddenShownToStranger()
     r.hided = QStringLiteral("all");
     const int id = h.insertRecord(r);
     TfrNewRecord& e = h.editor();
-    h.showRecord(id);
-    QCOMPARE(e.EdtLegalAddress->text(), QStringLiteral("юр"));
-    QCOMPARE(e.EdtPhoneRab->text(), QStringLiteral("111"));
-    QCOMPARE(e.DTBirthDay->date(), QDate(1970, 7, 7));
-    QVERIFY(e.EdtPhoneRab->isEnabled());
-    QVERIFY(!e.BtnChange->isEnabled() && !e.BtnDelete->isEnabled() && !e.btnHide->isEnabled());
-    QVERIFY(!h.main().N17->isEnabled());
+    QVERIFY(!e.ShowRecord(id));
+    QCOMPARE(h.prompts().log(),
+             QStringList{QStringLiteral("warning: Эта запись вам больше не доступна.")});
+    QVERIFY(e.EdtF->text().isEmpty());
+    QVERIFY(e.EdtLegalAddress->text().isEmpty());
+    QVERIFY(e.EdtPhoneRab->text().isEmpty());
+    QCOMPARE(e.DTBirthDay->date(), QDate(1899, 12, 30));
+    // Nothing of it reaches a new record made from the editor.
+    h.main().TBPatternClick();
+    QVERIFY(e.btnOkClick());
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM phone")), 1);
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav WHERE legaladdress = 'юр'")), 1);
 }
 
 void TestRecordEditor::templateOfBlankedRecordStoresNoHiddenValues()
@@ -727,11 +732,15 @@ void TestRecordEditor::templateOfBlankedRecordStoresNoHiddenValues()
     QVERIFY(!q.next());
 }
 
+// The fields of a record the user may not change take no typing, so no edit
+// of it can be lost; an edit marked all the same is refused, never written.
 void TestRecordEditor::refusedSaveOfForeignRecord()
 {
     EditorHarness h(QStringLiteral("u1"));
+    RecordStore(h.db()).addProf(QStringLiteral("Инженер"));
     RecordData r;
     r.f = QStringLiteral("Чужой");
+    r.prof = QStringLiteral("Инженер");
     r.legaladdress = QStringLiteral("юр");
     r.phones[1] = QStringLiteral("111");
     r.owns = QStringLiteral(" boss ");
@@ -741,30 +750,31 @@ void TestRecordEditor::refusedSaveOfForeignRecord()
     TFmMain& m = h.main();
     h.showRecord(id);
     typeInto(e.EdtF, QStringLiteral("Переписан"));
-    QVERIFY(e.Modified);
+    typeInto(e.MmInfo, QStringLiteral("Заметка"));
+    e.CmbProf->setFocus();
+    QTest::keyClick(e.CmbProf, Qt::Key_Down);
+    QCOMPARE(e.EdtF->text(), QStringLiteral("Чужой"));
+    QVERIFY(e.MmInfo->toPlainText().isEmpty());
+    QCOMPARE(e.CmbProf->currentText(), QStringLiteral("Инженер"));
+    QVERIFY(e.DTBirthDay->isReadOnly());
+    QVERIFY(!e.Modified);
+    m.TBSave->click();
+    QVERIFY(h.prompts().log().isEmpty());
 
+    e.Modified = true;
     m.TBSave->click();
     QCOMPARE(h.prompts().log(),
              QStringList{QStringLiteral("warning: Эту запись вам изменять нельзя")});
     QCOMPARE(h.column(id, QStringLiteral("f")).toString(), QStringLiteral("Чужой"));
     QCOMPARE(h.column(id, QStringLiteral("legaladdress")).toString(), QStringLiteral("юр"));
     QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM phone WHERE phone = '111'")), 1);
-    QVERIFY(e.Modified);
 
-    // The save prompt: Yes is refused the same way and the editor stays in front.
-    h.prompts().clear();
-    h.prompts().answerConfirm(Prompts::Answer::Yes);
-    m.N2Click();
-    QCOMPARE(h.prompts().log(),
-             (QStringList{QStringLiteral("confirm: Сохранить изменения?"),
-                          QStringLiteral("warning: Эту запись вам изменять нельзя")}));
-    QCOMPARE(m.frames->currentWidget(), static_cast<QWidget*>(&e));
-    QCOMPARE(h.column(id, QStringLiteral("f")).toString(), QStringLiteral("Чужой"));
-    // No drops the edit.
+    // A new record takes typing again.
     h.prompts().answerConfirm(Prompts::Answer::No);
-    m.N2Click();
-    QCOMPARE(m.frames->currentWidget(), static_cast<QWidget*>(m.frFindMain));
-    QVERIFY(!e.Modified);
+    m.N1Click();
+    typeInto(e.EdtF, QStringLiteral("Свой"));
+    QCOMPARE(e.EdtF->text(), QStringLiteral("Свой"));
+    QVERIFY(e.Modified);
 }
 
 void TestRecordEditor::changeStoresAndReturnsToSearch()

@@ -5,6 +5,7 @@
 #include "TestDatabase.h"
 #include "app/TFmMain.h"
 #include "common/Clock.h"
+#include "db/Sql.h"
 #include "editor/TfrNewRecord.h"
 #include "report/Report.h"
 #include "report/ReportPage.h"
@@ -61,6 +62,7 @@ private slots:
     void cityCombo();
     void refreshRepeatsEachListing();
     void doubleClickOpensTheRecord();
+    void recordHiddenSinceListedIsNotShown();
     void printingReadsTheGrid();
 
 private:
@@ -432,6 +434,34 @@ void TestTfrFind::doubleClickOpensTheRecord()
                        QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
     QCOMPARE(m_window->frames->currentWidget(), m_window->frNewRecordMain);
     QCOMPARE(m_window->frNewRecordMain->CurId, model->idAt(6));
+}
+
+// Another workstation hides a listed record as a whole: opening its stale row
+// shows none of it, says so, and lists anew.
+void TestTfrFind::recordHiddenSinceListedIsNotShown()
+{
+    openWindow(nobodysDay);
+    typeText(find()->EdtRequest, QStringLiteral("Альфов"));
+    const FoundModel* model = find()->foundModel();
+    QCOMPARE(model->rowCount(), 20);
+    const int id = model->idAt(0);
+    {
+        auto other = m_db->connectAgain(QStringLiteral("other"));
+        Sql::run(other->db(),
+                 QStringLiteral("UPDATE sprav SET hided = 'all', owns = ' ivanov ' WHERE id = :id"),
+                 {{"id", id}});
+    }
+    QTableView* grid = find()->SGFindRes;
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                       grid->visualRect(model->index(0, 1)).center());
+    QCOMPARE(m_prompts->log(),
+             QStringList{QStringLiteral("warning: Эта запись вам больше не доступна.")});
+    QCOMPARE(m_window->frames->currentWidget(), m_window->frFindMain);
+    QVERIFY(!m_window->N8->isEnabled());
+    QCOMPARE(model->rowCount(), 19);
+    TfrNewRecord* editor = m_window->frNewRecordMain;
+    QVERIFY(editor->EdtF->text().isEmpty());
+    QVERIFY(editor->EdtPhoneRab->text().isEmpty());
 }
 
 void TestTfrFind::printingReadsTheGrid()
