@@ -792,6 +792,9 @@ void TestRecordEditor::changeStoresAndReturnsToSearch()
     const int id = h.insertRecord(r);
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
+    // A birthday text written elsewhere that does not read as a date.
+    Sql::run(h.db(), QStringLiteral("UPDATE sprav SET birthday = '1975-03-07' WHERE id = :id"),
+             {{"id", id}});
     h.showRecord(id);
     QCOMPARE(e.CmbProf->currentText(), QStringLiteral("Инженер"));
     QCOMPARE(e.CmbCity->currentText(), QStringLiteral("Казань"));
@@ -810,6 +813,7 @@ void TestRecordEditor::changeStoresAndReturnsToSearch()
     QCOMPARE(h.column(id, QStringLiteral("cityid")).toInt(), 0);
     QCOMPARE(h.column(id, QStringLiteral("spfio")).toString(), QStringLiteral("Анна"));
     QCOMPARE(h.column(id, QStringLiteral("hided")).toString(), QStringLiteral(" 12 "));
+    QCOMPARE(h.column(id, QStringLiteral("birthday")).toString(), QStringLiteral("1975-03-07"));
     const RecordData stored = *RecordStore(h.db()).load(id, QString());
     QVERIFY(stored.phones[1].isEmpty());
     QCOMPARE(stored.phones[2], QStringLiteral("222"));
