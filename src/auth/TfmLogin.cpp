@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "auth/TfmLogin.h"
-#include "app/TFmMain.h"
 #include "auth/AccountStore.h"
 #include "auth/SettingsStore.h"
 #include "auth/TfmReg.h"
@@ -18,8 +17,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfmLogin::TfmLogin(TFmMain* main, std::unique_ptr<SettingsStore> settings)
-    : QDialog(main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_main(main),
+TfmLogin::TfmLogin(QWidget* parent, const QSqlDatabase& db, SignIn signIn,
+                   std::unique_ptr<SettingsStore> settings)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_db(db),
+      m_signIn(std::move(signIn)),
       m_settings(settings ? std::move(settings) : std::make_unique<SettingsStore>())
 {
     setObjectName(QStringLiteral("fmLogin"));
@@ -78,7 +79,6 @@ void TfmLogin::createControls()
 
 void TfmLogin::FormCreate()
 {
-    m_db = m_main->database();
     const QString user = m_settings->lastUser();
     EdtLogin->setText(user);
     if (showSavedPassword(user))
@@ -149,7 +149,7 @@ void TfmLogin::BtnOkClick()
         break;
     }
     rememberLogin(login.user);
-    if (m_main->signIn(login.user))
+    if (m_signIn(login.user))
         accept();
 }
 
@@ -165,11 +165,12 @@ void TfmLogin::rememberLogin(const QString& user)
 void TfmLogin::BtnRegClick()
 {
     hide();
+    bool registered = false;
     {
-        TfmReg registration(m_main);
-        registration.exec();
+        TfmReg registration(parentWidget(), m_db, m_signIn);
+        registered = registration.exec() == QDialog::Accepted;
     }
-    if (!m_main->currentUser().isEmpty())
+    if (registered)
         accept();
     else
         show();
@@ -177,6 +178,6 @@ void TfmLogin::BtnRegClick()
 
 void TfmLogin::BtnCancelClick()
 {
-    if (m_main->close())
+    if (!parentWidget() || parentWidget()->close())
         done(QDialog::Rejected);
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "auth/TfmReg.h"
-#include "app/TFmMain.h"
 #include "auth/AccountStore.h"
 #include "common/Guard.h"
 #include "common/Named.h"
@@ -27,9 +26,9 @@ bool isEnter(QEvent* event)
 }
 } // namespace
 
-TfmReg::TfmReg(TFmMain* main)
-    : QDialog(main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_main(main),
-      m_db(main->database())
+TfmReg::TfmReg(QWidget* parent, const QSqlDatabase& db, SignIn signIn)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_db(db),
+      m_signIn(std::move(signIn))
 {
     setObjectName(QStringLiteral("fmReg"));
     setWindowTitle(QStringLiteral("Регистрация"));
@@ -147,7 +146,7 @@ void TfmReg::BtnOkClick()
     }
     // The account exists now: the dialog closes even if preparing the search
     // view failed (its error box has been shown).
-    m_main->signIn(name);
+    m_signIn(name);
     accept();
 }
 
