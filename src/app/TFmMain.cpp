@@ -242,7 +242,12 @@ void TFmMain::FormCreate()
 bool TFmMain::signIn(const QString& user)
 {
     setCurrentUser(user);
-    return guarded(this, [this] { frFindMain->InitFind(m_db); });
+    bool ready = false;
+    guarded(this, [&] { ready = frFindMain->InitFind(m_db); });
+    // Nobody is signed in while the search view is not ready for the user.
+    if (!ready)
+        setCurrentUser(QString());
+    return ready;
 }
 
 void TFmMain::bringFindToFront()

@@ -31,7 +31,7 @@ public:
     void setCurrentUser(const QString& user) { m_currentUser = user; }
     // A login or registration accepted the user: make it the current user
     // and prepare the search view for it. False when that failed (the error
-    // box has been shown).
+    // box has been shown); the current user is then empty again.
     bool signIn(const QString& user);
 
     // True once the window has been closed (it then stays closed).

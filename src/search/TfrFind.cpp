@@ -201,15 +201,15 @@ bool TfrFind::eventFilter(QObject* watched, QEvent* event)
     return QFrame::eventFilter(watched, event);
 }
 
-void TfrFind::InitFind(const QSqlDatabase& db)
+bool TfrFind::InitFind(const QSqlDatabase& db)
 {
     m_db = db;
-    guarded(this, [this] {
+    const bool probed = guarded(this, [this] {
         if (queries().hasBirthdays(Clock::today()))
             showBirthdayCommands();
     });
     EdtRequest->setFocus();
-    LoadCities();
+    return LoadCities() && probed;
 }
 
 void TfrFind::showBirthdayCommands()
@@ -218,13 +218,13 @@ void TfrFind::showBirthdayCommands()
     m_main->N5->setEnabled(true);
 }
 
-void TfrFind::LoadCities()
+bool TfrFind::LoadCities()
 {
     if (!ready())
-        return;
+        return false;
     QStringList names;
     if (!guarded(this, [&] { names = queries().cities(); }))
-        return;
+        return false;
     sortCities(names);
     CmbCity->clear();
     CmbCity->addItems(names);
@@ -232,6 +232,7 @@ void TfrFind::LoadCities()
     CmbCity->setCurrentIndex(-1);
     CmbCity->clearEditText();
     CmbCity->setVisible(!names.isEmpty());
+    return true;
 }
 
 void TfrFind::Search()

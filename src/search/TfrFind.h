@@ -30,8 +30,9 @@ public:
     TfrFind(TFmMain* main, QWidget* parent);
     ~TfrFind() override;
 
-    void InitFind(const QSqlDatabase& db);
-    void LoadCities();
+    // False when a statement failed (its error box has been shown).
+    bool InitFind(const QSqlDatabase& db);
+    bool LoadCities();
     void Search();
     void BtnAllClick();
     void CmbCityExit();

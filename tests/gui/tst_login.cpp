@@ -46,6 +46,7 @@ private slots:
     void escapeDoesNotLeave();
     void cancelClosesMainWindow();
     void databaseErrorKeepsDialogOpen();
+    void failingSearchViewSignsNobodyIn();
 
     void enterRightAfterOpeningPressesOk();
     void reservedWordOnlyInLowerCase();
@@ -443,6 +444,35 @@ void TestLogin::databaseErrorKeepsDialogOpen()
     QCOMPARE(m_prompts->log().size(), 1);
     QVERIFY2(m_prompts->last().startsWith(QStringLiteral("error: ")),
              qPrintable(m_prompts->last()));
+    QVERIFY(login->isVisible());
+    QVERIFY(m_main->currentUser().isEmpty());
+}
+
+void TestLogin::failingSearchViewSignsNobodyIn()
+{
+    addUser(QStringLiteral("ivan"), QStringLiteral("1"));
+    // The accounts are there; the list of cities for the search view is not.
+    Sql::run(m_database->db(), QStringLiteral("DROP TABLE city"));
+    auto login = openLogin();
+    typeText(login->EdtLogin, QStringLiteral("ivan"));
+    press(login->EdtLogin, Qt::Key_Tab);
+    typeText(login->EdtPass, QStringLiteral("1"));
+    press(login->EdtPass);
+    QCOMPARE(m_prompts->log().size(), 1);
+    QVERIFY2(m_prompts->last().startsWith(QStringLiteral("error: ")),
+             qPrintable(m_prompts->last()));
+    QVERIFY(login->isVisible());
+    QVERIFY(m_main->currentUser().isEmpty());
+
+    m_prompts->clear();
+    clickOnRegistration([this](TfmReg* reg) {
+        typeText(reg->EdtLogin, QStringLiteral("Новый"));
+        QTest::mouseClick(reg->BtnOk, Qt::LeftButton);
+        QCOMPARE(m_prompts->log().size(), 1);
+        QVERIFY(m_prompts->last().startsWith(QStringLiteral("error: ")));
+        QVERIFY(reg->isVisible());
+        QVERIFY(m_main->currentUser().isEmpty());
+    });
     QVERIFY(login->isVisible());
     QVERIFY(m_main->currentUser().isEmpty());
 }
