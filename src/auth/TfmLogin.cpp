@@ -160,6 +160,7 @@ void TfmLogin::rememberLogin(const QString& user)
         m_settings->savePassword(user, EdtPass->text());
     else
         m_settings->removePassword(user);
+    m_settings->moveSavedPasswords();
 }
 
 void TfmLogin::BtnRegClick()
