@@ -45,6 +45,8 @@ private slots:
     void savedPasswordStaysPrivate_data();
     void savedPasswordStaysPrivate();
     void plainPasswordMovesToSecretStoreAtLogin();
+    void savedPasswordFoundInOtherLetterCase_data();
+    void savedPasswordFoundInOtherLetterCase();
     void emptyStoredPasswordSignsIn();
     void otherLetterCaseSignsInAsStored();
     void legacyPlainPasswordIsRehashed();
@@ -422,6 +424,40 @@ void TestLogin::plainPasswordMovesToSecretStoreAtLogin()
     QCOMPARE(m_secrets, moved);
     QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).childKeys(),
              QStringList{QStringLiteral("user")});
+}
+
+void TestLogin::savedPasswordFoundInOtherLetterCase_data()
+{
+    savedPasswordStaysPrivate_data();
+}
+
+void TestLogin::savedPasswordFoundInOtherLetterCase()
+{
+    QFETCH(bool, secretStore);
+    addUser(QStringLiteral("Иванов"), QStringLiteral("1"));
+    addUser(QStringLiteral("anna"), QStringLiteral("2"));
+    {
+        auto login = openLogin(secretStore);
+        typeText(login->EdtLogin, QStringLiteral("иванов"));
+        press(login->EdtLogin, Qt::Key_Tab);
+        typeText(login->EdtPass, QStringLiteral("1"));
+        QTest::mouseClick(login->ChBSave, Qt::LeftButton);
+        press(login->EdtPass);
+        QCOMPARE(m_main->currentUser(), QStringLiteral("Иванов"));
+    }
+    m_main->setCurrentUser(QString());
+    auto login = openLogin(secretStore);
+    login->EdtLogin->selectAll();
+    typeText(login->EdtLogin, QStringLiteral("anna"));
+    press(login->EdtLogin, Qt::Key_Tab);
+    QCOMPARE(login->EdtPass->text(), QString());
+
+    QTest::mouseClick(login->EdtLogin, Qt::LeftButton);
+    login->EdtLogin->selectAll();
+    typeText(login->EdtLogin, QStringLiteral("иВАНОВ"));
+    press(login->EdtLogin, Qt::Key_Tab);
+    QCOMPARE(login->EdtPass->text(), QStringLiteral("1"));
+    QVERIFY(login->ChBSave->isChecked());
 }
 
 void TestLogin::emptyStoredPasswordSignsIn()
