@@ -254,7 +254,13 @@ bool TFmMain::signIn(const QString& user)
 {
     m_currentUser = user;
     frNewRecordMain->setCurrentUser(user);
-    const bool ready = guarded(this, [this] { frFindMain->InitFind(m_db, m_currentUser); });
+    bool ready = false;
+    guarded(this, [&] { ready = frFindMain->InitFind(m_db, m_currentUser); });
+    // Nobody is signed in while the search view is not ready for the user.
+    if (!ready) {
+        m_currentUser.clear();
+        frNewRecordMain->setCurrentUser(QString());
+    }
     updateCommandStates();
     return ready;
 }

@@ -34,7 +34,7 @@ public:
     const QString& currentUser() const { return m_currentUser; }
     // A login or registration accepted the user: make it the current user
     // and prepare the search view for it. False when that failed (the error
-    // box has been shown); the current user then stays empty.
+    // box has been shown); the current user is then empty again.
     bool signIn(const QString& user);
 
     // True once the window has been closed (it then stays closed).

@@ -3,6 +3,7 @@
 #include "auth/AccountStore.h"
 #include "auth/SettingsStore.h"
 #include "auth/TfmReg.h"
+#include "common/DbError.h"
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompts.h"
@@ -87,11 +88,25 @@ void TfmLogin::FormCreate()
 
 bool TfmLogin::showSavedPassword(const QString& user)
 {
-    const QString saved = m_settings->password(user);
+    const QString saved = m_settings->password(savedUnder(user));
     if (saved == SettingsStore::noPassword())
         return false;
     EdtPass->setText(saved);
     return true;
+}
+
+QString TfmLogin::savedUnder(const QString& typed) const
+{
+    if (typed.isEmpty())
+        return typed;
+    // Unknown names and database errors leave the name as typed; signing in
+    // reports both.
+    try {
+        const QString stored = AccountStore(m_db).storedName(typed);
+        return stored.isEmpty() ? typed : stored;
+    } catch (const DbError&) {
+        return typed;
+    }
 }
 
 int TfmLogin::exec()
@@ -160,6 +175,7 @@ void TfmLogin::rememberLogin(const QString& user)
         m_settings->savePassword(user, EdtPass->text());
     else
         m_settings->removePassword(user);
+    m_settings->moveSavedPasswords();
 }
 
 void TfmLogin::BtnRegClick()

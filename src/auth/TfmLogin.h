@@ -64,6 +64,9 @@ private:
     // Puts the saved password of the user into the password box; false when
     // none is saved.
     bool showSavedPassword(const QString& user);
+    // Passwords are saved under the name as stored in `users`: the one a
+    // name typed in any letter case stands for.
+    QString savedUnder(const QString& typed) const;
     void rememberLogin(const QString& user);
 
     QSqlDatabase m_db;

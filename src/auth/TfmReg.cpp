@@ -144,10 +144,11 @@ void TfmReg::BtnOkClick()
         refuse(QStringLiteral("Такой пользователь уже существует"), EdtLogin);
         return;
     }
-    // The account exists now: the dialog closes even if preparing the search
-    // view failed (its error box has been shown).
-    m_signIn(name);
-    accept();
+    // The account exists now; should preparing the search view fail, the
+    // dialog stays open with nobody signed in, and the user may cancel and
+    // sign in from the login dialog.
+    if (m_signIn(name))
+        accept();
 }
 
 void TfmReg::btnCancelClick()

@@ -199,16 +199,16 @@ bool TfrFind::eventFilter(QObject* watched, QEvent* event)
     return QFrame::eventFilter(watched, event);
 }
 
-void TfrFind::InitFind(const QSqlDatabase& db, const QString& user)
+bool TfrFind::InitFind(const QSqlDatabase& db, const QString& user)
 {
     m_db = db;
     m_user = user;
-    guarded(this, [this] {
+    const bool probed = guarded(this, [this] {
         if (queries().hasBirthdays(Clock::today()))
             showBirthdayCommands();
     });
     EdtRequest->setFocus();
-    LoadCities();
+    return LoadCities() && probed;
 }
 
 void TfrFind::showBirthdayCommands()
@@ -216,13 +216,13 @@ void TfrFind::showBirthdayCommands()
     emit birthdaysFound();
 }
 
-void TfrFind::LoadCities()
+bool TfrFind::LoadCities()
 {
     if (!ready())
-        return;
+        return false;
     QStringList names;
     if (!guarded(this, [&] { names = queries().cities(); }))
-        return;
+        return false;
     sortCities(names);
     CmbCity->clear();
     CmbCity->addItems(names);
@@ -230,6 +230,7 @@ void TfrFind::LoadCities()
     CmbCity->setCurrentIndex(-1);
     CmbCity->clearEditText();
     CmbCity->setVisible(!names.isEmpty());
+    return true;
 }
 
 void TfrFind::Search()

@@ -31,9 +31,10 @@ public:
     ~TfrFind() override;
 
     // Prepares the view for the user who signed in: the birthday probe and
-    // the city list.
-    void InitFind(const QSqlDatabase& db, const QString& user);
-    void LoadCities();
+    // the city list. False when a statement failed (its error box has been
+    // shown).
+    bool InitFind(const QSqlDatabase& db, const QString& user);
+    bool LoadCities();
     void Search();
     void BtnAllClick();
     void CmbCityExit();
