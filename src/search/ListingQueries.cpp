@@ -61,11 +61,8 @@ QString ListingQueries::searchText(const QString& typed)
     return typed.mid(begin, end - begin);
 }
 
-std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) const
+ListingQueries::Selection ListingQueries::searchSelection(const QString& text) const
 {
-    const QString text = searchText(typed);
-    if (text.size() < MinSearchLength)
-        return std::nullopt;
     Selection selection;
     selection.from = spravWithCity;
     selection.where = SearchIndex::condition(m_db) + QStringLiteral(" AND ") +
@@ -75,20 +72,20 @@ std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) cons
         SearchIndex::bind(query, text);
         Visibility::bindUser(query, m_user);
     };
-    return directory(selection);
+    return selection;
 }
 
-QList<FoundRow> ListingQueries::allRecords() const
+ListingQueries::Selection ListingQueries::allSelection() const
 {
     Selection selection;
     selection.from = spravWithCity;
     selection.where = Visibility::VisibilityFilter(Visibility::Filter::Plain);
     selection.orderBy = orderByName;
     selection.bind = [this](QSqlQuery& query) { Visibility::bindUser(query, m_user); };
-    return directory(selection);
+    return selection;
 }
 
-QList<FoundRow> ListingQueries::city(const QString& cityName) const
+ListingQueries::Selection ListingQueries::citySelection(const QString& cityName) const
 {
     Selection selection;
     selection.from = QStringLiteral("sprav JOIN city ON city.id = sprav.cityid");
@@ -99,7 +96,88 @@ QList<FoundRow> ListingQueries::city(const QString& cityName) const
         query.bindValue(QStringLiteral(":cityname"), cityName);
         Visibility::bindUser(query, m_user);
     };
-    return directory(selection);
+    return selection;
+}
+
+// The listed ids travel as one bound value: a JSON array on SQLite, an
+// integer array on PostgreSQL.
+ListingQueries::Selection ListingQueries::only(Selection selection, const QList<int>& ids,
+                                               bool postgres)
+{
+    selection.where = (postgres ? QStringLiteral("sprav.id = ANY(CAST(:pageids AS integer[]))")
+                                : QStringLiteral("sprav.id IN (SELECT value FROM "
+                                                 "json_each(:pageids))")) +
+                      QStringLiteral(" AND ") + selection.where;
+    QString list;
+    for (int id : ids) {
+        if (!list.isEmpty())
+            list += QLatin1Char(',');
+        list += QString::number(id);
+    }
+    list = postgres ? QLatin1Char('{') + list + QLatin1Char('}')
+                    : QLatin1Char('[') + list + QLatin1Char(']');
+    selection.bind = [bind = std::move(selection.bind), list](QSqlQuery& query) {
+        bind(query);
+        query.bindValue(QStringLiteral(":pageids"), list);
+    };
+    return selection;
+}
+
+QList<int> ListingQueries::ids(const Selection& selection) const
+{
+    QSqlQuery query = open(m_db,
+                           QStringLiteral("SELECT sprav.id FROM %1 WHERE %2 ORDER BY %3")
+                               .arg(selection.from, selection.where, selection.orderBy),
+                           selection.bind);
+    QList<int> found;
+    while (query.next())
+        found.append(query.value(0).toInt());
+    return found;
+}
+
+std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) const
+{
+    const QString text = searchText(typed);
+    if (text.size() < MinSearchLength)
+        return std::nullopt;
+    return directory(searchSelection(text));
+}
+
+QList<FoundRow> ListingQueries::allRecords() const
+{
+    return directory(allSelection());
+}
+
+QList<FoundRow> ListingQueries::city(const QString& cityName) const
+{
+    return directory(citySelection(cityName));
+}
+
+std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
+{
+    const QString text = searchText(typed);
+    if (text.size() < MinSearchLength)
+        return std::nullopt;
+    return ids(searchSelection(text));
+}
+
+QList<int> ListingQueries::allRecordIds() const
+{
+    return ids(allSelection());
+}
+
+QList<int> ListingQueries::cityIds(const QString& cityName) const
+{
+    return ids(citySelection(cityName));
+}
+
+// A page of a search, all records or a city: the records are those of all
+// records (the user's visibility of the moment applies), by id.
+QList<FoundRow> ListingQueries::directoryRows(const QList<int>& ids) const
+{
+    if (ids.isEmpty())
+        return {};
+    return directory(only(allSelection(), ids, Database::engineOf(m_db) == Engine::PostgreSQL));
 }
 
 // Search, all records and one city: id, name, short enterprise name, phones.
@@ -209,18 +287,43 @@ QString birthdayCondition(const BirthdayWindow& window, Visibility::Filter filte
 }
 } // namespace
 
-QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
+ListingQueries::Selection ListingQueries::birthdaySelection(const BirthdayWindow& window) const
 {
-    const BirthdayWindow window(today);
     Selection selection;
     selection.from = QStringLiteral("sprav");
     selection.where = birthdayCondition(window, Visibility::Filter::Birthday);
     selection.orderBy = orderByName;
-    selection.bind = [this, &window](QSqlQuery& query) {
+    selection.bind = [this, window](QSqlQuery& query) {
         window.bind(query);
         Visibility::bindUser(query, m_user);
     };
+    return selection;
+}
 
+QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
+{
+    const BirthdayWindow window(today);
+    return birthdayList(birthdaySelection(window), window);
+}
+
+QList<int> ListingQueries::birthdayIds(const QDate& today) const
+{
+    return ids(birthdaySelection(BirthdayWindow(today)));
+}
+
+QList<FoundRow> ListingQueries::birthdayRows(const QList<int>& ids, const QDate& today) const
+{
+    if (ids.isEmpty())
+        return {};
+    const BirthdayWindow window(today);
+    return birthdayList(
+        only(birthdaySelection(window), ids, Database::engineOf(m_db) == Engine::PostgreSQL),
+        window);
+}
+
+QList<FoundRow> ListingQueries::birthdayList(const Selection& selection,
+                                             const BirthdayWindow& window) const
+{
     QSqlQuery query = open(m_db,
                            QStringLiteral("SELECT sprav.id, sprav.f, sprav.io, sprav.birthday, "
                                           "sprav.spbirthday, sprav.owns, sprav.hided FROM %1 "

@@ -241,9 +241,9 @@ void TfrFind::Search()
     const QString text = ListingQueries::searchText(EdtRequest->text());
     if (text.size() < ListingQueries::MinSearchLength)
         return;
-    QList<FoundRow> rows;
-    if (guarded(this, [&] { rows = queries().search(text).value_or(QList<FoundRow>()); }))
-        ShowMe(std::move(rows));
+    QList<int> ids;
+    if (guarded(this, [&] { ids = queries().searchIds(text).value_or(QList<int>()); }))
+        ShowMe(std::move(ids));
 }
 
 void TfrFind::BtnAllClick()
@@ -252,9 +252,9 @@ void TfrFind::BtnAllClick()
     CmbCity->clearEditText();
     if (!ready())
         return;
-    QList<FoundRow> rows;
-    if (guarded(this, [&] { rows = queries().allRecords(); }))
-        ShowMe(std::move(rows));
+    QList<int> ids;
+    if (guarded(this, [&] { ids = queries().allRecordIds(); }))
+        ShowMe(std::move(ids));
 }
 
 void TfrFind::CmbCityExit()
@@ -262,9 +262,9 @@ void TfrFind::CmbCityExit()
     const QString city = CmbCity->currentText();
     if (city.isEmpty() || !ready())
         return;
-    QList<FoundRow> rows;
-    if (guarded(this, [&] { rows = queries().city(city); }))
-        ShowMe(std::move(rows));
+    QList<int> ids;
+    if (guarded(this, [&] { ids = queries().cityIds(city); }))
+        ShowMe(std::move(ids));
 }
 
 bool TfrFind::CmbCityKeyDown(int key, Qt::KeyboardModifiers shift)
@@ -282,25 +282,26 @@ void TfrFind::btnBirthClick()
     CmbCity->clearEditText();
     if (!ready())
         return;
-    QList<FoundRow> rows;
-    if (!guarded(this, [&] { rows = queries().birthdays(Clock::today()); }))
+    const QDate today = Clock::today();
+    QList<int> ids;
+    if (!guarded(this, [&] { ids = queries().birthdayIds(today); }))
         return;
     LblResult->show();
-    if (rows.isEmpty())
+    if (ids.isEmpty())
         showNothingFound();
     else
-        showRows(std::move(rows), Layout::Birthdays);
+        showRows(std::move(ids), Layout::Birthdays);
 }
 
-void TfrFind::ShowMe(QList<FoundRow> rows)
+void TfrFind::ShowMe(QList<int> ids)
 {
     setPrintEnabled(false);
     LblResult->show();
-    if (rows.isEmpty()) {
+    if (ids.isEmpty()) {
         showNothingFound();
         return;
     }
-    showRows(std::move(rows), Layout::Directory);
+    showRows(std::move(ids), Layout::Directory);
     setPrintEnabled(true);
 }
 
@@ -311,12 +312,21 @@ void TfrFind::showNothingFound()
     m_model->clear();
 }
 
-void TfrFind::showRows(QList<FoundRow> rows, Layout layout)
+void TfrFind::showRows(QList<int> ids, Layout layout)
 {
     m_layout = layout;
-    const QString header =
-        layout == Layout::Birthdays ? FoundModel::birthdayHeader() : FoundModel::firmHeader();
-    m_model->setRows(std::move(rows), header);
+    // The rows are made a page at a time as the grid shows them; the
+    // listing is fixed by its ids.
+    const ListingQueries listing = queries();
+    if (layout == Layout::Birthdays)
+        m_model->setListing(std::move(ids), FoundModel::birthdayHeader(),
+                            [listing, today = Clock::today()](const QList<int>& page) {
+                                return listing.birthdayRows(page, today);
+                            });
+    else
+        m_model->setListing(
+            std::move(ids), FoundModel::firmHeader(),
+            [listing](const QList<int>& page) { return listing.directoryRows(page); });
     SGFindRes->setColumnHidden(FoundModel::IdColumn, true);
     SGFindRes->show();
     const int rowCount = m_model->rowCount() + 1;

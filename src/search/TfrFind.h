@@ -80,9 +80,9 @@ private:
     ListingQueries queries() const;
 
     // Fills the grid with a listing of search, all records or one city.
-    void ShowMe(QList<FoundRow> rows);
+    void ShowMe(QList<int> ids);
     void showNothingFound();
-    void showRows(QList<FoundRow> rows, Layout layout);
+    void showRows(QList<int> ids, Layout layout);
     void setGridHeight(int rowCountWithHeader);
     int gridClientWidth() const;
     void setColumnWidths(int clientWidth);

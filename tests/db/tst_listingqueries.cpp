@@ -4,8 +4,10 @@
 #include "common/DbError.h"
 #include "db/Sql.h"
 #include "search/BirthdayWindow.h"
+#include "search/FoundModel.h"
 #include "search/ListingQueries.h"
 
+#include <QAbstractItemModelTester>
 #include <QtTest>
 #include <memory>
 
@@ -58,6 +60,8 @@ private slots:
     void birthdayWindowAcrossYearEnd();
     void birthdayWindowAcrossMonthEnd();
     void birthdaySpouseAndHiddenCodes();
+    void pagedListingsEqualTheFullOnes_data();
+    void pagedListingsEqualTheFullOnes();
     void noDateNeverMatches();
     void leapDayInOtherYears();
     void birthdayProbe();
@@ -473,6 +477,66 @@ void TestListingQueries::birthdayProbe()
     QVERIFY(as(ivanov).hasBirthdays(QDate(2023, 10, 9)));
     // Nobody at all; and the no-date value does not count.
     QVERIFY(!as(ivanov).hasBirthdays(QDate(2023, 8, 15)));
+}
+
+void TestListingQueries::pagedListingsEqualTheFullOnes_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("listing");
+    for (const QString& user : {ivanov, petrov})
+        for (const char* listing : {"search", "all", "city", "birthdays"})
+            QTest::addRow("%s %s", qPrintable(user), listing)
+                << user << QString::fromLatin1(listing);
+}
+
+// The grid's model makes its rows a page at a time from the ids of a
+// listing; row for row it shows what the full listing holds.
+void TestListingQueries::pagedListingsEqualTheFullOnes()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, listing);
+    const ListingQueries q = as(user);
+    const QDate today(2023, 12, 30);
+    QList<FoundRow> full;
+    QList<int> ids;
+    FoundModel::RowSource source = [&q](const QList<int>& page) { return q.directoryRows(page); };
+    if (listing == QLatin1String("search")) {
+        full = *q.search(QStringLiteral("ров"));
+        ids = *q.searchIds(QStringLiteral("ров"));
+        QVERIFY(!q.searchIds(QStringLiteral(" ов ")).has_value());
+    } else if (listing == QLatin1String("all")) {
+        full = q.allRecords();
+        ids = q.allRecordIds();
+    } else if (listing == QLatin1String("city")) {
+        full = q.city(QStringLiteral("Тверь"));
+        ids = q.cityIds(QStringLiteral("Тверь"));
+    } else {
+        full = q.birthdays(today);
+        ids = q.birthdayIds(today);
+        source = [&q, today](const QList<int>& page) { return q.birthdayRows(page, today); };
+    }
+    QVERIFY(!full.isEmpty());
+    FoundModel model(nullptr, 3);
+    model.setListing(ids, FoundModel::firmHeader(), source);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(model.rowCount(), int(full.size()));
+    // From the end backwards, so that pages are made out of order.
+    for (int row = model.rowCount() - 1; row >= 0; --row) {
+        const FoundRow& expected = full.at(row);
+        QCOMPARE(model.idAt(row), expected.id);
+        QCOMPARE(model.text(row, FoundModel::NameColumn), expected.name);
+        QCOMPARE(model.text(row, FoundModel::SecondColumn), expected.second);
+        QCOMPARE(model.text(row, FoundModel::PhonesColumn), expected.phones);
+    }
+
+    // A record deleted meanwhile keeps its place as an empty row (the
+    // deletion is rolled back at the end of the block).
+    Sql::Transaction undone(m_db->db());
+    Sql::run(m_db->db(), QStringLiteral("DELETE FROM sprav WHERE id = :id"), {{"id", ids.first()}});
+    model.setListing(ids, FoundModel::firmHeader(), source);
+    QCOMPARE(model.idAt(0), ids.first());
+    QVERIFY(model.text(0, FoundModel::NameColumn).isEmpty());
+    QCOMPARE(model.text(1, FoundModel::NameColumn), full.at(1).name);
 }
 
 QTEST_GUILESS_MAIN(TestListingQueries)
