@@ -123,15 +123,40 @@ ListingQueries::Selection ListingQueries::only(Selection selection, const QList<
     return selection;
 }
 
+// The ids come as one text, "12,7,31", in list order: a row per record would
+// cost more than the listing itself. SQLite's aggregate takes the rows of an
+// ordered subquery in that order (a subquery with ORDER BY under an aggregate
+// is never flattened); PostgreSQL's is told the order.
 QList<int> ListingQueries::ids(const Selection& selection) const
 {
-    QSqlQuery query = open(m_db,
-                           QStringLiteral("SELECT sprav.id FROM %1 WHERE %2 ORDER BY %3")
-                               .arg(selection.from, selection.where, selection.orderBy),
-                           selection.bind);
+    const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
+    const QString statement =
+        postgres ? QStringLiteral("SELECT string_agg(CAST(sprav.id AS text), ',' ORDER BY %3) "
+                                  "FROM %1 WHERE %2")
+                 : QStringLiteral("SELECT group_concat(id) FROM (SELECT sprav.id AS id FROM %1 "
+                                  "WHERE %2 ORDER BY %3)");
+    QSqlQuery query =
+        open(m_db, statement.arg(selection.from, selection.where, selection.orderBy),
+             selection.bind);
     QList<int> found;
-    while (query.next())
-        found.append(query.value(0).toInt());
+    if (!query.next())
+        return found;
+    const QString text = Sql::text(query, 0);
+    found.reserve(text.count(QLatin1Char(',')) + 1);
+    int id = 0;
+    bool digits = false;
+    for (const QChar c : text) {
+        if (c.isDigit()) {
+            id = id * 10 + c.digitValue();
+            digits = true;
+        } else if (digits) {
+            found.append(id);
+            id = 0;
+            digits = false;
+        }
+    }
+    if (digits)
+        found.append(id);
     return found;
 }
 
