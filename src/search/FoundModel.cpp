@@ -78,6 +78,7 @@ void FoundModel::setListing(QList<int> ids, const QString& secondHeader, RowSour
     m_source = std::move(source);
     m_pages.clear();
     m_recent.clear();
+    m_lastMade = -1;
     endResetModel();
 }
 
@@ -142,6 +143,7 @@ const FoundRow& FoundModel::rowAt(int row) const
 // The rows of one page in grid order, made by the source when not kept.
 const QList<FoundRow>& FoundModel::page(int number) const
 {
+    static const QList<FoundRow> none;
     if (const auto kept = m_pages.constFind(number); kept != m_pages.constEnd()) {
         if (m_recent.last() != number) {
             m_recent.removeOne(number);
@@ -149,8 +151,17 @@ const QList<FoundRow>& FoundModel::page(int number) const
         }
         return kept.value();
     }
-    const QList<int> ids = m_ids.mid(qsizetype(number) * m_pageSize, m_pageSize);
-    QHash<int, qsizetype> made;
+    // Walking on from the page made last: the next ones are made with it.
+    const int count = m_lastMade >= 0 && number == m_lastMade + 1 ? ReadAhead : 1;
+    if (!makePages(number, count))
+        return none;
+    return m_pages.constFind(number).value();
+}
+
+bool FoundModel::makePages(int first, int count) const
+{
+    const qsizetype begin = qsizetype(first) * m_pageSize;
+    const QList<int> ids = m_ids.mid(begin, qsizetype(count) * m_pageSize);
     QList<FoundRow> rows;
     try {
         if (m_source)
@@ -158,25 +169,34 @@ const QList<FoundRow>& FoundModel::page(int number) const
     } catch (const DbError& e) {
         // A page that cannot be made shows empty rows; a later look tries again.
         qCWarning(listing) << "rows of a listing page not made:" << e.text();
-        static const QList<FoundRow> empty;
-        return empty;
+        return false;
     }
+    QHash<int, qsizetype> made;
+    made.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i)
         made.insert(rows.at(i).id, i);
-    QList<FoundRow> ordered;
-    ordered.reserve(ids.size());
-    for (int id : ids) {
-        const auto found = made.constFind(id);
-        if (found != made.constEnd()) {
-            ordered.append(std::move(rows[found.value()]));
-        } else {
-            FoundRow gone;
-            gone.id = id;
-            ordered.append(std::move(gone));
+    for (qsizetype start = 0; start < ids.size(); start += m_pageSize) {
+        QList<FoundRow> ordered;
+        ordered.reserve(m_pageSize);
+        for (qsizetype i = start; i < ids.size() && i < start + m_pageSize; ++i) {
+            const int id = ids.at(i);
+            const auto found = made.constFind(id);
+            if (found != made.constEnd()) {
+                ordered.append(std::move(rows[found.value()]));
+            } else {
+                FoundRow gone;
+                gone.id = id;
+                ordered.append(std::move(gone));
+            }
         }
+        const int number = first + int(start / m_pageSize);
+        if (m_pages.contains(number))
+            m_recent.removeOne(number);
+        else if (m_recent.size() >= KeptPages)
+            m_pages.remove(m_recent.takeFirst());
+        m_recent.append(number);
+        m_pages.insert(number, std::move(ordered));
+        m_lastMade = number;
     }
-    if (m_recent.size() >= KeptPages)
-        m_pages.remove(m_recent.takeFirst());
-    m_recent.append(number);
-    return *m_pages.insert(number, std::move(ordered));
+    return true;
 }

@@ -30,6 +30,8 @@ public:
 
     static constexpr int DefaultPageSize = 64;
     static constexpr int KeptPages = 32;
+    // Pages made at once when the rows are walked in order (printing).
+    static constexpr int ReadAhead = 16;
 
     explicit FoundModel(QObject* parent = nullptr, int pageSize = DefaultPageSize);
 
@@ -56,6 +58,8 @@ public:
 private:
     const FoundRow& rowAt(int row) const;
     const QList<FoundRow>& page(int number) const;
+    // Makes the pages from first on (count of them) in one call of the source.
+    bool makePages(int first, int count) const;
 
     int m_pageSize;
     QList<int> m_ids;
@@ -64,4 +68,5 @@ private:
     // Pages made so far, the most recently used last in m_recent.
     mutable QHash<int, QList<FoundRow>> m_pages;
     mutable QList<int> m_recent;
+    mutable int m_lastMade = -1;
 };
