@@ -6,6 +6,8 @@
 #include "db/Visibility.h"
 
 #include <QDate>
+#include <QFile>
+#include <QStringTokenizer>
 #include <QVariantList>
 #include <algorithm>
 #include <cmath>
@@ -13,381 +15,89 @@
 namespace
 {
 
-// Male surnames; the female form is derived by femaleSurname().
-const char* const surnames[] = {
-    "Иванов",     "Смирнов",      "Кузнецов",   "Попов",          "Васильев",   "Петров",
-    "Соколов",    "Михайлов",     "Новиков",    "Фёдоров",        "Морозов",    "Волков",
-    "Алексеев",   "Лебедев",      "Семёнов",    "Егоров",         "Павлов",     "Козлов",
-    "Степанов",   "Николаев",     "Орлов",      "Андреев",        "Макаров",    "Никитин",
-    "Захаров",    "Зайцев",       "Соловьёв",   "Борисов",        "Яковлев",    "Григорьев",
-    "Романов",    "Воробьёв",     "Сергеев",    "Кузьмин",        "Фролов",     "Александров",
-    "Дмитриев",   "Королёв",      "Гусев",      "Киселёв",        "Ильин",      "Максимов",
-    "Поляков",    "Сорокин",      "Виноградов", "Ковалёв",        "Белов",      "Медведев",
-    "Антонов",    "Тарасов",      "Жуков",      "Баранов",        "Филиппов",   "Комаров",
-    "Давыдов",    "Беляев",       "Герасимов",  "Богданов",       "Осипов",     "Сидоров",
-    "Матвеев",    "Титов",        "Марков",     "Миронов",        "Крылов",     "Куликов",
-    "Карпов",     "Власов",       "Мельников",  "Денисов",        "Гаврилов",   "Тихонов",
-    "Казаков",    "Афанасьев",    "Данилов",    "Савельев",       "Тимофеев",   "Фомин",
-    "Чернов",     "Абрамов",      "Мартынов",   "Ефимов",         "Федотов",    "Щербаков",
-    "Назаров",    "Калинин",      "Исаев",      "Чернышёв",       "Быков",      "Маслов",
-    "Родионов",   "Коновалов",    "Лазарев",    "Воронин",        "Климов",     "Филатов",
-    "Пономарёв",  "Голубев",      "Кудрявцев",  "Прохоров",       "Наумов",     "Потапов",
-    "Журавлёв",   "Овчинников",   "Трофимов",   "Леонов",         "Соболев",    "Ермаков",
-    "Колесников", "Гончаров",     "Емельянов",  "Никифоров",      "Грачёв",     "Котов",
-    "Гришин",     "Ефремов",      "Архипов",    "Громов",         "Кириллов",   "Малышев",
-    "Панов",      "Моисеев",      "Румянцев",   "Акимов",         "Кондратьев", "Бирюков",
-    "Горбунов",   "Анисимов",     "Ерёмин",     "Тихомиров",      "Галкин",     "Лукьянов",
-    "Михеев",     "Скворцов",     "Юдин",       "Белоусов",       "Нестеров",   "Симонов",
-    "Прокофьев",  "Харитонов",    "Князев",     "Цветков",        "Левин",      "Митрофанов",
-    "Воронов",    "Аксёнов",      "Софронов",   "Мальцев",        "Логинов",    "Горшков",
-    "Савин",      "Краснов",      "Майоров",    "Демидов",        "Елисеев",    "Рыбаков",
-    "Сафонов",    "Плотников",    "Дёмин",      "Хохлов",         "Жданов",     "Носков",
-    "Покровский", "Вознесенский", "Успенский",  "Преображенский", "Введенский", "Троицкий",
-    "Толстой",    "Трубецкой",    "Боровой",    "Ткаченко",       "Шевченко",   "Бондаренко",
-    "Кравченко",  "Коваленко",    "Лысенко",    "Шевчук",         "Полищук",    "Мельник",
-    "Черных",     "Седых",        "Белых",      "Долгих",         "Кручёных",   "Гордиенко",
-};
+// One entry per line of a word list in the generator's resources (UTF-8).
+// A missing or empty list is a fault of the build, not of a run.
+QStringList wordList(const char* name)
+{
+    QFile file(QStringLiteral(":/generator/%1.txt").arg(QLatin1String(name)));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("word list %s is missing from the generator's resources", name);
+    QStringList entries;
+    const QString text = QString::fromUtf8(file.readAll());
+    for (const QStringView line : QStringTokenizer(text, u'\n')) {
+        const QStringView entry = line.trimmed();
+        if (!entry.isEmpty())
+            entries.append(entry.toString());
+    }
+    if (entries.isEmpty())
+        qFatal("word list %s is empty", name);
+    return entries;
+}
+
+// The first word of an entry and the rest of it.
+QPair<QString, QString> splitFirstWord(const QString& entry)
+{
+    const qsizetype space = entry.indexOf(u' ');
+    if (space < 0)
+        qFatal("entry \"%s\" has only one word", qPrintable(entry));
+    return {entry.left(space), entry.mid(space + 1)};
+}
 
 struct MaleName {
-    const char* name;
-    const char* sonOf;
-    const char* daughterOf;
-};
-const MaleName maleNames[] = {
-    {"Александр", "Александрович", "Александровна"},
-    {"Алексей", "Алексеевич", "Алексеевна"},
-    {"Анатолий", "Анатольевич", "Анатольевна"},
-    {"Андрей", "Андреевич", "Андреевна"},
-    {"Антон", "Антонович", "Антоновна"},
-    {"Аркадий", "Аркадьевич", "Аркадьевна"},
-    {"Артём", "Артёмович", "Артёмовна"},
-    {"Борис", "Борисович", "Борисовна"},
-    {"Вадим", "Вадимович", "Вадимовна"},
-    {"Валентин", "Валентинович", "Валентиновна"},
-    {"Валерий", "Валерьевич", "Валерьевна"},
-    {"Василий", "Васильевич", "Васильевна"},
-    {"Виктор", "Викторович", "Викторовна"},
-    {"Виталий", "Витальевич", "Витальевна"},
-    {"Владимир", "Владимирович", "Владимировна"},
-    {"Владислав", "Владиславович", "Владиславовна"},
-    {"Вячеслав", "Вячеславович", "Вячеславовна"},
-    {"Геннадий", "Геннадьевич", "Геннадьевна"},
-    {"Георгий", "Георгиевич", "Георгиевна"},
-    {"Герман", "Германович", "Германовна"},
-    {"Глеб", "Глебович", "Глебовна"},
-    {"Григорий", "Григорьевич", "Григорьевна"},
-    {"Даниил", "Даниилович", "Данииловна"},
-    {"Денис", "Денисович", "Денисовна"},
-    {"Дмитрий", "Дмитриевич", "Дмитриевна"},
-    {"Евгений", "Евгеньевич", "Евгеньевна"},
-    {"Егор", "Егорович", "Егоровна"},
-    {"Иван", "Иванович", "Ивановна"},
-    {"Игорь", "Игоревич", "Игоревна"},
-    {"Илья", "Ильич", "Ильинична"},
-    {"Кирилл", "Кириллович", "Кирилловна"},
-    {"Константин", "Константинович", "Константиновна"},
-    {"Леонид", "Леонидович", "Леонидовна"},
-    {"Лев", "Львович", "Львовна"},
-    {"Максим", "Максимович", "Максимовна"},
-    {"Матвей", "Матвеевич", "Матвеевна"},
-    {"Михаил", "Михайлович", "Михайловна"},
-    {"Никита", "Никитич", "Никитична"},
-    {"Николай", "Николаевич", "Николаевна"},
-    {"Олег", "Олегович", "Олеговна"},
-    {"Павел", "Павлович", "Павловна"},
-    {"Пётр", "Петрович", "Петровна"},
-    {"Роман", "Романович", "Романовна"},
-    {"Руслан", "Русланович", "Руслановна"},
-    {"Семён", "Семёнович", "Семёновна"},
-    {"Сергей", "Сергеевич", "Сергеевна"},
-    {"Станислав", "Станиславович", "Станиславовна"},
-    {"Степан", "Степанович", "Степановна"},
-    {"Тимофей", "Тимофеевич", "Тимофеевна"},
-    {"Фёдор", "Фёдорович", "Фёдоровна"},
-    {"Юрий", "Юрьевич", "Юрьевна"},
-    {"Ярослав", "Ярославович", "Ярославовна"},
-    {"Эдуард", "Эдуардович", "Эдуардовна"},
-    {"Богдан", "Богданович", "Богдановна"},
-    {"Филипп", "Филиппович", "Филипповна"},
-    {"Яков", "Яковлевич", "Яковлевна"},
-    {"Всеволод", "Всеволодович", "Всеволодовна"},
-    {"Арсений", "Арсеньевич", "Арсеньевна"},
-    {"Ростислав", "Ростиславович", "Ростиславовна"},
-    {"Тимур", "Тимурович", "Тимуровна"},
-};
-
-const char* const femaleNames[] = {
-    "Анастасия", "Анна",     "Алёна",    "Алина",    "Алла",    "Валентина", "Валерия",   "Вера",
-    "Вероника",  "Виктория", "Галина",   "Дарья",    "Диана",   "Евгения",   "Екатерина", "Елена",
-    "Елизавета", "Жанна",    "Зинаида",  "Зоя",      "Инна",    "Ирина",     "Карина",    "Кира",
-    "Ксения",    "Лариса",   "Лидия",    "Любовь",   "Людмила", "Маргарита", "Марина",    "Мария",
-    "Надежда",   "Наталья",  "Нина",     "Оксана",   "Олеся",   "Ольга",     "Полина",    "Раиса",
-    "Светлана",  "Софья",    "Таисия",   "Тамара",   "Татьяна", "Ульяна",    "Юлия",      "Яна",
-    "Антонина",  "Варвара",  "Василиса", "Нелли",    "Эльвира", "Майя",      "Римма",     "Снежана",
-    "Милана",    "Арина",    "Ева",      "Ангелина",
-};
-
-const char* const cities[] = {
-    "Москва",
-    "Санкт-Петербург",
-    "Новосибирск",
-    "Екатеринбург",
-    "Казань",
-    "Нижний Новгород",
-    "Челябинск",
-    "Красноярск",
-    "Самара",
-    "Уфа",
-    "Ростов-на-Дону",
-    "Омск",
-    "Краснодар",
-    "Воронеж",
-    "Пермь",
-    "Волгоград",
-    "Саратов",
-    "Тюмень",
-    "Тольятти",
-    "Ижевск",
-    "Барнаул",
-    "Ульяновск",
-    "Иркутск",
-    "Хабаровск",
-    "Махачкала",
-    "Ярославль",
-    "Владивосток",
-    "Оренбург",
-    "Томск",
-    "Кемерово",
-    "Новокузнецк",
-    "Рязань",
-    "Набережные Челны",
-    "Астрахань",
-    "Киров",
-    "Пенза",
-    "Балашиха",
-    "Липецк",
-    "Чебоксары",
-    "Калининград",
-    "Тула",
-    "Ставрополь",
-    "Курск",
-    "Улан-Удэ",
-    "Сочи",
-    "Тверь",
-    "Магнитогорск",
-    "Иваново",
-    "Брянск",
-    "Белгород",
-    "Сургут",
-    "Владимир",
-    "Чита",
-    "Архангельск",
-    "Нижний Тагил",
-    "Калуга",
-    "Симферополь",
-    "Смоленск",
-    "Волжский",
-    "Якутск",
-    "Саранск",
-    "Череповец",
-    "Курган",
-    "Вологда",
-    "Орёл",
-    "Подольск",
-    "Грозный",
-    "Владикавказ",
-    "Тамбов",
-    "Мурманск",
-    "Петрозаводск",
-    "Нижневартовск",
-    "Кострома",
-    "Стерлитамак",
-    "Новороссийск",
-    "Йошкар-Ола",
-    "Химки",
-    "Таганрог",
-    "Комсомольск-на-Амуре",
-    "Сыктывкар",
-    "Нальчик",
-    "Шахты",
-    "Нижнекамск",
-    "Братск",
-    "Дзержинск",
-    "Орск",
-    "Энгельс",
-    "Ангарск",
-    "Благовещенск",
-    "Королёв",
-    "Великий Новгород",
-    "Старый Оскол",
-    "Мытищи",
-    "Псков",
-    "Люберцы",
-    "Южно-Сахалинск",
-    "Бийск",
-    "Армавир",
-    "Балаково",
-    "Северодвинск",
-    "Прокопьевск",
-    "Рыбинск",
-    "Абакан",
-    "Петропавловск-Камчатский",
-    "Норильск",
-    "Сызрань",
-    "Волгодонск",
-    "Уссурийск",
-    "Каменск-Уральский",
-    "Новочеркасск",
-    "Златоуст",
-    "Красногорск",
-    "Электросталь",
-    "Альметьевск",
-    "Салават",
-    "Миасс",
-    "Керчь",
-    "Находка",
-    "Копейск",
-    "Пятигорск",
-    "Рубцовск",
-    "Березники",
-    "Коломна",
-    "Майкоп",
-    "Хасавюрт",
-    "Одинцово",
-    "Ковров",
-    "Кисловодск",
-    "Нефтекамск",
-    "Нефтеюганск",
-    "Батайск",
-    "Новочебоксарск",
-    "Серпухов",
-    "Щёлково",
-    "Дербент",
-    "Новомосковск",
-    "Черкесск",
-    "Первоуральск",
-    "Раменское",
-    "Назрань",
-    "Каспийск",
-    "Обнинск",
-    "Орехово-Зуево",
-    "Кызыл",
-    "Новый Уренгой",
-    "Невинномысск",
-    "Димитровград",
-    "Октябрьский",
-    "Долгопрудный",
-    "Ессентуки",
-    "Камышин",
-    "Муром",
-    "Жуковский",
-    "Евпатория",
-    "Новошахтинск",
-    "Северск",
-    "Реутов",
-    "Пушкино",
-    "Артём",
-    "Ноябрьск",
-    "Ачинск",
-    "Бердск",
-    "Элиста",
-    "Арзамас",
-    "Елец",
-    "Ногинск",
-    "Новокуйбышевск",
-    "Железногорск",
-    "Зеленодольск",
-    "Тобольск",
-    "Сергиев Посад",
-    "Саров",
-    "Междуреченск",
-    "Воткинск",
-    "Анжеро-Судженск",
-    "Сарапул",
-    "Магадан",
-    "Ухта",
-    "Глазов",
-    "Соликамск",
-    "Лесосибирск",
-    "Ханты-Мансийск",
-    "Кропоткин",
-    "Бузулук",
-    "Ейск",
-    "Выборг",
-    "Кинешма",
-    "Чайковский",
-    "Туапсе",
-    "Гатчина",
-    "Озёрск",
-    "Кирово-Чепецк",
-    "Сосновый Бор",
-    "Канск",
-    "Сальск",
-    "Тихорецк",
-    "Белорецк",
-    "Мичуринск",
-    "Боровичи",
-    "Суздаль",
-    "Углич",
-};
-// Telephone codes of the largest cities; the others get generated ones.
-const char* const knownCodes[] = {"495", "812", "383", "343",  "843", "831", "351", "391",
-                                  "846", "347", "863", "3812", "861", "473", "342", "8442"};
-
-const char* const jobTitles[] = {
-    "Директор",          "Генеральный директор",
-    "Главный бухгалтер", "Бухгалтер",
-    "Менеджер",          "Инженер",
-    "Главный инженер",   "Юрист",
-    "Секретарь",         "Экономист",
-    "Программист",       "Системный администратор",
-    "Начальник отдела",  "Заместитель директора",
-    "Специалист",        "Водитель",
-    "Кладовщик",         "Технолог",
-    "Снабженец",         "Кассир",
-    "Референт",          "Маркетолог",
-    "Аналитик",          "Врач",
-    "Учитель",
+    QString name;
+    QString sonOf;
+    QString daughterOf;
 };
 
 struct CompanyKind {
-    const char* shortForm;
-    const char* longForm;
-};
-const CompanyKind companyKinds[] = {
-    {"ООО", "Общество с ограниченной ответственностью"},
-    {"АО", "Акционерное общество"},
-    {"ПАО", "Публичное акционерное общество"},
-    {"ЗАО", "Закрытое акционерное общество"},
-    {"ГУП", "Государственное унитарное предприятие"},
-    {"МУП", "Муниципальное унитарное предприятие"},
-    {"НПО", "Научно-производственное объединение"},
-    {"ФГБУ", "Федеральное государственное бюджетное учреждение"},
-    {"АНО", "Автономная некоммерческая организация"},
-};
-const char* const namePrefixes[] = {
-    "Сиб",  "Урал", "Волга", "Дон",    "Север", "Юг",    "Центр", "Мос",     "Петро", "Крас",
-    "Ново", "Тех",  "Агро",  "Энерго", "Газ",   "Нефте", "Транс", "Строй",   "Мед",   "Фарм",
-    "Инфо", "Теле", "Хим",   "Маш",    "Лес",   "Рыб",   "Авто",  "Электро", "Пром",  "Гидро",
-};
-const char* const nameSuffixes[] = {
-    "строй", "энерго", "маш",    "торг", "сервис", "пром",  "снаб", "комплект", "транс",  "лес",
-    "хим",   "инвест", "гарант", "мед",  "софт",   "связь", "сбыт", "ресурс",   "проект", "монтаж",
-};
-const char* const plainNames[] = {
-    "Ромашка",  "Василёк", "Берёзка",  "Рассвет", "Заря",  "Восход",   "Прогресс", "Спектр",
-    "Альянс",   "Гарант",  "Меридиан", "Вектор",  "Алмаз", "Кристалл", "Радуга",   "Олимп",
-    "Горизонт", "Импульс", "Феникс",   "Сокол",   "Ладья", "Парус",    "Янтарь",   "Магистраль",
-};
-const char* const streets[] = {
-    "Ленина",        "Мира",         "Советская",   "Садовая",    "Лесная",
-    "Школьная",      "Гагарина",     "Пушкина",     "Молодёжная", "Центральная",
-    "Набережная",    "Заводская",    "Октябрьская", "Новая",      "Кирова",
-    "Комсомольская", "Первомайская", "Зелёная",     "Победы",     "Труда",
+    QString shortForm;
+    QString longForm;
 };
 
+struct WordLists {
+    // Male surnames; the female form is derived by femaleSurname().
+    QStringList surnames = wordList("surnames");
+    QList<MaleName> maleNames;
+    QStringList femaleNames = wordList("female-names");
+    QStringList cities = wordList("cities");
+    QStringList jobTitles = wordList("job-titles");
+    QList<CompanyKind> companyKinds;
+    QStringList namePrefixes = wordList("name-prefixes");
+    QStringList nameSuffixes = wordList("name-suffixes");
+    QStringList plainNames = wordList("plain-names");
+    QStringList streets = wordList("streets");
+
+    WordLists()
+    {
+        // "Илья Ильич Ильинична": the name, and the patronymics it gives
+        for (const QString& entry : wordList("male-names")) {
+            const auto [name, patronymics] = splitFirstWord(entry);
+            const auto [sonOf, daughterOf] = splitFirstWord(patronymics);
+            maleNames.append({name, sonOf, daughterOf});
+        }
+        // "ООО Общество с ограниченной ответственностью": short and long form
+        for (const QString& entry : wordList("company-kinds")) {
+            const auto [shortForm, longForm] = splitFirstWord(entry);
+            companyKinds.append({shortForm, longForm});
+        }
+    }
+};
+
+const WordLists& words()
+{
+    static const WordLists lists;
+    return lists;
+}
+
+// Telephone codes of the largest cities, the first lines of cities.txt; the
+// others get generated ones.
+const char* const knownCodes[] = {"495", "812", "383", "343",  "843", "831", "351", "391",
+                                  "846", "347", "863", "3812", "861", "473", "342", "8442"};
+
 // Pieces that hostile mode puts into names: statement and pattern syntax,
-// search-engine operators, and letters with unusual case mappings.
+// search-engine operators, and letters with unusual case mappings. They stay
+// here, spelled with escapes: tabs, blanks at the ends and combining marks
+// would not survive a word list's editor.
 const char* const hostilePieces[] = {
     "'",      "\"",    "%",      "_",     "\\",   "''",    "\"\"", "%_", "\\%",
     "\\_",    " AND ", " OR ",   " NOT ", "NEAR", "NEAR(", "*",    "-",  ":",
@@ -529,13 +239,7 @@ DataGenerator::DataGenerator(quint64 seed, bool hostile)
 
 const QStringList& DataGenerator::cityNames()
 {
-    static const QStringList names = [] {
-        QStringList list;
-        for (const char* name : cities)
-            list.append(QString::fromUtf8(name));
-        return list;
-    }();
-    return names;
+    return words().cities;
 }
 
 // splitmix64: small, fast, and the same sequence on every compiler.
@@ -582,13 +286,13 @@ void DataGenerator::fillLookups(const QSqlDatabase& db)
         RowWriter writer(
             db, QStringLiteral("city"),
             {QStringLiteral("id"), QStringLiteral("cityname"), QStringLiteral("citycode")},
-            int(std::size(cities)));
+            int(cityNames().size()));
         int id = 0;
-        for (const char* name : cities) {
+        for (const QString& name : cityNames()) {
             const QString code = id < int(std::size(knownCodes))
                                      ? QString::fromLatin1(knownCodes[id])
                                      : QString::number(80000 + (id * 7919) % 20000).mid(1);
-            writer.add({++id, QString::fromUtf8(name), code});
+            writer.add({++id, name, code});
         }
         writer.flush();
         resetSequence(db, QStringLiteral("city"));
@@ -596,10 +300,10 @@ void DataGenerator::fillLookups(const QSqlDatabase& db)
     if (count("prof") == 0) {
         RowWriter writer(db, QStringLiteral("prof"),
                          {QStringLiteral("id"), QStringLiteral("proftitle")},
-                         int(std::size(jobTitles)));
+                         int(words().jobTitles.size()));
         int id = 0;
-        for (const char* title : jobTitles)
-            writer.add({++id, QString::fromUtf8(title)});
+        for (const QString& title : words().jobTitles)
+            writer.add({++id, title});
         writer.flush();
         resetSequence(db, QStringLiteral("prof"));
     }
@@ -614,17 +318,20 @@ void DataGenerator::makeEnterprises(qint64 records)
     m_enterprises.reserve(wanted);
     for (int n = 0; n < wanted; ++n) {
         QString name;
-        if (chance(20))
-            name = QString::fromUtf8(pick(plainNames));
-        else
-            name = QString::fromUtf8(pick(namePrefixes)) + QString::fromUtf8(pick(nameSuffixes));
+        if (chance(20)) {
+            name = pick(words().plainNames);
+        } else {
+            // Drawn in a fixed order (suffix first), so the data does not
+            // depend on the order a compiler evaluates operands in.
+            const QString& suffix = pick(words().nameSuffixes);
+            name = pick(words().namePrefixes) + suffix;
+        }
         if (n >= 600)
             name += QStringLiteral("-%1").arg(n / 600); // keeps large pools distinct
-        const CompanyKind& kind = pick(companyKinds);
+        const CompanyKind& kind = pick(words().companyKinds);
         const QString quoted = QStringLiteral("«%1»").arg(name);
-        m_enterprises.append({QString::fromUtf8(kind.shortForm) + QLatin1Char(' ') + quoted,
-                              QString::fromUtf8(kind.longForm) + QLatin1Char(' ') + quoted,
-                              latin(name)});
+        m_enterprises.append({kind.shortForm + QLatin1Char(' ') + quoted,
+                              kind.longForm + QLatin1Char(' ') + quoted, latin(name)});
     }
 }
 
@@ -654,8 +361,10 @@ QString DataGenerator::hostile(QString text)
         break;
     default: { // pieces of syntax and unusual letters, anywhere
         const int pieces = 1 + below(3);
-        for (int n = 0; n < pieces; ++n)
-            text.insert(below(int(text.size()) + 1), QString::fromUtf8(pick(hostilePieces)));
+        for (int n = 0; n < pieces; ++n) {
+            const QString piece = QString::fromUtf8(pick(hostilePieces)); // drawn first
+            text.insert(below(int(text.size()) + 1), piece);
+        }
         break;
     }
     }
@@ -665,20 +374,18 @@ QString DataGenerator::hostile(QString text)
 DataGenerator::Record DataGenerator::makeRecord(qint64 id)
 {
     const bool female = chance(50);
-    const QString male = QString::fromUtf8(surnames[zipf(int(std::size(surnames)), 1.5)]);
+    const WordLists& lists = words();
+    const QString male = lists.surnames[zipf(int(lists.surnames.size()), 1.5)];
     const QString surname = female ? femaleSurname(male) : male;
-    const MaleName& father = maleNames[zipf(int(std::size(maleNames)), 1.5)];
-    const QString firstName =
-        female ? QString::fromUtf8(pick(femaleNames)) : QString::fromUtf8(pick(maleNames).name);
-    const QString io =
-        firstName + QLatin1Char(' ') + QString::fromUtf8(female ? father.daughterOf : father.sonOf);
+    const MaleName& father = lists.maleNames[zipf(int(lists.maleNames.size()), 1.5)];
+    const QString firstName = female ? pick(lists.femaleNames) : pick(lists.maleNames).name;
+    const QString io = firstName + QLatin1Char(' ') + (female ? father.daughterOf : father.sonOf);
     const Enterprise& firm = m_enterprises[zipf(int(m_enterprises.size()), 2.0)];
     const int cityId = chance(1) ? 0 : 1 + zipf(m_cities, 2.2);
     const QString cityName = cityId > 0 ? cityNames().value(cityId - 1) : QString();
     auto address = [&] {
         return QStringLiteral("г. %1, ул. %2, д. %3")
-            .arg(cityName.isEmpty() ? QStringLiteral("Москва") : cityName,
-                 QString::fromUtf8(pick(streets)))
+            .arg(cityName.isEmpty() ? QStringLiteral("Москва") : cityName, pick(lists.streets))
             .arg(1 + below(120));
     };
 
@@ -694,7 +401,7 @@ DataGenerator::Record DataGenerator::makeRecord(qint64 id)
     QString spouseBirthday;
     if (married) {
         spouse = (female ? male : femaleSurname(male)) + QLatin1Char(' ') +
-                 QString::fromUtf8(female ? pick(maleNames).name : pick(femaleNames));
+                 (female ? pick(lists.maleNames).name : pick(lists.femaleNames));
         spouseBirthday = chance(25) ? DateText::noDateText() : dateText();
     }
 
