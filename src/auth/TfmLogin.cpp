@@ -2,6 +2,7 @@
 #include "auth/TfmLogin.h"
 #include "app/TFmMain.h"
 #include "auth/AccountStore.h"
+#include "auth/PasswordHashError.h"
 #include "auth/SettingsStore.h"
 #include "auth/TfmReg.h"
 #include "common/Guard.h"
@@ -131,8 +132,13 @@ void TfmLogin::BtnOkClick()
         return;
     }
     AccountStore::Login login;
-    if (!guarded(this, [&] { login = AccountStore(m_db).login(name, EdtPass->text()); }))
+    try {
+        if (!guarded(this, [&] { login = AccountStore(m_db).login(name, EdtPass->text()); }))
+            return;
+    } catch (const PasswordHashError& e) {
+        Prompts::instance().error(this, e.text());
         return;
+    }
     switch (login.outcome) {
     case AccountStore::Outcome::Unknown:
         Prompts::instance().warning(this, QStringLiteral("Этот пользователь незарегистрирован"));

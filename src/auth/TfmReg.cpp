@@ -2,6 +2,7 @@
 #include "auth/TfmReg.h"
 #include "app/TFmMain.h"
 #include "auth/AccountStore.h"
+#include "auth/PasswordHashError.h"
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompts.h"
@@ -136,8 +137,13 @@ void TfmReg::BtnOkClick()
         return;
     const QString name = EdtLogin->text();
     bool added = false;
-    if (!guarded(this, [&] { added = AccountStore(m_db).registerUser(name, EdtPass->text()); }))
+    try {
+        if (!guarded(this, [&] { added = AccountStore(m_db).registerUser(name, EdtPass->text()); }))
+            return;
+    } catch (const PasswordHashError& e) {
+        Prompts::instance().error(this, e.text());
         return;
+    }
     if (!added) {
         EdtLogin->clear();
         EdtPass->clear();

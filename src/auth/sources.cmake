@@ -2,6 +2,7 @@
 list(APPEND SPRAV_CORE_SOURCES
     auth/AccountStore.cpp auth/AccountStore.h
     auth/PasswordHash.cpp auth/PasswordHash.h
+    auth/PasswordHashError.h
     auth/SettingsStore.cpp auth/SettingsStore.h
 )
 list(APPEND SPRAV_GUI_SOURCES
