@@ -64,6 +64,12 @@ bool AccountStore::exists(const QString& name) const
     return findUser(m_db, name).has_value();
 }
 
+QString AccountStore::storedName(const QString& name) const
+{
+    const std::optional<Row> row = findUser(m_db, name);
+    return row ? row->log : QString();
+}
+
 bool AccountStore::registerUser(const QString& name, const QString& password) const
 {
     const QString hash = PasswordHash::make(password);

@@ -29,6 +29,9 @@ public:
     bool registerUser(const QString& name, const QString& password) const;
 
     bool exists(const QString& name) const;
+    // The name as stored for a name typed in any letter case; empty when
+    // there is no such user.
+    QString storedName(const QString& name) const;
 
 private:
     QSqlDatabase m_db;

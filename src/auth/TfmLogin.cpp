@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "auth/TfmLogin.h"
-#include "app/TFmMain.h"
 #include "auth/AccountStore.h"
 #include "auth/PasswordHashError.h"
 #include "auth/SettingsStore.h"
 #include "auth/TfmReg.h"
+#include "common/DbError.h"
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompts.h"
@@ -19,8 +19,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfmLogin::TfmLogin(TFmMain* main, std::unique_ptr<SettingsStore> settings)
-    : QDialog(main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_main(main),
+TfmLogin::TfmLogin(QWidget* parent, const QSqlDatabase& db, SignIn signIn,
+                   std::unique_ptr<SettingsStore> settings)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_db(db),
+      m_signIn(std::move(signIn)),
       m_settings(settings ? std::move(settings) : std::make_unique<SettingsStore>())
 {
     setObjectName(QStringLiteral("fmLogin"));
@@ -79,7 +81,6 @@ void TfmLogin::createControls()
 
 void TfmLogin::FormCreate()
 {
-    m_db = m_main->database();
     const QString user = m_settings->lastUser();
     EdtLogin->setText(user);
     if (showSavedPassword(user))
@@ -88,11 +89,25 @@ void TfmLogin::FormCreate()
 
 bool TfmLogin::showSavedPassword(const QString& user)
 {
-    const QString saved = m_settings->password(user);
+    const QString saved = m_settings->password(savedUnder(user));
     if (saved == SettingsStore::noPassword())
         return false;
     EdtPass->setText(saved);
     return true;
+}
+
+QString TfmLogin::savedUnder(const QString& typed) const
+{
+    if (typed.isEmpty())
+        return typed;
+    // Unknown names and database errors leave the name as typed; signing in
+    // reports both.
+    try {
+        const QString stored = AccountStore(m_db).storedName(typed);
+        return stored.isEmpty() ? typed : stored;
+    } catch (const DbError&) {
+        return typed;
+    }
 }
 
 int TfmLogin::exec()
@@ -155,7 +170,7 @@ void TfmLogin::BtnOkClick()
         break;
     }
     rememberLogin(login.user);
-    if (m_main->signIn(login.user))
+    if (m_signIn(login.user))
         accept();
 }
 
@@ -166,16 +181,18 @@ void TfmLogin::rememberLogin(const QString& user)
         m_settings->savePassword(user, EdtPass->text());
     else
         m_settings->removePassword(user);
+    m_settings->moveSavedPasswords();
 }
 
 void TfmLogin::BtnRegClick()
 {
     hide();
+    bool registered = false;
     {
-        TfmReg registration(m_main);
-        registration.exec();
+        TfmReg registration(parentWidget(), m_db, m_signIn);
+        registered = registration.exec() == QDialog::Accepted;
     }
-    if (!m_main->currentUser().isEmpty())
+    if (registered)
         accept();
     else
         show();
@@ -183,6 +200,6 @@ void TfmLogin::BtnRegClick()
 
 void TfmLogin::BtnCancelClick()
 {
-    if (m_main->close())
+    if (!parentWidget() || parentWidget()->close())
         done(QDialog::Rejected);
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "auth/TfmReg.h"
-#include "app/TFmMain.h"
 #include "auth/AccountStore.h"
 #include "auth/PasswordHashError.h"
 #include "common/Guard.h"
@@ -28,9 +27,9 @@ bool isEnter(QEvent* event)
 }
 } // namespace
 
-TfmReg::TfmReg(TFmMain* main)
-    : QDialog(main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_main(main),
-      m_db(main->database())
+TfmReg::TfmReg(QWidget* parent, const QSqlDatabase& db, SignIn signIn)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_db(db),
+      m_signIn(std::move(signIn))
 {
     setObjectName(QStringLiteral("fmReg"));
     setWindowTitle(QStringLiteral("Регистрация"));
@@ -151,10 +150,11 @@ void TfmReg::BtnOkClick()
         refuse(QStringLiteral("Такой пользователь уже существует"), EdtLogin);
         return;
     }
-    // The account exists now: the dialog closes even if preparing the search
-    // view failed (its error box has been shown).
-    m_main->signIn(name);
-    accept();
+    // The account exists now; should preparing the search view fail, the
+    // dialog stays open with nobody signed in, and the user may cancel and
+    // sign in from the login dialog.
+    if (m_signIn(name))
+        accept();
 }
 
 void TfmReg::btnCancelClick()

@@ -2,6 +2,7 @@
 #include "editor/RecordStore.h"
 #include "common/DbError.h"
 #include "db/DateText.h"
+#include "db/HiddenFields.h"
 #include "db/Sql.h"
 #include "db/Visibility.h"
 
@@ -41,35 +42,32 @@ QVariant dateTextValue(const QString& text)
 // What a user who may not see the hidden parts of a record must not get.
 void dropHidden(RecordData& r)
 {
-    const auto has = [&r](int code) { return Visibility::HasCode(r.hided, code); };
-    if (has(1) || has(2))
-        r.legaladdress.clear();
-    if (has(1) || has(3))
-        r.fizaddress.clear();
-    if (has(1) || has(4))
-        r.postaddress.clear();
-    if (has(1) || has(5))
-        r.homeaddress.clear();
-    if (has(1) || has(6))
-        r.path.clear();
-    if (has(7))
-        r.email.clear();
-    if (has(8)) {
+    const auto hidden = [&r](HiddenPart part) { return HiddenFields::hides(r.hided, part); };
+    const std::pair<HiddenPart, QString*> texts[] = {
+        {HiddenPart::LegalAddress, &r.legaladdress},
+        {HiddenPart::FizAddress, &r.fizaddress},
+        {HiddenPart::PostAddress, &r.postaddress},
+        {HiddenPart::HomeAddress, &r.homeaddress},
+        {HiddenPart::Path, &r.path},
+        {HiddenPart::Email, &r.email},
+        {HiddenPart::Requisites, &r.req},
+        {HiddenPart::OtherPhones, &r.otherphones},
+    };
+    for (const auto& [part, text] : texts)
+        if (hidden(part))
+            text->clear();
+    if (hidden(HiddenPart::Birthday)) {
         r.birthday = QDate();
         r.unreadBirthday.clear();
     }
-    if (has(9)) {
+    if (hidden(HiddenPart::Spouse)) {
         r.spfio.clear();
         r.spbirthday.clear();
         r.spinfo.clear();
     }
-    if (has(10))
-        r.req.clear();
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
-        if (Visibility::PhoneHidFor(r.hided, kind))
+        if (hidden(HiddenFields::phone(kind)))
             r.phones[kind].clear();
-    if (has(11) || has(18))
-        r.otherphones.clear();
 }
 
 // The editor's own columns, written by a new record and by a change alike.

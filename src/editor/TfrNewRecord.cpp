@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "editor/TfrNewRecord.h"
-#include "app/TFmMain.h"
 #include "common/Guard.h"
 #include "common/Prompts.h"
 #include "common/ShellOpen.h"
 #include "db/DateText.h"
+#include "db/HiddenFields.h"
 #include "db/Visibility.h"
 #include "editor/RecordStore.h"
 #include "editor/TfmHide.h"
 #include "editor/TfmSpouce.h"
-#include "search/TfrFind.h"
 
 #include <QAction>
 #include <QApplication>
@@ -110,7 +109,7 @@ bool isEnterKey(int key)
 
 } // namespace
 
-TfrNewRecord::TfrNewRecord(TFmMain* main, QWidget* parent) : QFrame(parent), m_main(main)
+TfrNewRecord::TfrNewRecord(QWidget* parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("frNewRecordMain"));
     createPersonalBox();
@@ -386,7 +385,7 @@ void TfrNewRecord::Loadcmbs()
 
 void TfrNewRecord::ClearRecord()
 {
-    Modified = false;
+    m_modified = false;
     setTemplateEnabled(true);
     setFieldsReadOnly(false);
     m_unreadBirthday.clear();
@@ -399,11 +398,8 @@ void TfrNewRecord::ClearRecord()
     UnblankControl(EdtOtherPhone);
 
     btnHide->setEnabled(true);
-    m_main->N11->setEnabled(true);
     btnReq->setEnabled(true);
-    m_main->N10->setEnabled(true);
     BtnSpouce->setEnabled(true);
-    m_main->N9->setEnabled(true);
 
     EdtF->clear();
     EdtIO->clear();
@@ -420,37 +416,32 @@ void TfrNewRecord::ClearRecord()
     MmInfo->clear();
     DTBirthDay->setDate(DateText::noDate());
 
-    SpFio.clear();
-    SpBirthday.clear();
-    SpInfo.clear();
-    Hided.clear();
-    Owns.clear();
-    Req.clear();
+    m_spouse = {};
+    m_privacy = {};
+    m_req.clear();
+    notifyState();
 }
 
 void TfrNewRecord::setNewRecordMode()
 {
-    m_main->N14->setVisible(true);
-    m_main->N17->setVisible(false);
-    m_main->N18->setVisible(false);
-    CurId = 0;
+    m_mode = EditorState::Mode::NewRecord;
+    m_curId = 0;
     btnOk->show();
     btnClear->show();
     BtnDelete->hide();
     BtnChange->hide();
-    Modified = false;
+    m_modified = false;
     setTemplateEnabled(true);
 }
 
 void TfrNewRecord::setShownRecordMode()
 {
-    m_main->N14->setVisible(false);
-    m_main->N17->setVisible(true);
-    m_main->N18->setVisible(true);
+    m_mode = EditorState::Mode::ShownRecord;
     btnOk->hide();
     btnClear->hide();
     BtnDelete->show();
     BtnChange->show();
+    notifyState();
 }
 
 void TfrNewRecord::NewRecord()
@@ -478,14 +469,38 @@ bool TfrNewRecord::showsRecord() const
     return !BtnChange->isHidden();
 }
 
-QString TfrNewRecord::currentUser() const
-{
-    return m_main->currentUser();
-}
-
 void TfrNewRecord::setTemplateEnabled(bool enabled)
 {
-    m_main->TBPattern->setEnabled(enabled);
+    m_templateEnabled = enabled;
+    notifyState();
+}
+
+void TfrNewRecord::setModified(bool modified)
+{
+    m_modified = modified;
+    notifyState();
+}
+
+EditorState TfrNewRecord::state() const
+{
+    EditorState s;
+    s.mode = m_mode;
+    s.modified = m_modified;
+    s.templateEnabled = m_templateEnabled;
+    s.mayChange = BtnChange->isEnabled();
+    s.privacyEnabled = btnHide->isEnabled();
+    s.spouseEnabled = BtnSpouce->isEnabled();
+    s.requisitesEnabled = btnReq->isEnabled();
+    return s;
+}
+
+void TfrNewRecord::notifyState()
+{
+    const EditorState now = state();
+    if (now == m_notified)
+        return;
+    m_notified = now;
+    emit stateChanged();
 }
 
 RecordStore TfrNewRecord::store() const
@@ -524,7 +539,7 @@ QString TfrNewRecord::fieldText(const QLineEdit* edit) const
 
 bool TfrNewRecord::ShowRecord(int id)
 {
-    CurId = id;
+    m_curId = id;
     ClearRecord();
     setShownRecordMode();
     RecordStore::Access access = RecordStore::Access::Missing;
@@ -534,9 +549,10 @@ bool TfrNewRecord::ShowRecord(int id)
             return;
         fillFields(*record);
         applyPermissions();
-        Modified = false;
+        m_modified = false;
         setTemplateEnabled(true);
     });
+    notifyState();
     if (access != RecordStore::Access::HiddenAsWhole)
         return true;
     Prompts::instance().warning(this, QStringLiteral("Эта запись вам больше не доступна."));
@@ -558,12 +574,9 @@ void TfrNewRecord::fillFields(const RecordData& r)
     EdtWww->setText(r.www);
     EdtOtherPhone->setText(r.otherphones);
     MmInfo->setPlainText(r.info);
-    SpFio = r.spfio;
-    SpBirthday = r.spbirthday;
-    SpInfo = r.spinfo;
-    Req = r.req;
-    Owns = r.owns;
-    Hided = r.hided;
+    m_spouse = {r.spfio, r.spbirthday, r.spinfo};
+    m_req = r.req;
+    m_privacy = {r.owns, r.hided};
     if (r.birthday.isValid())
         DTBirthDay->setDate(r.birthday);
     m_unreadBirthday = r.unreadBirthday;
@@ -576,56 +589,49 @@ void TfrNewRecord::fillFields(const RecordData& r)
 
 void TfrNewRecord::applyPermissions()
 {
-    const bool exempt = Visibility::IsExempt(Owns, currentUser());
+    const bool exempt = Visibility::IsExempt(m_privacy.owns, currentUser());
     BtnChange->setEnabled(exempt);
-    m_main->N17->setEnabled(exempt);
     BtnDelete->setEnabled(exempt);
-    m_main->N18->setEnabled(exempt);
     btnHide->setEnabled(exempt);
-    m_main->N11->setEnabled(exempt);
     if (exempt)
         return;
     setFieldsReadOnly(true);
+    for (HiddenCode code : HiddenFields::codes())
+        if (HiddenFields::has(m_privacy.hided, code))
+            for (HiddenPart part : HiddenFields::parts(code))
+                blankHidden(part);
+}
 
-    const auto has = [this](int code) { return Visibility::HasCode(Hided, code); };
-    if (has(1))
-        for (QLineEdit* edit :
-             {EdtLegalAddress, EdtFizAddress, EdtPostAddress, EdtHomeAddress, EdtPath})
-            BlankControl(edit);
-    if (has(2))
-        BlankControl(EdtLegalAddress);
-    if (has(3))
-        BlankControl(EdtFizAddress);
-    if (has(4))
-        BlankControl(EdtPostAddress);
-    if (has(5))
-        BlankControl(EdtHomeAddress);
-    if (has(6))
-        BlankControl(EdtPath);
-    if (has(7))
-        BlankControl(EdtEMail);
-    if (has(8)) {
+void TfrNewRecord::blankHidden(HiddenPart part)
+{
+    switch (part) {
+    case HiddenPart::LegalAddress:
+        return BlankControl(EdtLegalAddress);
+    case HiddenPart::FizAddress:
+        return BlankControl(EdtFizAddress);
+    case HiddenPart::PostAddress:
+        return BlankControl(EdtPostAddress);
+    case HiddenPart::HomeAddress:
+        return BlankControl(EdtHomeAddress);
+    case HiddenPart::Path:
+        return BlankControl(EdtPath);
+    case HiddenPart::Email:
+        return BlankControl(EdtEMail);
+    case HiddenPart::Birthday:
         BlankControl(DTBirthDay);
         DTBirthDay->setDate(DateText::noDate());
-    }
-    if (has(9)) {
-        BtnSpouce->setEnabled(false);
-        m_main->N9->setEnabled(false);
-    }
-    if (has(10)) {
-        btnReq->setEnabled(false);
-        m_main->N10->setEnabled(false);
-    }
-    if (has(11)) {
+        return;
+    case HiddenPart::Spouse:
+        return BtnSpouce->setEnabled(false);
+    case HiddenPart::Requisites:
+        return btnReq->setEnabled(false);
+    case HiddenPart::OtherPhones:
+        return BlankControl(EdtOtherPhone);
+    default:
         for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
-            BlankControl(PhoneEdits[kind]);
-        BlankControl(EdtOtherPhone);
+            if (part == HiddenFields::phone(kind))
+                BlankControl(PhoneEdits[kind]);
     }
-    for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
-        if (has(kind + 11))
-            BlankControl(PhoneEdits[kind]);
-    if (has(18))
-        BlankControl(EdtOtherPhone);
 }
 
 bool TfrNewRecord::mayChange() const
@@ -696,12 +702,12 @@ RecordData TfrNewRecord::recordFromFields() const
     r.unreadBirthday = m_unreadBirthday;
     r.otherphones = fieldText(EdtOtherPhone);
     r.info = MmInfo->toPlainText();
-    r.spfio = SpFio;
-    r.spbirthday = SpBirthday;
-    r.spinfo = SpInfo;
-    r.req = Req;
-    r.owns = Owns;
-    r.hided = Hided;
+    r.spfio = m_spouse.fio;
+    r.spbirthday = m_spouse.birthday;
+    r.spinfo = m_spouse.info;
+    r.req = m_req;
+    r.owns = m_privacy.owns;
+    r.hided = m_privacy.hided;
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         r.phones[kind] = fieldText(PhoneEdits[kind]);
     return r;
@@ -723,10 +729,10 @@ bool TfrNewRecord::BtnChangeClick()
         return false;
     }
     return guarded(this, [this] {
-        store().update(CurId, recordFromFields());
+        store().update(m_curId, recordFromFields());
         ClearRecord();
         BtnCancelClick();
-        Modified = false;
+        m_modified = false;
         setTemplateEnabled(true);
     });
 }
@@ -738,7 +744,7 @@ void TfrNewRecord::BtnDeleteClick()
         Prompts::Answer::Yes)
         return;
     guarded(this, [this] {
-        store().remove(CurId);
+        store().remove(m_curId);
         ClearRecord();
         BtnCancelClick();
     });
@@ -746,48 +752,52 @@ void TfrNewRecord::BtnDeleteClick()
 
 void TfrNewRecord::btnReqClick()
 {
-    QString text = Req;
+    QString text = m_req;
     if (!Prompts::instance().getText(this, QStringLiteral("Заполнение реквизитов"),
                                      QStringLiteral("Поле для ввода реквизитов:"), text))
         return;
-    Req = text;
-    if (CurId != 0 && mayChange())
-        guarded(this, [this] { store().updateReq(CurId, Req); });
+    m_req = text;
+    if (m_curId != 0 && mayChange())
+        guarded(this, [this] { store().updateReq(m_curId, m_req); });
 }
 
-void TfrNewRecord::BtnSpouceClick()
+bool TfrNewRecord::BtnSpouceClick()
 {
-    {
-        TfmSpouce dialog(this);
-        dialog.exec();
-    }
-    if (CurId != 0 && DialogAccepted && mayChange())
-        guarded(this, [this] { store().updateSpouse(CurId, SpFio, SpBirthday, SpInfo); });
+    TfmSpouce dialog(m_spouse, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    m_spouse = dialog.spouse();
+    if (m_curId != 0 && mayChange())
+        guarded(this, [this] {
+            store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info);
+        });
+    return true;
 }
 
-void TfrNewRecord::btnHideClick()
+bool TfrNewRecord::btnHideClick()
 {
     QStringList users;
     if (!guarded(this, [this, &users] { users = store().userNames(); }))
-        return;
-    {
-        TfmHide dialog(this, users, currentUser());
-        dialog.exec();
-    }
-    if (CurId == 0 || !DialogAccepted || !mayChange())
-        return;
+        return false;
+    TfmHide dialog(m_privacy, users, currentUser(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    m_privacy = dialog.privacy();
+    if (m_curId == 0 || !mayChange())
+        return true;
     QList<int> filledKinds;
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         if (!fieldText(PhoneEdits[kind]).isEmpty())
             filledKinds.append(kind);
-    guarded(this, [this, &filledKinds] { store().updatePrivacy(CurId, Owns, Hided, filledKinds); });
+    guarded(this, [this, &filledKinds] {
+        store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds);
+    });
+    return true;
 }
 
 void TfrNewRecord::BtnCancelClick()
 {
-    m_main->bringFindToFront();
-    m_main->setRecordCommandsEnabled(false);
-    guarded(this, [this] { m_main->frFindMain->RefreshList(); });
+    emit editingFinished();
 }
 
 // ---------------------------------------------------------------------------
@@ -853,7 +863,7 @@ bool TfrNewRecord::fieldKeyDown(QWidget* field, QKeyEvent* event)
     if (enter && what.next)
         what.next->setFocus(Qt::TabFocusReason);
     if (what.marksModified && !isReadOnlyField(field)) {
-        Modified = true;
+        m_modified = true;
         setTemplateEnabled(false);
     }
     // A combo box would pick a list entry on Enter; here Enter only moves on.

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "search/TfrFind.h"
-#include "app/TFmMain.h"
 #include "common/Clock.h"
 #include "common/Guard.h"
-#include "editor/TfrNewRecord.h"
 #include "report/Report.h"
 #include "report/UserDataSet.h"
 #include "search/FoundModel.h"
@@ -56,7 +54,7 @@ void sortCities(QStringList& names)
 
 } // namespace
 
-TfrFind::TfrFind(TFmMain* main, QWidget* parent) : QFrame(parent), m_main(main)
+TfrFind::TfrFind(QWidget* parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("frFindMain"));
     resize(685, 442);
@@ -169,7 +167,7 @@ void TfrFind::createReport()
 
 ListingQueries TfrFind::queries() const
 {
-    return ListingQueries(m_db, m_main->currentUser());
+    return ListingQueries(m_db, m_user);
 }
 
 bool TfrFind::eventFilter(QObject* watched, QEvent* event)
@@ -201,30 +199,30 @@ bool TfrFind::eventFilter(QObject* watched, QEvent* event)
     return QFrame::eventFilter(watched, event);
 }
 
-void TfrFind::InitFind(const QSqlDatabase& db)
+bool TfrFind::InitFind(const QSqlDatabase& db, const QString& user)
 {
     m_db = db;
-    guarded(this, [this] {
+    m_user = user;
+    const bool probed = guarded(this, [this] {
         if (queries().hasBirthdays(Clock::today()))
             showBirthdayCommands();
     });
     EdtRequest->setFocus();
-    LoadCities();
+    return LoadCities() && probed;
 }
 
 void TfrFind::showBirthdayCommands()
 {
-    m_main->TBBirth->show();
-    m_main->N5->setEnabled(true);
+    emit birthdaysFound();
 }
 
-void TfrFind::LoadCities()
+bool TfrFind::LoadCities()
 {
     if (!ready())
-        return;
+        return false;
     QStringList names;
     if (!guarded(this, [&] { names = queries().cities(); }))
-        return;
+        return false;
     sortCities(names);
     CmbCity->clear();
     CmbCity->addItems(names);
@@ -232,6 +230,7 @@ void TfrFind::LoadCities()
     CmbCity->setCurrentIndex(-1);
     CmbCity->clearEditText();
     CmbCity->setVisible(!names.isEmpty());
+    return true;
 }
 
 void TfrFind::Search()
@@ -361,8 +360,7 @@ void TfrFind::setColumnWidths(int clientWidth)
 
 void TfrFind::setPrintEnabled(bool enabled)
 {
-    m_main->N3->setEnabled(enabled);
-    m_main->TBPrint->setEnabled(enabled);
+    emit printableChanged(enabled);
 }
 
 void TfrFind::SGFindResDblClick()
@@ -370,15 +368,7 @@ void TfrFind::SGFindResDblClick()
     const QModelIndex current = SGFindRes->currentIndex();
     if (SGFindRes->isHidden() || !current.isValid())
         return;
-    const int id = m_model->idAt(current.row());
-    m_main->bringEditorToFront();
-    if (m_main->frNewRecordMain->ShowRecord(id)) {
-        m_main->setRecordCommandsEnabled(true);
-        return;
-    }
-    // Hidden from this user since the list was made: the list is made anew.
-    m_main->bringFindToFront();
-    guarded(this, [this] { RefreshList(); });
+    emit recordChosen(m_model->idAt(current.row()));
 }
 
 void TfrFind::RefreshList()

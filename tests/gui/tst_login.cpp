@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "FileMode.h"
+#include "MemorySecretStore.h"
 #include "ScriptedPrompts.h"
 #include "TestDatabase.h"
 #include "TypeText.h"
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <limits>
@@ -42,6 +45,11 @@ private slots:
     void otherUserWithoutSavedPasswordKeepsTick();
     void untickingForgetsPasswordKeepsName();
     void nameWithSlashRoundTrips();
+    void savedPasswordStaysPrivate_data();
+    void savedPasswordStaysPrivate();
+    void plainPasswordMovesToSecretStoreAtLogin();
+    void savedPasswordFoundInOtherLetterCase_data();
+    void savedPasswordFoundInOtherLetterCase();
     void emptyStoredPasswordSignsIn();
     void otherLetterCaseSignsInAsStored();
     void legacyPlainPasswordIsRehashed();
@@ -49,6 +57,7 @@ private slots:
     void escapeDoesNotLeave();
     void cancelClosesMainWindow();
     void databaseErrorKeepsDialogOpen();
+    void failingSearchViewSignsNobodyIn();
 
     void enterRightAfterOpeningPressesOk();
     void reservedWordOnlyInLowerCase();
@@ -63,7 +72,8 @@ private slots:
 private:
     QString settingsFile() const { return m_dir->filePath(QStringLiteral("Kavelton.ini")); }
     void addUser(const QString& name, const QString& password);
-    std::unique_ptr<TfmLogin> openLogin();
+    // With a secret store, saved passwords go to m_secrets.
+    std::unique_ptr<TfmLogin> openLogin(bool secretStore = false);
     std::unique_ptr<TfmReg> openRegistration();
     void press(QWidget* widget, Qt::Key key = Qt::Key_Return);
     void clickOnRegistration(std::function<void(TfmReg*)> steps);
@@ -73,6 +83,7 @@ private:
     std::unique_ptr<TestDatabase> m_database;
     std::unique_ptr<ScriptedPrompts> m_prompts;
     std::unique_ptr<TFmMain> m_main;
+    QMap<QString, QString> m_secrets;
 };
 
 void TestLogin::initTestCase()
@@ -84,6 +95,7 @@ void TestLogin::init()
 {
     SPRAV_REQUIRE_DATABASE();
     m_dir = std::make_unique<QTemporaryDir>();
+    m_secrets.clear();
     m_database = std::make_unique<TestDatabase>();
     m_prompts = std::make_unique<ScriptedPrompts>();
     m_main = std::make_unique<TFmMain>(m_database->db());
@@ -105,10 +117,14 @@ void TestLogin::addUser(const QString& name, const QString& password)
     QVERIFY(AccountStore(m_database->db()).registerUser(name, password));
 }
 
-std::unique_ptr<TfmLogin> TestLogin::openLogin()
+std::unique_ptr<TfmLogin> TestLogin::openLogin(bool secretStore)
 {
-    auto login =
-        std::make_unique<TfmLogin>(m_main.get(), std::make_unique<SettingsStore>(settingsFile()));
+    TFmMain* main = m_main.get();
+    auto login = std::make_unique<TfmLogin>(
+        main, m_database->db(), [main](const QString& user) { return main->signIn(user); },
+        std::make_unique<SettingsStore>(
+            settingsFile(),
+            secretStore ? std::make_unique<MemorySecretStore>(&m_secrets) : nullptr));
     login->show();
     login->activateWindow();
     if (!QTest::qWaitForWindowActive(login.get()))
@@ -118,7 +134,9 @@ std::unique_ptr<TfmLogin> TestLogin::openLogin()
 
 std::unique_ptr<TfmReg> TestLogin::openRegistration()
 {
-    auto reg = std::make_unique<TfmReg>(m_main.get());
+    TFmMain* main = m_main.get();
+    auto reg = std::make_unique<TfmReg>(main, m_database->db(),
+                                        [main](const QString& user) { return main->signIn(user); });
     reg->show();
     reg->activateWindow();
     if (!QTest::qWaitForWindowActive(reg.get()))
@@ -350,11 +368,101 @@ void TestLogin::nameWithSlashRoundTrips()
         press(login->EdtPass);
         QCOMPARE(m_main->currentUser(), QStringLiteral("dom/ivan\\x"));
     }
-    m_main->setCurrentUser(QString());
     auto again = openLogin();
     QCOMPARE(again->EdtLogin->text(), QStringLiteral("dom/ivan\\x"));
     QCOMPARE(again->EdtPass->text(), QStringLiteral("p"));
     QVERIFY(again->ChBSave->isChecked());
+}
+
+void TestLogin::savedPasswordStaysPrivate_data()
+{
+    QTest::addColumn<bool>("secretStore");
+    QTest::newRow("secret store") << true;
+    QTest::newRow("settings file only") << false;
+}
+
+void TestLogin::savedPasswordStaysPrivate()
+{
+    QFETCH(bool, secretStore);
+    addUser(QStringLiteral("ivan"), QStringLiteral("s3cret"));
+    {
+        auto login = openLogin(secretStore);
+        typeText(login->EdtLogin, QStringLiteral("ivan"));
+        press(login->EdtLogin, Qt::Key_Tab);
+        typeText(login->EdtPass, QStringLiteral("s3cret"));
+        QTest::mouseClick(login->ChBSave, Qt::LeftButton);
+        press(login->EdtPass);
+        QCOMPARE(m_main->currentUser(), QStringLiteral("ivan"));
+    }
+    QFile ini(settingsFile());
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll();
+    QVERIFY2(text.contains("user=ivan"), text.constData());
+    QCOMPARE(text.contains("s3cret"), !secretStore);
+    QCOMPARE(fileMode(settingsFile()), 0600);
+    QCOMPARE(m_secrets.value(QStringLiteral("ivan")),
+             secretStore ? QStringLiteral("s3cret") : QString());
+
+    // The next start offers it as before.
+    auto again = openLogin(secretStore);
+    QCOMPARE(again->EdtLogin->text(), QStringLiteral("ivan"));
+    QCOMPARE(again->EdtPass->text(), QStringLiteral("s3cret"));
+    QVERIFY(again->ChBSave->isChecked());
+}
+
+void TestLogin::plainPasswordMovesToSecretStoreAtLogin()
+{
+    addUser(QStringLiteral("ivan"), QStringLiteral("s3cret"));
+    {
+        QSettings old(settingsFile(), QSettings::IniFormat);
+        old.setValue(QStringLiteral("user"), QStringLiteral("ivan"));
+        old.setValue(QStringLiteral("ivan"), QStringLiteral("s3cret"));
+        old.setValue(QStringLiteral("u1"), QStringLiteral("other"));
+    }
+    auto login = openLogin(true);
+    QCOMPARE(login->EdtPass->text(), QStringLiteral("s3cret"));
+    QVERIFY(login->ChBSave->isChecked());
+    QVERIFY(m_secrets.isEmpty());
+    press(login->EdtLogin);
+    QCOMPARE(m_main->currentUser(), QStringLiteral("ivan"));
+    const QMap<QString, QString> moved = {{QStringLiteral("ivan"), QStringLiteral("s3cret")},
+                                          {QStringLiteral("u1"), QStringLiteral("other")}};
+    QCOMPARE(m_secrets, moved);
+    QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).childKeys(),
+             QStringList{QStringLiteral("user")});
+}
+
+void TestLogin::savedPasswordFoundInOtherLetterCase_data()
+{
+    savedPasswordStaysPrivate_data();
+}
+
+void TestLogin::savedPasswordFoundInOtherLetterCase()
+{
+    QFETCH(bool, secretStore);
+    addUser(QStringLiteral("Иванов"), QStringLiteral("1"));
+    addUser(QStringLiteral("anna"), QStringLiteral("2"));
+    {
+        auto login = openLogin(secretStore);
+        typeText(login->EdtLogin, QStringLiteral("иванов"));
+        press(login->EdtLogin, Qt::Key_Tab);
+        typeText(login->EdtPass, QStringLiteral("1"));
+        QTest::mouseClick(login->ChBSave, Qt::LeftButton);
+        press(login->EdtPass);
+        QCOMPARE(m_main->currentUser(), QStringLiteral("Иванов"));
+    }
+    auto login = openLogin(secretStore);
+    login->EdtLogin->selectAll();
+    typeText(login->EdtLogin, QStringLiteral("anna"));
+    press(login->EdtLogin, Qt::Key_Tab);
+    QCOMPARE(login->EdtPass->text(), QString());
+
+    QTest::mouseClick(login->EdtLogin, Qt::LeftButton);
+    login->EdtLogin->selectAll();
+    typeText(login->EdtLogin, QStringLiteral("иВАНОВ"));
+    press(login->EdtLogin, Qt::Key_Tab);
+    QCOMPARE(login->EdtPass->text(), QStringLiteral("1"));
+    QVERIFY(login->ChBSave->isChecked());
 }
 
 void TestLogin::emptyStoredPasswordSignsIn()
@@ -447,6 +555,35 @@ void TestLogin::databaseErrorKeepsDialogOpen()
     QCOMPARE(m_prompts->log().size(), 1);
     QVERIFY2(m_prompts->last().startsWith(QStringLiteral("error: ")),
              qPrintable(m_prompts->last()));
+    QVERIFY(login->isVisible());
+    QVERIFY(m_main->currentUser().isEmpty());
+}
+
+void TestLogin::failingSearchViewSignsNobodyIn()
+{
+    addUser(QStringLiteral("ivan"), QStringLiteral("1"));
+    // The accounts are there; the list of cities for the search view is not.
+    Sql::run(m_database->db(), QStringLiteral("DROP TABLE city"));
+    auto login = openLogin();
+    typeText(login->EdtLogin, QStringLiteral("ivan"));
+    press(login->EdtLogin, Qt::Key_Tab);
+    typeText(login->EdtPass, QStringLiteral("1"));
+    press(login->EdtPass);
+    QCOMPARE(m_prompts->log().size(), 1);
+    QVERIFY2(m_prompts->last().startsWith(QStringLiteral("error: ")),
+             qPrintable(m_prompts->last()));
+    QVERIFY(login->isVisible());
+    QVERIFY(m_main->currentUser().isEmpty());
+
+    m_prompts->clear();
+    clickOnRegistration([this](TfmReg* reg) {
+        typeText(reg->EdtLogin, QStringLiteral("Новый"));
+        QTest::mouseClick(reg->BtnOk, Qt::LeftButton);
+        QCOMPARE(m_prompts->log().size(), 1);
+        QVERIFY(m_prompts->last().startsWith(QStringLiteral("error: ")));
+        QVERIFY(reg->isVisible());
+        QVERIFY(m_main->currentUser().isEmpty());
+    });
     QVERIFY(login->isVisible());
     QVERIFY(m_main->currentUser().isEmpty());
 }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "MenuItem.h"
 #include "ScriptedPrompts.h"
 #include "app/Startup.h"
 #include "app/TFmMain.h"
@@ -140,7 +141,7 @@ void TestStartup::loginThenCloseEndsProgram()
         QVERIFY(!login->isVisible());
         QCOMPARE(seen->currentUser(), QStringLiteral("ivan"));
         // The message loop runs now; closing the window ends it.
-        QTimer::singleShot(0, seen, [&seen] { seen->N7->trigger(); });
+        QTimer::singleShot(0, seen, [&seen] { menuItem(seen, "N7")->trigger(); });
     });
     QCOMPARE(Startup::run(*qApp, m_dir->filePath(QStringLiteral("k.ini"))), 0);
     QVERIFY(m_prompts->log().isEmpty());
