@@ -6,7 +6,8 @@
 
 // The program's user accounts in `users`. Names are found ignoring letter
 // case for every alphabet; passwords are kept as salted hashes. Every method
-// throws DbError when a statement fails.
+// throws DbError when a statement fails, and PasswordHashError, having written
+// nothing, when a password cannot be hashed.
 class AccountStore
 {
 public:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "auth/TfmLogin.h"
 #include "auth/AccountStore.h"
+#include "auth/PasswordHashError.h"
 #include "auth/SettingsStore.h"
 #include "auth/TfmReg.h"
 #include "common/DbError.h"
@@ -146,8 +147,13 @@ void TfmLogin::BtnOkClick()
         return;
     }
     AccountStore::Login login;
-    if (!guarded(this, [&] { login = AccountStore(m_db).login(name, EdtPass->text()); }))
+    try {
+        if (!guarded(this, [&] { login = AccountStore(m_db).login(name, EdtPass->text()); }))
+            return;
+    } catch (const PasswordHashError& e) {
+        Prompts::instance().error(this, e.text());
         return;
+    }
     switch (login.outcome) {
     case AccountStore::Outcome::Unknown:
         Prompts::instance().warning(this, QStringLiteral("Этот пользователь незарегистрирован"));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "auth/TfmReg.h"
 #include "auth/AccountStore.h"
+#include "auth/PasswordHashError.h"
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompts.h"
@@ -135,8 +136,13 @@ void TfmReg::BtnOkClick()
         return;
     const QString name = EdtLogin->text();
     bool added = false;
-    if (!guarded(this, [&] { added = AccountStore(m_db).registerUser(name, EdtPass->text()); }))
+    try {
+        if (!guarded(this, [&] { added = AccountStore(m_db).registerUser(name, EdtPass->text()); }))
+            return;
+    } catch (const PasswordHashError& e) {
+        Prompts::instance().error(this, e.text());
         return;
+    }
     if (!added) {
         EdtLogin->clear();
         EdtPass->clear();

@@ -3,6 +3,7 @@ list(APPEND SPRAV_CORE_SOURCES
     auth/AccountStore.cpp auth/AccountStore.h
     auth/KeychainSecretStore.cpp auth/KeychainSecretStore.h
     auth/PasswordHash.cpp auth/PasswordHash.h
+    auth/PasswordHashError.h
     auth/SecretStore.h
     auth/SettingsStore.cpp auth/SettingsStore.h
 )

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "db/Database.h"
 #include "common/DbError.h"
+#include "db/DbLog.h"
 #include "db/Schema.h"
 #include "db/Sql.h"
 
@@ -33,6 +34,17 @@ sqlite3* sqliteHandle(const QSqlDatabase& db)
 
 [[noreturn]] void openFailed(const QSqlDatabase& db, const QString& what)
 {
+    // The log names the database and its server, never the password, not even
+    // where a driver's message would repeat it.
+    const QString where = db.hostName().isEmpty() ? what
+                                                  : QStringLiteral("%1 on %2:%3 as %4")
+                                                        .arg(what, db.hostName())
+                                                        .arg(db.port())
+                                                        .arg(db.userName());
+    QString cause = db.lastError().text().trimmed();
+    if (!db.password().isEmpty())
+        cause.replace(db.password(), QStringLiteral("***"));
+    qCWarning(lcDb).noquote() << "cannot open database" << where << "--" << cause;
     throw DbError(
         QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(what, db.lastError().text()));
 }

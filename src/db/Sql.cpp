@@ -1,17 +1,33 @@
 // SPDX-License-Identifier: MIT
 #include "db/Sql.h"
 #include "common/DbError.h"
+#include "db/DbLog.h"
 
 #include <QSqlError>
 
 namespace
 {
+// The cause as the log gives it: the driver's text, the first line of the
+// database's and its error code. Further lines (PostgreSQL's DETAIL) quote
+// the values of the row that failed, which the log never holds.
+QString causeForLog(const QSqlError& error)
+{
+    QStringList parts;
+    for (const QString& part :
+         {error.driverText().trimmed(), error.databaseText().section(u'\n', 0, 0).trimmed(),
+          error.nativeErrorCode()}) {
+        if (!part.isEmpty())
+            parts.append(part);
+    }
+    return parts.join(QLatin1String(" | "));
+}
+
 [[noreturn]] void fail(const QSqlError& error, const QString& statement)
 {
+    qCWarning(lcDb).noquote() << "statement failed:" << statement << "--" << causeForLog(error);
     QString text = error.text().trimmed();
     if (text.isEmpty())
         text = QStringLiteral("Ошибка базы данных.");
-    Q_UNUSED(statement)
     throw DbError(text);
 }
 } // namespace

@@ -2,6 +2,7 @@ list(APPEND SPRAV_CORE_SOURCES
     db/DataLink.cpp db/DataLink.h
     db/Database.cpp db/Database.h
     db/DateText.cpp db/DateText.h
+    db/DbLog.cpp db/DbLog.h
     db/HiddenFields.cpp db/HiddenFields.h
     db/Schema.cpp db/Schema.h
     db/SearchIndex.cpp db/SearchIndex.h

@@ -2,9 +2,12 @@
 #include "TestDatabase.h"
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
+#include "auth/PasswordHashError.h"
 #include "db/Sql.h"
 
+#include <QScopeGuard>
 #include <QtTest>
+#include <limits>
 #include <sodium.h>
 
 using Outcome = AccountStore::Outcome;
@@ -25,6 +28,7 @@ private slots:
     void storedHashIsNoPassword();
     void injectionTextIsJustAName();
     void severalSpellingsPreferTheExactOne();
+    void hashFailureWritesNothing();
 
 private:
     void addRaw(const QString& log, const QVariant& pass);
@@ -202,6 +206,24 @@ void TestAccountStore::severalSpellingsPreferTheExactOne()
     QCOMPARE(oldest.user, QStringLiteral("Petr"));
     QCOMPARE(store.login(QStringLiteral("PETR"), QStringLiteral("b")).outcome,
              Outcome::WrongPassword);
+}
+
+void TestAccountStore::hashFailureWritesNothing()
+{
+    addRaw(QStringLiteral("old"), QStringLiteral("plain"));
+    AccountStore store(m_db);
+    // A memory limit beyond libsodium's range makes every hash fail.
+    PasswordHash::setCostForTesting(crypto_pwhash_OPSLIMIT_MIN,
+                                    std::numeric_limits<std::size_t>::max());
+    const auto restore = qScopeGuard([] {
+        PasswordHash::setCostForTesting(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
+    });
+    QVERIFY_THROWS_EXCEPTION(PasswordHashError,
+                             store.registerUser(QStringLiteral("new"), QStringLiteral("p")));
+    QVERIFY_THROWS_EXCEPTION(PasswordHashError,
+                             store.login(QStringLiteral("old"), QStringLiteral("plain")));
+    QCOMPARE(userCount(), 1);
+    QCOMPARE(storedPass(QStringLiteral("old")), QStringLiteral("plain"));
 }
 
 QTEST_GUILESS_MAIN(TestAccountStore)

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "LogCapture.h"
 #include "TestDatabase.h"
 #include "common/DbError.h"
 #include "db/Schema.h"
@@ -113,16 +114,22 @@ void TestSchema::functionsForStatements()
     QCOMPARE(query.value(2).toString().left(11), QStringLiteral("ёлки ärger "));
 }
 
+// The log names the database that failed to open, never the password.
 void TestSchema::unopenableDatabase()
 {
+    LogCapture log("sprav.db");
     if (TestDatabase::wantsPostgres()) {
         DataLink link;
         link.provider = DataLink::Provider::PostgreSQL;
         link.dataSource = qEnvironmentVariable("SPRAV_PG_HOST");
         link.port = qEnvironmentVariableIntValue("SPRAV_PG_PORT");
         link.user = qEnvironmentVariable("SPRAV_PG_USER");
+        link.password = QStringLiteral("Pa55-тайна");
         link.catalog = QStringLiteral("no_such_database_here");
         QVERIFY_THROWS_EXCEPTION(DbError, Database(link, QStringLiteral("bad")));
+        QVERIFY2(log.all().contains(link.catalog) && log.all().contains(link.dataSource),
+                 qPrintable(log.all()));
+        QVERIFY2(!log.all().contains(link.password), qPrintable(log.all()));
         return;
     }
     DataLink link;
@@ -131,6 +138,7 @@ void TestSchema::unopenableDatabase()
     link.dataSource = QStringLiteral("sprav.db");
     QVERIFY_THROWS_EXCEPTION(DbError, Database(link, QStringLiteral("bad")));
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("bad")));
+    QVERIFY2(log.all().contains(link.databaseFile()), qPrintable(log.all()));
 }
 
 QTEST_GUILESS_MAIN(TestSchema)

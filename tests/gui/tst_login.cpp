@@ -7,6 +7,7 @@
 #include "app/TFmMain.h"
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
+#include "auth/PasswordHashError.h"
 #include "auth/SettingsStore.h"
 #include "auth/TfmLogin.h"
 #include "auth/TfmReg.h"
@@ -16,9 +17,11 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <limits>
 #include <sodium.h>
 
 // The login and registration dialogs, driven through their controls.
@@ -62,6 +65,7 @@ private slots:
     void mismatchReportedBeforeExistingName();
     void existingNameInOtherCaseRefused();
     void registrationDatabaseError();
+    void hashFailureKeepsDialogsOpen();
     void registrationSignsInWithoutSecondLogin();
     void cancelledRegistrationReturnsToLogin();
 
@@ -696,6 +700,44 @@ void TestLogin::registrationDatabaseError()
              qPrintable(m_prompts->last()));
     QVERIFY(reg->isVisible());
     QVERIFY(m_main->currentUser().isEmpty());
+}
+
+// A password that cannot be hashed (libsodium out of memory) is an error box
+// in both dialogs; nobody signs in and nothing is written.
+void TestLogin::hashFailureKeepsDialogsOpen()
+{
+    Sql::run(m_database->db(),
+             QStringLiteral("INSERT INTO users (log, pass) VALUES ('old', 'plain')"));
+    PasswordHash::setCostForTesting(crypto_pwhash_OPSLIMIT_MIN,
+                                    std::numeric_limits<std::size_t>::max());
+    const auto restore = qScopeGuard([] {
+        PasswordHash::setCostForTesting(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
+    });
+    const QStringList errorBox = {
+        QStringLiteral("error: Не хватает памяти, чтобы защитить пароль.")};
+    {
+        auto login = openLogin();
+        typeText(login->EdtLogin, QStringLiteral("old"));
+        press(login->EdtLogin, Qt::Key_Tab);
+        typeText(login->EdtPass, QStringLiteral("plain"));
+        press(login->EdtPass);
+        QCOMPARE(m_prompts->log(), errorBox);
+        QVERIFY(login->isVisible());
+    }
+    m_prompts->clear();
+    {
+        auto reg = openRegistration();
+        typeText(reg->EdtLogin, QStringLiteral("ivan"));
+        QTest::mouseClick(reg->BtnOk, Qt::LeftButton);
+        QCOMPARE(m_prompts->log(), errorBox);
+        QVERIFY(reg->isVisible());
+    }
+    QVERIFY(m_main->currentUser().isEmpty());
+    QSqlQuery q = Sql::run(m_database->db(), QStringLiteral("SELECT log, pass FROM users"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString(),
+             QStringLiteral("old plain"));
+    QVERIFY(!q.next());
 }
 
 void TestLogin::registrationSignsInWithoutSecondLogin()
