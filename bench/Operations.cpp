@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Operations.h"
-#include "report/Report.h"
+#include "report/ReportPreparer.h"
+#include "report/ReportTemplateParser.h"
 #include "report/UserDataSet.h"
 
 Operations::Operations(const QSqlDatabase& db, const QString& user)
@@ -83,11 +84,9 @@ int Operations::firstScreenBirthdays(const QDate& today)
 int Operations::printList()
 {
     UserDataSet data;
-    Report report;
-    report.loadTemplate(QStringLiteral(":/report/list.rpt"));
-    report.setDataSet(&data);
     data.setRangeEndCount(m_lazyModel.rowCount());
-    report.onGetValue = [this, &data](const QString& name, QVariant& value) {
+    const ReportTemplate list = ReportTemplateParser::load(QStringLiteral(":/report/list.rpt"));
+    ReportPreparer preparer(list, &data, [this, &data](const QString& name, QVariant& value) {
         const int row = data.recNo();
         if (name.contains(QLatin1String("fio")))
             value = m_lazyModel.text(row, FoundModel::NameColumn);
@@ -95,8 +94,8 @@ int Operations::printList()
             value = m_lazyModel.text(row, FoundModel::SecondColumn);
         if (name.contains(QLatin1String("phone")))
             value = m_lazyModel.text(row, FoundModel::PhonesColumn);
-    };
-    return int(report.prepare().size());
+    });
+    return int(preparer.prepare().size());
 }
 
 RecordData Operations::showRecord(int id)
