@@ -3,6 +3,7 @@
 #include "common/DbError.h"
 #include "db/Schema.h"
 #include "db/Sql.h"
+#include "db/SqliteFile.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -23,18 +24,17 @@ void sqliteLower(sqlite3_context* context, int argc, sqlite3_value** argv)
     sqlite3_result_text(context, lowered.constData(), int(lowered.size()), SQLITE_TRANSIENT);
 }
 
-sqlite3* sqliteHandle(const QSqlDatabase& db)
+// The engine's text may quote values of the data link, and with them a
+// password that a mistyped separator put into one.
+[[noreturn]] void openFailed(const QSqlDatabase& db, const DataLink& link, const QString& what)
 {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
-[[noreturn]] void openFailed(const QSqlDatabase& db, const QString& what)
-{
-    throw DbError(
-        QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(what, db.lastError().text()));
+    QString text;
+    if (link.provider == DataLink::Provider::SQLite)
+        text = SqliteFile::explain(db.lastError(), what);
+    if (text.isEmpty())
+        text = QStringLiteral("Не удалось открыть базу данных %1:\n%2")
+                   .arg(DataLink::maskPasswords(what), db.lastError().text());
+    throw DbError(link.masked(text));
 }
 
 } // namespace
@@ -48,14 +48,21 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
         throw DbError(QStringLiteral("Драйвер базы данных %1 не установлен.").arg(driver));
 
     QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_name);
+    bool readOnly = false;
     try {
         if (sqlite) {
+            SqliteFile::checkPath(link.databaseFile());
             db.setDatabaseName(link.databaseFile());
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+            db.setConnectOptions(
+                QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000") +
+                (link.readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
             if (!db.open())
-                openFailed(db, link.databaseFile());
+                openFailed(db, link, link.databaseFile());
             registerSqliteFunctions(db);
-            Sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+            // Nothing is written to a file before it is known to be ours.
+            readOnly = SqliteFile::check(db);
+            if (!readOnly)
+                Sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
             // Listings read much of the file: map it (up to 1 GiB) and cache
             // 64 MiB instead of 2, so they need no read call per page.
             Sql::run(db, QStringLiteral("PRAGMA mmap_size=1073741824"));
@@ -67,10 +74,12 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
             db.setUserName(link.user);
             db.setPassword(link.password);
             if (!db.open())
-                openFailed(db, link.catalog);
+                openFailed(db, link, link.catalog);
             Sql::run(db, QStringLiteral("SET client_min_messages TO warning"));
         }
-        Schema::ensure(db);
+        // A database that can only be read is browsed as it is.
+        if (!readOnly)
+            Schema::ensure(db);
     } catch (...) {
         db.close();
         db = QSqlDatabase();
@@ -96,6 +105,11 @@ QSqlDatabase Database::db() const
 Engine Database::engineOf(const QSqlDatabase& db)
 {
     return db.driverName() == QLatin1String("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
+}
+
+bool Database::isReadOnly(const QSqlDatabase& db)
+{
+    return engineOf(db) == Engine::SQLite && SqliteFile::readOnly(db);
 }
 
 // The search compares every record's names in lower case, so the common
@@ -143,7 +157,7 @@ QByteArray Database::lowerUtf8(const QByteArray& text)
 
 void Database::registerSqliteFunctions(const QSqlDatabase& db)
 {
-    sqlite3* handle = sqliteHandle(db);
+    sqlite3* handle = SqliteFile::handle(db.driver());
     if (!handle)
         throw DbError(QStringLiteral("Нет доступа к соединению SQLite."));
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "db/Sql.h"
 #include "common/DbError.h"
+#include "db/SqliteFile.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 
 namespace
 {
-[[noreturn]] void fail(const QSqlError& error, const QString& statement)
+// SQLite's errors on the database file are explained in Russian, naming it.
+[[noreturn]] void fail(const QSqlError& error, const QSqlDriver* driver)
 {
-    QString text = error.text().trimmed();
+    QString text = SqliteFile::explain(error, driver);
+    if (text.isEmpty())
+        text = error.text().trimmed();
     if (text.isEmpty())
         text = QStringLiteral("Ошибка базы данных.");
-    Q_UNUSED(statement)
     throw DbError(text);
 }
 } // namespace
@@ -24,7 +28,7 @@ QSqlQuery prepare(const QSqlDatabase& db, const QString& statement)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(statement))
-        fail(query.lastError(), statement);
+        fail(query.lastError(), query.driver());
     return query;
 }
 
@@ -37,7 +41,7 @@ void bind(QSqlQuery& query, std::initializer_list<Binding> bindings)
 void exec(QSqlQuery& query)
 {
     if (!query.exec())
-        fail(query.lastError(), query.lastQuery());
+        fail(query.lastError(), query.driver());
 }
 
 QSqlQuery run(const QSqlDatabase& db, const QString& statement,
@@ -48,7 +52,7 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement,
         QSqlQuery query(db);
         query.setForwardOnly(true);
         if (!query.exec(statement))
-            fail(query.lastError(), statement);
+            fail(query.lastError(), query.driver());
         return query;
     }
     QSqlQuery query = prepare(db, statement);
@@ -99,7 +103,7 @@ Transaction::Transaction(const QSqlDatabase& db) : m_db(db)
     const bool begun = isSqlite(m_db) ? runPlain(m_db, QStringLiteral("BEGIN IMMEDIATE"), error)
                                       : m_db.transaction();
     if (!begun)
-        fail(isSqlite(m_db) ? error : m_db.lastError(), QStringLiteral("BEGIN"));
+        fail(isSqlite(m_db) ? error : m_db.lastError(), m_db.driver());
     m_open = true;
 }
 
@@ -123,7 +127,7 @@ void Transaction::commit()
         if (!isSqlite(m_db))
             error = m_db.lastError();
         m_open = true; // the destructor rolls back what the failed commit left
-        fail(error, QStringLiteral("COMMIT"));
+        fail(error, m_db.driver());
     }
     m_open = false;
 }

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "TestDatabase.h"
+#include "auth/AccountStore.h"
 #include "common/DbError.h"
 #include "db/Sql.h"
 #include "editor/RecordStore.h"
+#include "search/ListingQueries.h"
 
 #include <QtTest>
 #include <latch>
@@ -147,6 +149,8 @@ private slots:
     void lookupsIgnoreCaseAndQuotes();
     void listsAndUsers();
     void requisitesSpouseAndPrivacy();
+    void readOnlyDatabaseBrowsed_data();
+    void readOnlyDatabaseBrowsed();
 };
 
 void TestRecordStore::trimmedRemovesBlanksAndControls()
@@ -671,6 +675,51 @@ void TestRecordStore::requisitesSpouseAndPrivacy()
     rows = phoneRows(db, id);
     QCOMPARE(rows.value(1).second, false);
     QCOMPARE(rows.value(3).second, false);
+}
+
+void TestRecordStore::readOnlyDatabaseBrowsed_data()
+{
+    QTest::addColumn<bool>("writeProtected"); // else the data link asks for reading only
+    QTest::newRow("data link asks") << false;
+    QTest::newRow("write-protected file") << true;
+}
+
+// Searches, listings, the record view and signing in work; storing says why
+// it cannot.
+void TestRecordStore::readOnlyDatabaseBrowsed()
+{
+    if (TestDatabase::wantsPostgres())
+        QSKIP("a database file of SQLite");
+    QFETCH(bool, writeProtected);
+    TestDatabase database;
+    const int id = RecordStore(database.db()).insert(fullRecord());
+    // An account of an earlier version, its password not yet hashed.
+    Sql::run(database.db(), QStringLiteral("INSERT INTO users (log, pass) VALUES (:log, :pass)"),
+             {{"log", QStringLiteral("old")}, {"pass", QStringLiteral("pw")}});
+    DataLink link = database.link();
+    const QString path = link.databaseFile();
+    if (writeProtected) {
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+        if (QFile(path).open(QIODevice::ReadWrite))
+            QSKIP("this user may write to write-protected files");
+    } else {
+        link.readOnly = true;
+    }
+
+    Database reader(link, QStringLiteral("reader"));
+    const QSqlDatabase db = reader.db();
+    QCOMPARE(ListingQueries(db, QString()).allRecords().size(), 1);
+    QCOMPARE(ListingQueries(db, QString()).search(QStringLiteral("иванов"))->size(), 1);
+    QCOMPARE(RecordStore(db).load(id, QStringLiteral("boss"))->f, fullRecord().f);
+    QCOMPARE(AccountStore(db).login(QStringLiteral("old"), QStringLiteral("pw")).outcome,
+             AccountStore::Outcome::Accepted);
+    try {
+        RecordStore(db).insert(fullRecord());
+        QFAIL("a database that can only be read must refuse storing");
+    } catch (const DbError& e) {
+        QVERIFY2(TestDatabase::namesFileInRussian(e.text(), path), qPrintable(e.text()));
+    }
+    QCOMPARE(count(database.db(), QStringLiteral("SELECT COUNT(*) FROM sprav")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRecordStore)
