@@ -40,7 +40,11 @@ void bind(QSqlQuery& query, std::initializer_list<Binding> bindings)
 
 void exec(QSqlQuery& query)
 {
-    if (!query.exec())
+    StoredText::checkBindings(query);
+    const QVariantList given = StoredText::protectBindings(query);
+    const bool done = query.exec();
+    StoredText::restoreBindings(query, given);
+    if (!done)
         fail(query.lastError(), query.driver());
 }
 
