@@ -7,5 +7,7 @@ list(APPEND SPRAV_CORE_SOURCES
     db/Schema.cpp db/Schema.h
     db/SearchIndex.cpp db/SearchIndex.h
     db/Sql.cpp db/Sql.h
+    db/SqliteFile.cpp db/SqliteFile.h
+    db/StoredText.cpp db/StoredText.h
     db/Visibility.cpp db/Visibility.h
 )
