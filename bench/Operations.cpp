@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "Operations.h"
+#include "report/ReportPreparer.h"
+#include "report/ReportTemplateParser.h"
+#include "report/UserDataSet.h"
 
 Operations::Operations(const QSqlDatabase& db, const QString& user)
     : m_user(user), m_queries(db, user), m_store(db)
@@ -31,6 +34,68 @@ int Operations::city(const QString& cityName)
 int Operations::birthdays(const QDate& today)
 {
     return show(m_queries.birthdays(today), FoundModel::birthdayHeader());
+}
+
+int Operations::showIds(QList<int> ids, const QString& secondHeader,
+                        const FoundModel::RowSource& source)
+{
+    m_lazyModel.setListing(std::move(ids), secondHeader, source);
+    screenAt(0);
+    return m_lazyModel.rowCount();
+}
+
+void Operations::screenAt(int row)
+{
+    constexpr int screenRows = 25;
+    for (int r = row; r < row + screenRows && r < m_lazyModel.rowCount(); ++r)
+        for (int column = 0; column < FoundModel::ColumnCount; ++column)
+            m_lazyModel.text(r, column);
+}
+
+int Operations::firstScreenSearch(const QString& text)
+{
+    const ListingQueries& q = m_queries;
+    return showIds(m_queries.searchIds(text).value_or(QList<int>()), FoundModel::firmHeader(),
+                   [&q](const QList<int>& page) { return q.directoryRows(page); });
+}
+
+int Operations::firstScreenAll()
+{
+    const ListingQueries& q = m_queries;
+    return showIds(m_queries.allRecordIds(), FoundModel::firmHeader(),
+                   [&q](const QList<int>& page) { return q.directoryRows(page); });
+}
+
+int Operations::firstScreenCity(const QString& cityName)
+{
+    const ListingQueries& q = m_queries;
+    return showIds(m_queries.cityIds(cityName), FoundModel::firmHeader(),
+                   [&q](const QList<int>& page) { return q.directoryRows(page); });
+}
+
+int Operations::firstScreenBirthdays(const QDate& today)
+{
+    const ListingQueries& q = m_queries;
+    return showIds(m_queries.birthdayIds(today), FoundModel::birthdayHeader(),
+                   [&q, today](const QList<int>& page) { return q.birthdayRows(page, today); });
+}
+
+// As the search view prints: the report asks for each row's texts.
+int Operations::printList()
+{
+    UserDataSet data;
+    data.setRangeEndCount(m_lazyModel.rowCount());
+    const ReportTemplate list = ReportTemplateParser::load(QStringLiteral(":/report/list.rpt"));
+    ReportPreparer preparer(list, &data, [this, &data](const QString& name, QVariant& value) {
+        const int row = data.recNo();
+        if (name.contains(QLatin1String("fio")))
+            value = m_lazyModel.text(row, FoundModel::NameColumn);
+        if (name.contains(QLatin1String("pp")))
+            value = m_lazyModel.text(row, FoundModel::SecondColumn);
+        if (name.contains(QLatin1String("phone")))
+            value = m_lazyModel.text(row, FoundModel::PhonesColumn);
+    });
+    return int(preparer.prepare().size());
 }
 
 RecordData Operations::showRecord(int id)

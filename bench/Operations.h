@@ -24,15 +24,28 @@ public:
     int city(const QString& cityName);
     int birthdays(const QDate& today);
 
+    // The search view's way: the ids of a listing handed to the grid's model,
+    // which makes the first screen of rows (25 rows, every column).
+    int firstScreenSearch(const QString& text);
+    int firstScreenAll();
+    int firstScreenCity(const QString& cityName);
+    int firstScreenBirthdays(const QDate& today);
+    // The rows of a screen from the given row on, as scrolling there shows them.
+    void screenAt(int row);
+    // Prepares the printed list of the rows the model holds; gives its pages.
+    int printList();
+
     RecordData showRecord(int id);
     int createRecord(const RecordData& record);
     void changeRecord(int id, const RecordData& record);
 
 private:
     int show(QList<FoundRow> rows, const QString& secondHeader);
+    int showIds(QList<int> ids, const QString& secondHeader, const FoundModel::RowSource& source);
 
     QString m_user;
     ListingQueries m_queries;
     RecordStore m_store;
     FoundModel m_model;
+    FoundModel m_lazyModel;
 };

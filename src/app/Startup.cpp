@@ -60,9 +60,11 @@ int Startup::run(QApplication& app, const QString& settingsFile)
     QObject::connect(&window, &TFmMain::closed, &app, &QCoreApplication::quit);
     window.show();
     {
-        TfmLogin login(&window, settingsFile.isEmpty()
-                                    ? std::make_unique<SettingsStore>()
-                                    : std::make_unique<SettingsStore>(settingsFile));
+        TfmLogin login(
+            &window, window.database(),
+            [&window](const QString& user) { return window.signIn(user); },
+            settingsFile.isEmpty() ? std::make_unique<SettingsStore>()
+                                   : std::make_unique<SettingsStore>(settingsFile));
         login.exec();
     }
     // Cancelling the login has closed the window already.

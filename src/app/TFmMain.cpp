@@ -82,6 +82,7 @@ TFmMain::TFmMain(const QSqlDatabase& db, QWidget* parent) : QMainWindow(parent),
 
     createMenu();
     createFrames();
+    updateCommandStates();
     // The client area keeps its size; the menu bar comes on top of it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     placeOnScreen();
@@ -95,58 +96,54 @@ void TFmMain::createMenu()
 {
     A1 = menuBar()->addMenu(QStringLiteral("Файл"));
     A1->setObjectName(QStringLiteral("A1"));
-    N1 = addItem(A1, "N1", QStringLiteral("Новая запись"));
-    N1->setIcon(ToolIcons::icon(0));
-    N1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    N15 = addItem(A1, "N15", QStringLiteral("Шаблон"));
-    N15->setEnabled(false);
+    m_newRecordAction = addItem(A1, "N1", QStringLiteral("Новая запись"));
+    m_newRecordAction->setIcon(ToolIcons::icon(0));
+    m_newRecordAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_templateAction = addItem(A1, "N15", QStringLiteral("Шаблон"));
     A1->addSeparator()->setObjectName(QStringLiteral("N13"));
-    N3 = addItem(A1, "N3", QStringLiteral("Печать..."));
-    N3->setIcon(ToolIcons::icon(3));
-    N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    N3->setEnabled(false);
+    m_printAction = addItem(A1, "N3", QStringLiteral("Печать..."));
+    m_printAction->setIcon(ToolIcons::icon(3));
+    m_printAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     A1->addSeparator()->setObjectName(QStringLiteral("N6"));
-    N7 = addItem(A1, "N7", QStringLiteral("Выход"));
+    m_exitAction = addItem(A1, "N7", QStringLiteral("Выход"));
 
     N8 = menuBar()->addMenu(QStringLiteral("Запись"));
     N8->setObjectName(QStringLiteral("N8"));
-    N9 = addItem(N8, "N9", QStringLiteral("Супруг..."));
-    N10 = addItem(N8, "N10", QStringLiteral("Реквизиты..."));
-    N11 = addItem(N8, "N11", QStringLiteral("Личное..."));
+    m_spouseAction = addItem(N8, "N9", QStringLiteral("Супруг..."));
+    m_requisitesAction = addItem(N8, "N10", QStringLiteral("Реквизиты..."));
+    m_privacyAction = addItem(N8, "N11", QStringLiteral("Личное..."));
     N8->addSeparator()->setObjectName(QStringLiteral("N12"));
-    N14 = addItem(N8, "N14", QStringLiteral("Очистить"));
+    m_clearAction = addItem(N8, "N14", QStringLiteral("Очистить"));
     N8->addSeparator()->setObjectName(QStringLiteral("N16"));
-    N17 = addItem(N8, "N17", QStringLiteral("Изменить"));
-    N18 = addItem(N8, "N18", QStringLiteral("Удалить"));
-    N8->setEnabled(false);
+    m_changeAction = addItem(N8, "N17", QStringLiteral("Изменить"));
+    m_deleteAction = addItem(N8, "N18", QStringLiteral("Удалить"));
 
     N19 = menuBar()->addMenu(QStringLiteral("Поиск"));
     N19->setObjectName(QStringLiteral("N19"));
-    N2 = addItem(N19, "N2", QStringLiteral("Поиск по записям"));
-    N2->setIcon(ToolIcons::icon(2));
-    N2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    N4 = addItem(N19, "N4", QStringLiteral("Все записи"));
-    N5 = addItem(N19, "N5", QStringLiteral("Именинники"));
-    N5->setEnabled(false);
+    m_searchAction = addItem(N19, "N2", QStringLiteral("Поиск по записям"));
+    m_searchAction->setIcon(ToolIcons::icon(2));
+    m_searchAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_allRecordsAction = addItem(N19, "N4", QStringLiteral("Все записи"));
+    m_birthdaysAction = addItem(N19, "N5", QStringLiteral("Именинники"));
 
     PopUpTray = new QMenu(this);
     PopUpTray->setObjectName(QStringLiteral("PopUpTray"));
-    N21 = addItem(PopUpTray, "N21", QStringLiteral("Закрыть"));
+    m_trayCloseAction = addItem(PopUpTray, "N21", QStringLiteral("Закрыть"));
 
-    connect(N1, &QAction::triggered, this, &TFmMain::N1Click);
-    connect(N15, &QAction::triggered, this, &TFmMain::TBPatternClick);
-    connect(N3, &QAction::triggered, this, &TFmMain::N3Click);
-    connect(N7, &QAction::triggered, this, &TFmMain::N7Click);
-    connect(N9, &QAction::triggered, this, &TFmMain::N9Click);
-    connect(N10, &QAction::triggered, this, &TFmMain::N10Click);
-    connect(N11, &QAction::triggered, this, &TFmMain::N11Click);
-    connect(N14, &QAction::triggered, this, &TFmMain::N14Click);
-    connect(N17, &QAction::triggered, this, &TFmMain::N17Click);
-    connect(N18, &QAction::triggered, this, &TFmMain::N18Click);
-    connect(N2, &QAction::triggered, this, &TFmMain::N2Click);
-    connect(N4, &QAction::triggered, this, &TFmMain::N4Click);
-    connect(N5, &QAction::triggered, this, &TFmMain::N5Click);
-    connect(N21, &QAction::triggered, this, &TFmMain::N21Click);
+    connect(m_newRecordAction, &QAction::triggered, this, &TFmMain::newRecord);
+    connect(m_templateAction, &QAction::triggered, this, &TFmMain::newFromTemplate);
+    connect(m_printAction, &QAction::triggered, this, &TFmMain::printList);
+    connect(m_exitAction, &QAction::triggered, this, &TFmMain::close);
+    connect(m_spouseAction, &QAction::triggered, this, &TFmMain::editSpouse);
+    connect(m_requisitesAction, &QAction::triggered, this, &TFmMain::editRequisites);
+    connect(m_privacyAction, &QAction::triggered, this, &TFmMain::editPrivacy);
+    connect(m_clearAction, &QAction::triggered, this, &TFmMain::clearRecord);
+    connect(m_changeAction, &QAction::triggered, this, &TFmMain::changeRecord);
+    connect(m_deleteAction, &QAction::triggered, this, &TFmMain::deleteRecord);
+    connect(m_searchAction, &QAction::triggered, this, &TFmMain::showSearch);
+    connect(m_allRecordsAction, &QAction::triggered, this, &TFmMain::showAllRecords);
+    connect(m_birthdaysAction, &QAction::triggered, this, &TFmMain::showBirthdays);
+    connect(m_trayCloseAction, &QAction::triggered, this, &TFmMain::close);
 }
 
 void TFmMain::createToolBar()
@@ -168,9 +165,7 @@ void TFmMain::createToolBar()
     addSeparator(row, "ToolButton3");
     TBNew = addButton(row, "TBNew", QStringLiteral("Новая запись"), 0);
     TBPattern = addButton(row, "TBPattern", QStringLiteral("Шаблон"), 6);
-    TBPattern->setEnabled(false);
     TBSave = addButton(row, "TBSave", QStringLiteral("Сохранить"), 1);
-    TBSave->setEnabled(false);
     addSeparator(row, "ToolButton5");
     TBPrint = addButton(row, "TBPrint", QStringLiteral("Печать"), 3);
     // Pushes the birthday button to the right end of the toolbar.
@@ -179,16 +174,15 @@ void TFmMain::createToolBar()
     push->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     layout->addWidget(push);
     TBBirth = addButton(row, "TBBirth", QStringLiteral("Дни рождения"), 4);
-    TBBirth->hide();
     row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     ToolBar1->addWidget(row);
 
-    connect(TBFind, &QToolButton::clicked, this, &TFmMain::N2Click);
-    connect(TBNew, &QToolButton::clicked, this, &TFmMain::N1Click);
-    connect(TBPattern, &QToolButton::clicked, this, &TFmMain::TBPatternClick);
-    connect(TBSave, &QToolButton::clicked, this, &TFmMain::TBSaveClick);
-    connect(TBPrint, &QToolButton::clicked, this, &TFmMain::N3Click);
-    connect(TBBirth, &QToolButton::clicked, this, &TFmMain::N5Click);
+    connect(TBFind, &QToolButton::clicked, this, &TFmMain::showSearch);
+    connect(TBNew, &QToolButton::clicked, this, &TFmMain::newRecord);
+    connect(TBPattern, &QToolButton::clicked, this, &TFmMain::newFromTemplate);
+    connect(TBSave, &QToolButton::clicked, this, &TFmMain::saveRecord);
+    connect(TBPrint, &QToolButton::clicked, this, &TFmMain::printList);
+    connect(TBBirth, &QToolButton::clicked, this, &TFmMain::showBirthdays);
 }
 
 void TFmMain::createFrames()
@@ -205,14 +199,31 @@ void TFmMain::createFrames()
     frames = new QStackedWidget(client);
     frames->setObjectName(QStringLiteral("frames"));
     frames->setFixedSize(clientWidth, clientHeight - toolBarHeight);
-    frNewRecordMain = new TfrNewRecord(this, frames);
-    frFindMain = new TfrFind(this, frames);
+    frNewRecordMain = new TfrNewRecord(frames);
+    frFindMain = new TfrFind(frames);
     frames->addWidget(frNewRecordMain);
     frames->addWidget(frFindMain);
     // The search view lies above the editor: it is what the user sees first.
     frames->setCurrentWidget(frFindMain);
     layout->addWidget(frames);
     setCentralWidget(client);
+    connectFrames();
+}
+
+void TFmMain::connectFrames()
+{
+    connect(frNewRecordMain, &TfrNewRecord::stateChanged, this, &TFmMain::updateCommandStates);
+    connect(frNewRecordMain, &TfrNewRecord::editingFinished, this, &TFmMain::finishEditing);
+    connect(frFindMain, &TfrFind::recordChosen, this, &TFmMain::openRecord);
+    connect(frFindMain, &TfrFind::printableChanged, this, [this](bool printable) {
+        m_listingShown = true;
+        m_printable = printable;
+        updateCommandStates();
+    });
+    connect(frFindMain, &TfrFind::birthdaysFound, this, [this] {
+        m_birthdays = true;
+        updateCommandStates();
+    });
 }
 
 void TFmMain::placeOnScreen()
@@ -241,26 +252,81 @@ void TFmMain::FormCreate()
 
 bool TFmMain::signIn(const QString& user)
 {
-    setCurrentUser(user);
-    return guarded(this, [this] { frFindMain->InitFind(m_db); });
+    m_currentUser = user;
+    frNewRecordMain->setCurrentUser(user);
+    bool ready = false;
+    guarded(this, [&] { ready = frFindMain->InitFind(m_db, m_currentUser); });
+    // Nobody is signed in while the search view is not ready for the user.
+    if (!ready) {
+        m_currentUser.clear();
+        frNewRecordMain->setCurrentUser(QString());
+    }
+    updateCommandStates();
+    return ready;
 }
 
 void TFmMain::bringFindToFront()
 {
     frames->setCurrentWidget(frFindMain);
+    updateCommandStates();
 }
 
 void TFmMain::bringEditorToFront()
 {
     frames->setCurrentWidget(frNewRecordMain);
+    updateCommandStates();
 }
 
-void TFmMain::setRecordCommandsEnabled(bool enabled)
+CommandTable::Inputs TFmMain::commandInputs() const
 {
-    N8->setEnabled(enabled);
-    TBSave->setEnabled(enabled);
-    TBPattern->setEnabled(enabled);
-    N15->setEnabled(enabled);
+    CommandTable::Inputs inputs;
+    inputs.signedIn = !m_currentUser.isEmpty();
+    inputs.editorInFront = frames->currentWidget() == frNewRecordMain;
+    inputs.editor = frNewRecordMain->state();
+    inputs.listingShown = m_listingShown;
+    inputs.printable = m_printable;
+    inputs.birthdays = m_birthdays;
+    return inputs;
+}
+
+void TFmMain::updateCommandStates()
+{
+    using C = CommandTable::Command;
+    const CommandTable::Inputs inputs = commandInputs();
+    const auto on = [&inputs](C command) { return CommandTable::isOn(command, inputs); };
+    N8->setEnabled(on(C::RecordMenu));
+    TBSave->setEnabled(on(C::SaveButton));
+    TBPattern->setEnabled(on(C::TemplateButton));
+    m_templateAction->setEnabled(on(C::TemplateItem));
+    m_clearAction->setVisible(on(C::ClearVisible));
+    for (QAction* action : {m_changeAction, m_deleteAction}) {
+        action->setVisible(on(C::ChangeVisible));
+        action->setEnabled(on(C::ChangeEnabled));
+    }
+    m_spouseAction->setEnabled(on(C::SpouseItem));
+    m_requisitesAction->setEnabled(on(C::RequisitesItem));
+    m_privacyAction->setEnabled(on(C::PrivacyItem));
+    m_printAction->setEnabled(on(C::PrintItem));
+    TBPrint->setEnabled(on(C::PrintButton));
+    m_birthdaysAction->setEnabled(on(C::BirthdayItem));
+    TBBirth->setVisible(on(C::BirthdayButtonShown));
+}
+
+void TFmMain::openRecord(int id)
+{
+    bringEditorToFront();
+    if (frNewRecordMain->ShowRecord(id)) {
+        updateCommandStates();
+        return;
+    }
+    // Hidden from this user since the list was made: the list is made anew.
+    finishEditing();
+}
+
+void TFmMain::finishEditing()
+{
+    bringFindToFront();
+    guarded(this, [this] { frFindMain->RefreshList(); });
 }
 
 template <typename Steps> void TFmMain::command(Steps&& steps)
@@ -278,122 +344,115 @@ bool TFmMain::storeEditor()
     return stored;
 }
 
-bool TFmMain::frFindBringToFront()
+bool TFmMain::confirmLeavingEditor()
 {
-    if (!frNewRecordMain->Modified)
+    if (!frNewRecordMain->isModified())
         return true;
     // No Cancel: No drops the edit, any other answer stores it.
     if (Prompts::instance().confirm(this, QStringLiteral("Сохранить изменения?")) ==
         Prompts::Answer::No) {
-        frNewRecordMain->Modified = false;
+        frNewRecordMain->setModified(false);
+        return true;
+    }
+    // A record the user may not change is refused with a warning and never
+    // written; the command goes on without the edit instead of being held
+    // up by it (closing above all).
+    if (frNewRecordMain->showsRecord() && !frNewRecordMain->mayChange()) {
+        frNewRecordMain->BtnChangeClick();
+        frNewRecordMain->setModified(false);
         return true;
     }
     return storeEditor();
 }
 
-void TFmMain::N1Click()
+void TFmMain::newRecord()
 {
-    if (!frFindBringToFront())
+    if (!confirmLeavingEditor())
         return;
     command([this] {
         bringEditorToFront();
         frNewRecordMain->NewRecord();
-        setRecordCommandsEnabled(true);
     });
 }
 
-void TFmMain::TBPatternClick()
+void TFmMain::newFromTemplate()
 {
-    if (!frFindBringToFront())
+    if (!confirmLeavingEditor())
         return;
     command([this] {
         bringEditorToFront();
         frNewRecordMain->NewFromTemplate();
         Prompts::instance().information(this, QStringLiteral("Создана запись на основе шаблона"));
-        setRecordCommandsEnabled(true);
     });
 }
 
-void TFmMain::N2Click()
+void TFmMain::showSearch()
 {
-    if (!frFindBringToFront())
+    if (!confirmLeavingEditor())
         return;
     bringFindToFront();
     frFindMain->EdtRequest->setFocus();
-    setRecordCommandsEnabled(false);
 }
 
-void TFmMain::N4Click()
+void TFmMain::showAllRecords()
 {
-    if (!frFindBringToFront())
+    if (!confirmLeavingEditor())
         return;
     command([this] {
         bringFindToFront();
         frFindMain->BtnAllClick();
-        setRecordCommandsEnabled(false);
     });
 }
 
-void TFmMain::N5Click()
+void TFmMain::showBirthdays()
 {
-    if (!frFindBringToFront())
+    if (!confirmLeavingEditor())
         return;
     command([this] {
         bringFindToFront();
         frFindMain->btnBirthClick();
-        setRecordCommandsEnabled(false);
     });
 }
 
-void TFmMain::N3Click()
+void TFmMain::printList()
 {
     command([this] { frFindMain->Button1Click(); });
 }
 
-void TFmMain::TBSaveClick()
+void TFmMain::saveRecord()
 {
-    if (frNewRecordMain->Modified)
+    if (frNewRecordMain->isModified())
         storeEditor();
 }
 
-void TFmMain::N9Click()
+void TFmMain::editSpouse()
 {
     command([this] { frNewRecordMain->BtnSpouceClick(); });
 }
 
-void TFmMain::N10Click()
+void TFmMain::editRequisites()
 {
     command([this] { frNewRecordMain->btnReqClick(); });
 }
 
-void TFmMain::N11Click()
+void TFmMain::editPrivacy()
 {
     command([this] { frNewRecordMain->btnHideClick(); });
 }
 
-void TFmMain::N14Click()
+void TFmMain::clearRecord()
 {
     command([this] { frNewRecordMain->btnClearClick(); });
 }
 
-void TFmMain::N17Click()
+void TFmMain::changeRecord()
 {
     command([this] { frNewRecordMain->BtnChangeClick(); });
 }
 
-void TFmMain::N18Click()
+void TFmMain::deleteRecord()
 {
     command([this] { frNewRecordMain->BtnDeleteClick(); });
-}
-
-void TFmMain::N7Click()
-{
-    close();
-}
-
-void TFmMain::N21Click()
-{
-    close();
 }
 
 void TFmMain::closeEvent(QCloseEvent* event)
@@ -405,7 +464,7 @@ void TFmMain::closeEvent(QCloseEvent* event)
     }
     m_closing = true;
     // A failed save keeps the window open with the edit in it.
-    const bool mayClose = frFindBringToFront();
+    const bool mayClose = confirmLeavingEditor();
     m_closing = false;
     if (!mayClose) {
         event->ignore();

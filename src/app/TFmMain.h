@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/CommandTable.h"
+
 #include <QMainWindow>
 #include <QSqlDatabase>
 
@@ -16,6 +18,8 @@ class TTrayIcon;
 // The program's one top-level window: the menu and toolbar, the two frames
 // that take turns in its client area (search view and record editor), the
 // current user, the tray icon, and the save prompt before the view changes.
+// The frames report what happened by their signals; the window sets every
+// command's state in one place (updateCommandStates).
 class TFmMain : public QMainWindow
 {
     Q_OBJECT
@@ -28,10 +32,9 @@ public:
 
     // The user who signed in, as stored in `users`; empty until then.
     const QString& currentUser() const { return m_currentUser; }
-    void setCurrentUser(const QString& user) { m_currentUser = user; }
     // A login or registration accepted the user: make it the current user
     // and prepare the search view for it. False when that failed (the error
-    // box has been shown).
+    // box has been shown); the current user is then empty again.
     bool signIn(const QString& user);
 
     // True once the window has been closed (it then stays closed).
@@ -39,34 +42,30 @@ public:
 
     void bringFindToFront();
     void bringEditorToFront();
-    // "Запись", "Сохранить" and both "Шаблон" commands: on while the editor is
-    // in front, off while the search view is.
-    void setRecordCommandsEnabled(bool enabled);
 
     // The save prompt. Returns false when the user wanted the edit stored and
     // storing it failed; the command that asked then stops.
-    bool frFindBringToFront();
+    bool confirmLeavingEditor();
 
-    // Commands of the menu and toolbar.
-    void N1Click();
-    void TBPatternClick();
-    void N2Click();
-    void N4Click();
-    void N5Click();
-    void N3Click();
-    void TBSaveClick();
-    void N9Click();
-    void N10Click();
-    void N11Click();
-    void N14Click();
-    void N17Click();
-    void N18Click();
-    void N7Click();
-    void N21Click();
+    // Commands of the menu and toolbar ("Выход" and the tray's "Закрыть"
+    // close the window).
+    void newRecord();
+    void newFromTemplate();
+    void showSearch();
+    void showAllRecords();
+    void showBirthdays();
+    void printList();
+    void saveRecord();
+    void editSpouse();
+    void editRequisites();
+    void editPrivacy();
+    void clearRecord();
+    void changeRecord();
+    void deleteRecord();
 
-    // Components, by the names the rest of the program and the tests use.
-    // The tool buttons sit in a row of their own inside the toolbar, so
-    // show(), hide() and setEnabled() act on them directly.
+    // Components that keep their names. The tool buttons sit in a row of
+    // their own inside the toolbar, so show(), hide() and setEnabled() act
+    // on them directly. The menu items are found by their object names.
     QToolBar* ToolBar1 = nullptr;
     QToolButton* TBFind = nullptr;
     QToolButton* TBNew = nullptr;
@@ -75,24 +74,10 @@ public:
     QToolButton* TBPrint = nullptr;
     QToolButton* TBBirth = nullptr;
 
-    QMenu* A1 = nullptr;    // "Файл"
-    QAction* N1 = nullptr;  // "Новая запись"
-    QAction* N15 = nullptr; // "Шаблон"
-    QAction* N3 = nullptr;  // "Печать..."
-    QAction* N7 = nullptr;  // "Выход"
-    QMenu* N8 = nullptr;    // "Запись"
-    QAction* N9 = nullptr;  // "Супруг..."
-    QAction* N10 = nullptr; // "Реквизиты..."
-    QAction* N11 = nullptr; // "Личное..."
-    QAction* N14 = nullptr; // "Очистить"
-    QAction* N17 = nullptr; // "Изменить"
-    QAction* N18 = nullptr; // "Удалить"
-    QMenu* N19 = nullptr;   // "Поиск"
-    QAction* N2 = nullptr;  // "Поиск по записям"
-    QAction* N4 = nullptr;  // "Все записи"
-    QAction* N5 = nullptr;  // "Именинники"
+    QMenu* A1 = nullptr;  // "Файл"
+    QMenu* N8 = nullptr;  // "Запись"
+    QMenu* N19 = nullptr; // "Поиск"
     QMenu* PopUpTray = nullptr;
-    QAction* N21 = nullptr; // "Закрыть"
 
     TTrayIcon* TrayIcon = nullptr;
     QStackedWidget* frames = nullptr;
@@ -111,15 +96,41 @@ private:
     void createMenu();
     void createToolBar();
     void createFrames();
+    void connectFrames();
     void placeOnScreen();
     void FormCreate();
     // Stores the editor's record: a change of the shown record, or a new one.
     bool storeEditor();
     // Runs a command's steps; a database error shows its box and stops them.
     template <typename Steps> void command(Steps&& steps);
+    // The search view chose a record; the editor shows it.
+    void openRecord(int id);
+    // The editor is done: the search view comes back with a fresh list.
+    void finishEditing();
+
+    CommandTable::Inputs commandInputs() const;
+    void updateCommandStates();
+
+    QAction* m_newRecordAction = nullptr;  // "Новая запись"
+    QAction* m_templateAction = nullptr;   // "Шаблон"
+    QAction* m_printAction = nullptr;      // "Печать..."
+    QAction* m_exitAction = nullptr;       // "Выход"
+    QAction* m_spouseAction = nullptr;     // "Супруг..."
+    QAction* m_requisitesAction = nullptr; // "Реквизиты..."
+    QAction* m_privacyAction = nullptr;    // "Личное..."
+    QAction* m_clearAction = nullptr;      // "Очистить"
+    QAction* m_changeAction = nullptr;     // "Изменить"
+    QAction* m_deleteAction = nullptr;     // "Удалить"
+    QAction* m_searchAction = nullptr;     // "Поиск по записям"
+    QAction* m_allRecordsAction = nullptr; // "Все записи"
+    QAction* m_birthdaysAction = nullptr;  // "Именинники"
+    QAction* m_trayCloseAction = nullptr;  // "Закрыть"
 
     QSqlDatabase m_db;
     QString m_currentUser;
+    bool m_listingShown = false;
+    bool m_printable = false;
+    bool m_birthdays = false;
     bool m_closed = false;
     bool m_closing = false;
 };

@@ -1,4 +1,5 @@
-list(APPEND SPRAV_GUI_SOURCES
+list(APPEND SPRAV_APP_SOURCES
+    app/CommandTable.cpp app/CommandTable.h
     app/Startup.cpp app/Startup.h
     app/TFmMain.cpp app/TFmMain.h
     app/TTrayIcon.cpp app/TTrayIcon.h

@@ -2,6 +2,7 @@
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
 #include "common/DbError.h"
+#include "db/Database.h"
 #include "db/ServerLock.h"
 #include "db/Sql.h"
 
@@ -58,7 +59,8 @@ AccountStore::Login AccountStore::login(const QString& name, const QString& pass
         return {Outcome::Unknown, QString()};
     if (!passwordMatches(*row, password))
         return {Outcome::WrongPassword, QString()};
-    if (!PasswordHash::isHash(row->pass))
+    // A database that can only be read keeps the plain password until later.
+    if (!PasswordHash::isHash(row->pass) && !Database::isReadOnly(m_db))
         Sql::run(m_db, QStringLiteral("UPDATE users SET pass = :pass WHERE id = :id"),
                  {{"pass", PasswordHash::make(password)}, {"id", row->id}});
     return {Outcome::Accepted, row->log};
@@ -67,6 +69,12 @@ AccountStore::Login AccountStore::login(const QString& name, const QString& pass
 bool AccountStore::exists(const QString& name) const
 {
     return findUser(m_db, name).has_value();
+}
+
+QString AccountStore::storedName(const QString& name) const
+{
+    const std::optional<Row> row = findUser(m_db, name);
+    return row ? row->log : QString();
 }
 
 bool AccountStore::registerUser(const QString& name, const QString& password) const

@@ -6,7 +6,8 @@
 
 // The program's user accounts in `users`. Names are found ignoring letter
 // case for every alphabet; passwords are kept as salted hashes. Every method
-// throws DbError when a statement fails.
+// throws DbError when a statement fails, and PasswordHashError, having written
+// nothing, when a password cannot be hashed.
 class AccountStore
 {
 public:
@@ -28,6 +29,9 @@ public:
     bool registerUser(const QString& name, const QString& password) const;
 
     bool exists(const QString& name) const;
+    // The name as stored for a name typed in any letter case; empty when
+    // there is no such user.
+    QString storedName(const QString& name) const;
 
 private:
     QSqlDatabase m_db;

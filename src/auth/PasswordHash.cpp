@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "auth/PasswordHash.h"
-#include "common/DbError.h"
+#include "auth/PasswordHashError.h"
 
 #include <mutex>
 #include <sodium.h>
@@ -17,7 +17,7 @@ void initSodium()
     static bool ready = false;
     std::call_once(once, [] { ready = sodium_init() >= 0; });
     if (!ready)
-        throw DbError(QStringLiteral("Не удалось подготовить библиотеку libsodium."));
+        throw PasswordHashError(QStringLiteral("Не удалось подготовить библиотеку libsodium."));
 }
 
 } // namespace
@@ -29,7 +29,7 @@ QString PasswordHash::make(const QString& password)
     char hash[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(hash, bytes.constData(), static_cast<unsigned long long>(bytes.size()),
                           opsLimit, memLimit) != 0)
-        throw DbError(QStringLiteral("Не хватает памяти, чтобы защитить пароль."));
+        throw PasswordHashError(QStringLiteral("Не хватает памяти, чтобы защитить пароль."));
     return QString::fromLatin1(hash);
 }
 

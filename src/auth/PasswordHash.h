@@ -10,7 +10,8 @@
 class PasswordHash
 {
 public:
-    // Throws DbError when the hash cannot be made (out of memory).
+    // Both throw PasswordHashError when libsodium cannot start; make() also
+    // when the hash cannot be made (out of memory).
     static QString make(const QString& password);
     static bool verify(const QString& hash, const QString& password);
     static bool isHash(const QString& stored);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "auth/SettingsStore.h"
+#include "auth/KeychainSecretStore.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -9,6 +12,8 @@ namespace
 {
 
 const QString lastUserValue = QStringLiteral("user");
+
+constexpr QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
 
 QString percent(QChar c)
 {
@@ -29,11 +34,18 @@ std::unique_ptr<QSettings> userSettings()
 
 } // namespace
 
-SettingsStore::SettingsStore() : m_settings(userSettings()) {}
-
-SettingsStore::SettingsStore(const QString& iniFile)
-    : m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
+SettingsStore::SettingsStore()
+    : m_settings(userSettings()),
+      m_secrets(std::make_unique<KeychainSecretStore>(QStringLiteral("Kavelton")))
 {
+    restrictFile();
+}
+
+SettingsStore::SettingsStore(const QString& iniFile, std::unique_ptr<SecretStore> secrets)
+    : m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)),
+      m_secrets(std::move(secrets))
+{
+    restrictFile();
 }
 
 SettingsStore::~SettingsStore() = default;
@@ -53,6 +65,29 @@ QString SettingsStore::valueName(const QString& user)
     return name;
 }
 
+QString SettingsStore::userOfValue(const QString& valueName)
+{
+    QString user;
+    user.reserve(valueName.size());
+    for (qsizetype i = 0; i < valueName.size(); ++i) {
+        bool ok = false;
+        const ushort code =
+            valueName.at(i) == u'%' ? valueName.mid(i + 1, 2).toUShort(&ok, 16) : ushort(0);
+        if (ok) {
+            user += QChar(code);
+            i += 2;
+        } else {
+            user += valueName.at(i);
+        }
+    }
+    return user;
+}
+
+bool SettingsStore::hasSecretStore() const
+{
+    return m_secrets && m_secrets->isAvailable();
+}
+
 QString SettingsStore::lastUser() const
 {
     return m_settings->value(lastUserValue).toString();
@@ -60,8 +95,7 @@ QString SettingsStore::lastUser() const
 
 void SettingsStore::setLastUser(const QString& user)
 {
-    m_settings->setValue(lastUserValue, user);
-    flush();
+    writeValue(lastUserValue, user);
 }
 
 QString SettingsStore::password(const QString& user) const
@@ -69,6 +103,10 @@ QString SettingsStore::password(const QString& user) const
     // No value has an empty name: nobody has saved a password for it.
     if (user.isEmpty())
         return noPassword();
+    if (hasSecretStore()) {
+        if (const std::optional<QString> saved = m_secrets->read(user))
+            return *saved;
+    }
     return m_settings->value(valueName(user), noPassword()).toString();
 }
 
@@ -76,19 +114,73 @@ void SettingsStore::savePassword(const QString& user, const QString& password)
 {
     if (user.isEmpty())
         return;
-    m_settings->setValue(valueName(user), password);
-    flush();
+    if (hasSecretStore() && m_secrets->write(user, password))
+        removeValue(valueName(user));
+    else
+        writeValue(valueName(user), password);
 }
 
 void SettingsStore::removePassword(const QString& user)
 {
     if (user.isEmpty())
         return;
-    m_settings->remove(valueName(user));
+    if (hasSecretStore())
+        m_secrets->remove(user);
+    removeValue(valueName(user));
+}
+
+void SettingsStore::moveSavedPasswords()
+{
+    if (!hasSecretStore())
+        return;
+    for (const QString& name : m_settings->childKeys()) {
+        if (name.compare(lastUserValue, Qt::CaseInsensitive) == 0)
+            continue;
+        if (!m_secrets->write(userOfValue(name), m_settings->value(name).toString()))
+            return;
+        removeValue(name);
+    }
+}
+
+void SettingsStore::writeValue(const QString& name, const QString& value)
+{
+    prepareOwnerOnlyFile();
+    m_settings->setValue(name, value);
+    flush();
+}
+
+void SettingsStore::removeValue(const QString& name)
+{
+    if (!m_settings->contains(name))
+        return;
+    m_settings->remove(name);
     flush();
 }
 
 void SettingsStore::flush()
 {
     m_settings->sync();
+    // The file is written anew through a temporary file: make sure the new
+    // one is the owner's alone too.
+    restrictFile();
+}
+
+void SettingsStore::restrictFile() const
+{
+    if (m_settings->format() == QSettings::IniFormat && QFile::exists(m_settings->fileName()))
+        QFile::setPermissions(m_settings->fileName(), ownerOnly);
+}
+
+void SettingsStore::prepareOwnerOnlyFile() const
+{
+    if (m_settings->format() != QSettings::IniFormat)
+        return;
+    const QFileInfo file(m_settings->fileName());
+    if (!file.dir().exists()) {
+        QDir().mkpath(file.path());
+        QFile::setPermissions(file.path(), ownerOnly | QFile::ExeOwner);
+    }
+    QFile created(file.filePath());
+    if (!file.exists() && created.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
+        created.close();
 }

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "auth/TfmLogin.h"
-#include "app/TFmMain.h"
 #include "auth/AccountStore.h"
+#include "auth/PasswordHashError.h"
 #include "auth/SettingsStore.h"
 #include "auth/TfmReg.h"
+#include "common/DbError.h"
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompts.h"
+#include "db/StoredText.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -18,8 +20,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfmLogin::TfmLogin(TFmMain* main, std::unique_ptr<SettingsStore> settings)
-    : QDialog(main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_main(main),
+TfmLogin::TfmLogin(QWidget* parent, const QSqlDatabase& db, SignIn signIn,
+                   std::unique_ptr<SettingsStore> settings)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_db(db),
+      m_signIn(std::move(signIn)),
       m_settings(settings ? std::move(settings) : std::make_unique<SettingsStore>())
 {
     setObjectName(QStringLiteral("fmLogin"));
@@ -78,7 +82,6 @@ void TfmLogin::createControls()
 
 void TfmLogin::FormCreate()
 {
-    m_db = m_main->database();
     const QString user = m_settings->lastUser();
     EdtLogin->setText(user);
     if (showSavedPassword(user))
@@ -87,11 +90,25 @@ void TfmLogin::FormCreate()
 
 bool TfmLogin::showSavedPassword(const QString& user)
 {
-    const QString saved = m_settings->password(user);
+    const QString saved = m_settings->password(savedUnder(user));
     if (saved == SettingsStore::noPassword())
         return false;
     EdtPass->setText(saved);
     return true;
+}
+
+QString TfmLogin::savedUnder(const QString& typed) const
+{
+    if (typed.isEmpty())
+        return typed;
+    // Unknown names and database errors leave the name as typed; signing in
+    // reports both.
+    try {
+        const QString stored = AccountStore(m_db).storedName(typed);
+        return stored.isEmpty() ? typed : stored;
+    } catch (const DbError&) {
+        return typed;
+    }
 }
 
 int TfmLogin::exec()
@@ -130,9 +147,20 @@ void TfmLogin::BtnOkClick()
         EdtLogin->setFocus();
         return;
     }
-    AccountStore::Login login;
-    if (!guarded(this, [&] { login = AccountStore(m_db).login(name, EdtPass->text()); }))
+    if (!StoredText::storable(name)) {
+        Prompts::instance().warning(
+            this, StoredText::nulWarning(Label1->text().remove(QLatin1Char(':'))));
+        EdtLogin->setFocus();
         return;
+    }
+    AccountStore::Login login;
+    try {
+        if (!guarded(this, [&] { login = AccountStore(m_db).login(name, EdtPass->text()); }))
+            return;
+    } catch (const PasswordHashError& e) {
+        Prompts::instance().error(this, e.text());
+        return;
+    }
     switch (login.outcome) {
     case AccountStore::Outcome::Unknown:
         Prompts::instance().warning(this, QStringLiteral("Этот пользователь незарегистрирован"));
@@ -149,7 +177,7 @@ void TfmLogin::BtnOkClick()
         break;
     }
     rememberLogin(login.user);
-    if (m_main->signIn(login.user))
+    if (m_signIn(login.user))
         accept();
 }
 
@@ -160,16 +188,18 @@ void TfmLogin::rememberLogin(const QString& user)
         m_settings->savePassword(user, EdtPass->text());
     else
         m_settings->removePassword(user);
+    m_settings->moveSavedPasswords();
 }
 
 void TfmLogin::BtnRegClick()
 {
     hide();
+    bool registered = false;
     {
-        TfmReg registration(m_main);
-        registration.exec();
+        TfmReg registration(parentWidget(), m_db, m_signIn);
+        registered = registration.exec() == QDialog::Accepted;
     }
-    if (!m_main->currentUser().isEmpty())
+    if (registered)
         accept();
     else
         show();
@@ -177,6 +207,6 @@ void TfmLogin::BtnRegClick()
 
 void TfmLogin::BtnCancelClick()
 {
-    if (m_main->close())
+    if (!parentWidget() || parentWidget()->close())
         done(QDialog::Rejected);
 }

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QSqlDatabase>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -11,18 +12,23 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class SettingsStore;
-class TFmMain;
 
-// The login dialog shown over the main window at start-up: signs a user in,
-// remembers the last user name and, on request, the password, and leads to
-// the registration dialog. Cancelling it closes the main window.
+// The login dialog shown over the main window at start-up: checks a user's
+// name and password, remembers the last user name and, on request, the
+// password, and leads to the registration dialog. Cancelling it closes the
+// window it was opened over.
 class TfmLogin : public QDialog
 {
     Q_OBJECT
 
 public:
+    // Signs the accepted user (the name as stored) in; false when that failed
+    // and was reported, and the dialog stays open.
+    using SignIn = std::function<bool(const QString& user)>;
+
     // Without a settings store the dialog opens the user's own.
-    explicit TfmLogin(TFmMain* main, std::unique_ptr<SettingsStore> settings = nullptr);
+    TfmLogin(QWidget* parent, const QSqlDatabase& db, SignIn signIn,
+             std::unique_ptr<SettingsStore> settings = nullptr);
     ~TfmLogin() override;
 
     // Registration hides the dialog, which ends a modal loop; when the dialog
@@ -58,9 +64,12 @@ private:
     // Puts the saved password of the user into the password box; false when
     // none is saved.
     bool showSavedPassword(const QString& user);
+    // Passwords are saved under the name as stored in `users`: the one a
+    // name typed in any letter case stands for.
+    QString savedUnder(const QString& typed) const;
     void rememberLogin(const QString& user);
 
-    TFmMain* m_main;
     QSqlDatabase m_db;
+    SignIn m_signIn;
     std::unique_ptr<SettingsStore> m_settings;
 };

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "auth/TfmReg.h"
-#include "app/TFmMain.h"
 #include "auth/AccountStore.h"
+#include "auth/PasswordHashError.h"
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompts.h"
+#include "db/StoredText.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -27,9 +28,9 @@ bool isEnter(QEvent* event)
 }
 } // namespace
 
-TfmReg::TfmReg(TFmMain* main)
-    : QDialog(main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_main(main),
-      m_db(main->database())
+TfmReg::TfmReg(QWidget* parent, const QSqlDatabase& db, SignIn signIn)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_db(db),
+      m_signIn(std::move(signIn))
 {
     setObjectName(QStringLiteral("fmReg"));
     setWindowTitle(QStringLiteral("Регистрация"));
@@ -121,6 +122,10 @@ bool TfmReg::checkInput()
                EdtLogin);
         return false;
     }
+    if (!StoredText::storable(name)) {
+        refuse(StoredText::nulWarning(Label1->text().remove(QLatin1Char(':'))), EdtLogin);
+        return false;
+    }
     if (EdtPass->text() != EdtPassTwo->text()) {
         EdtPass->clear();
         EdtPassTwo->clear();
@@ -136,8 +141,13 @@ void TfmReg::BtnOkClick()
         return;
     const QString name = EdtLogin->text();
     bool added = false;
-    if (!guarded(this, [&] { added = AccountStore(m_db).registerUser(name, EdtPass->text()); }))
+    try {
+        if (!guarded(this, [&] { added = AccountStore(m_db).registerUser(name, EdtPass->text()); }))
+            return;
+    } catch (const PasswordHashError& e) {
+        Prompts::instance().error(this, e.text());
         return;
+    }
     if (!added) {
         EdtLogin->clear();
         EdtPass->clear();
@@ -145,10 +155,11 @@ void TfmReg::BtnOkClick()
         refuse(QStringLiteral("Такой пользователь уже существует"), EdtLogin);
         return;
     }
-    // The account exists now: the dialog closes even if preparing the search
-    // view failed (its error box has been shown).
-    m_main->signIn(name);
-    accept();
+    // The account exists now; should preparing the search view fail, the
+    // dialog stays open with nobody signed in, and the user may cancel and
+    // sign in from the login dialog.
+    if (m_signIn(name))
+        accept();
 }
 
 void TfmReg::btnCancelClick()

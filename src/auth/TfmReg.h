@@ -3,20 +3,23 @@
 
 #include <QDialog>
 #include <QSqlDatabase>
+#include <functional>
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TFmMain;
 
-// The registration dialog: adds a user to `users` and signs the new user in.
+// The registration dialog: adds a user to `users` and signs the new user in
+// through the function it is given (false: that failed and was reported).
 class TfmReg : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TfmReg(TFmMain* main);
+    using SignIn = std::function<bool(const QString& user)>;
+
+    TfmReg(QWidget* parent, const QSqlDatabase& db, SignIn signIn);
 
     void BtnOkClick();
     void btnCancelClick();
@@ -40,6 +43,6 @@ private:
     bool checkInput();
     void refuse(const QString& text, QLineEdit* focus);
 
-    TFmMain* m_main;
     QSqlDatabase m_db;
+    SignIn m_signIn;
 };

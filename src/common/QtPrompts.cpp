@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace
 {
@@ -22,11 +23,16 @@ Prompts::Answer QtPrompts::confirm(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, title(), text, QMessageBox::Yes | QMessageBox::No,
                     parent);
-    box.setEscapeButton(static_cast<QAbstractButton*>(nullptr));
-    const int result = box.exec();
-    if (result == QMessageBox::Yes)
+    // Without an escape button of its own, QMessageBox takes "No" for Escape
+    // and the title bar's close button. Those mean "closed without an
+    // answer" here, so an invisible button takes that part.
+    QAbstractButton* closed = box.addButton(QMessageBox::Cancel);
+    closed->hide();
+    box.setEscapeButton(closed);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
         return Answer::Yes;
-    if (result == QMessageBox::No)
+    if (box.clickedButton() == box.button(QMessageBox::No))
         return Answer::No;
     return Answer::Closed;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "db/Connection.h"
 #include "common/DbError.h"
-#include "db/Log.h"
+#include "db/DbLog.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -49,6 +49,32 @@ bool closedByServer(const QSqlDatabase& db)
     return PQstatus(connection) != CONNECTION_OK;
 }
 
+// A driver's message could repeat the password; the log never shows it.
+QSqlError withoutPassword(const QSqlError& error, const QString& password)
+{
+    if (password.isEmpty())
+        return error;
+    QString driverText = error.driverText();
+    QString databaseText = error.databaseText();
+    driverText.replace(password, QStringLiteral("***"));
+    databaseText.replace(password, QStringLiteral("***"));
+    return QSqlError(driverText, databaseText, error.type(), error.nativeErrorCode());
+}
+
+// The session settings the statements rely on; the connection is taken into
+// this care.
+bool applySettings(const QSqlDatabase& db, QSqlError& failure)
+{
+    if (!isPostgres(db))
+        return true;
+    db.driver()->setProperty(connectionName, db.connectionName());
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SET client_min_messages TO warning")))
+        return true;
+    failure = query.lastError();
+    return false;
+}
+
 } // namespace
 
 namespace Connection
@@ -63,21 +89,18 @@ QString postgresOptions()
 
 void configure(const QSqlDatabase& db)
 {
-    if (!isPostgres(db))
-        return;
-    db.driver()->setProperty(connectionName, db.connectionName());
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SET client_min_messages TO warning")))
-        throw DbError(lost(db) ? lostText() : query.lastError().text());
+    QSqlError failure;
+    if (!applySettings(db, failure))
+        throw DbError(failure.text());
 }
 
-void revive(const QSqlDatabase& db)
+bool revive(const QSqlDatabase& db, QSqlError& failure)
 {
     if (!managed(db) || inTransaction(db))
-        return;
+        return true;
     if (db.isOpen() && !closedByServer(db))
-        return;
-    reopen(db);
+        return true;
+    return reopen(db, failure);
 }
 
 bool lost(const QSqlDatabase& db, const QString& sqlState)
@@ -95,18 +118,20 @@ bool lost(const QSqlDatabase& db, const QString& sqlState)
     return !db.isOpen() || closedByServer(db);
 }
 
-void reopen(const QSqlDatabase& db)
+bool reopen(const QSqlDatabase& db, QSqlError& failure)
 {
     QSqlDatabase connection = db; // the copies share one driver: all of them reconnect
-    qCWarning(lcDatabase).noquote()
-        << QStringLiteral("Связь с сервером базы данных прервана, соединение открывается заново.");
     setInTransaction(connection, false);
     connection.close();
     if (!connection.open()) {
-        qCWarning(lcDatabase).noquote() << connection.lastError().text();
-        throw DbError(lostText());
+        failure = withoutPassword(connection.lastError(), connection.password());
+        return false;
     }
-    configure(connection);
+    if (!applySettings(connection, failure))
+        return false;
+    qCWarning(lcDb).noquote() << "connection to" << connection.hostName()
+                              << "was lost and is open again";
+    return true;
 }
 
 QSqlDatabase of(const QSqlDriver* driver)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 class QSqlDriver;
@@ -18,22 +19,22 @@ namespace Connection
 // seconds, and keepalives notice a connection that a network failure ended.
 QString postgresOptions();
 
-// Sets up a PostgreSQL connection after each opening (session settings the
-// statements rely on) and takes it into this care.
+// Sets up a PostgreSQL connection after it is opened (session settings the
+// statements rely on) and takes it into this care. Throws DbError.
 void configure(const QSqlDatabase& db);
 
 // Before a statement outside a transaction: a connection the server has
 // closed is noticed, by reading what the server sent without waiting, and
-// opened again. Throws DbError(lostText()) when the server cannot be reached.
-void revive(const QSqlDatabase& db);
+// opened again. False when it cannot be opened again; `failure` says why.
+bool revive(const QSqlDatabase& db, QSqlError& failure);
 
 // After a failed statement (its SQLSTATE, when there is one): whether the
 // connection is gone.
 bool lost(const QSqlDatabase& db, const QString& sqlState = QString());
 
-// Opens a lost connection again; throws DbError(lostText()) when the server
-// cannot be reached.
-void reopen(const QSqlDatabase& db);
+// Opens a lost connection again; false when the server cannot be reached,
+// `failure` saying why.
+bool reopen(const QSqlDatabase& db, QSqlError& failure);
 
 // The connection a driver belongs to, when it is in this care.
 QSqlDatabase of(const QSqlDriver* driver);

@@ -2,8 +2,10 @@
 #include "db/Database.h"
 #include "common/DbError.h"
 #include "db/Connection.h"
+#include "db/DbLog.h"
 #include "db/Schema.h"
 #include "db/Sql.h"
+#include "db/SqliteFile.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -25,14 +27,6 @@ void sqliteLower(sqlite3_context* context, int argc, sqlite3_value** argv)
     sqlite3_result_text(context, lowered.constData(), int(lowered.size()), SQLITE_TRANSIENT);
 }
 
-sqlite3* sqliteHandle(const QSqlDatabase& db)
-{
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
 // Copies of the program that open a new file at the same moment all switch
 // it to WAL, which needs the file alone: SQLite refuses the others at once
 // (busy) instead of letting them wait, so they try again.
@@ -51,10 +45,29 @@ void enableWal(const QSqlDatabase& db)
     }
 }
 
-[[noreturn]] void openFailed(const QSqlDatabase& db, const QString& what)
+// The engine's text may quote values of the data link, and with them a
+// password that a mistyped separator put into one.
+[[noreturn]] void openFailed(const QSqlDatabase& db, const DataLink& link, const QString& what)
 {
-    throw DbError(
-        QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(what, db.lastError().text()));
+    // The log names the database and its server, never the password, not even
+    // where a driver's message would repeat it.
+    const QString where = db.hostName().isEmpty() ? what
+                                                  : QStringLiteral("%1 on %2:%3 as %4")
+                                                        .arg(what, db.hostName())
+                                                        .arg(db.port())
+                                                        .arg(db.userName());
+    QString cause = db.lastError().text().trimmed();
+    if (!db.password().isEmpty())
+        cause.replace(db.password(), QStringLiteral("***"));
+    qCWarning(lcDb).noquote() << "cannot open database" << DataLink::maskPasswords(where) << "--"
+                              << link.masked(cause);
+    QString text;
+    if (link.provider == DataLink::Provider::SQLite)
+        text = SqliteFile::explain(db.lastError(), what);
+    if (text.isEmpty())
+        text = QStringLiteral("Не удалось открыть базу данных %1:\n%2")
+                   .arg(DataLink::maskPasswords(what), db.lastError().text());
+    throw DbError(link.masked(text));
 }
 
 } // namespace
@@ -68,14 +81,21 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
         throw DbError(QStringLiteral("Драйвер базы данных %1 не установлен.").arg(driver));
 
     QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_name);
+    bool readOnly = false;
     try {
         if (sqlite) {
+            SqliteFile::checkPath(link.databaseFile());
             db.setDatabaseName(link.databaseFile());
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+            db.setConnectOptions(
+                QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000") +
+                (link.readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
             if (!db.open())
-                openFailed(db, link.databaseFile());
+                openFailed(db, link, link.databaseFile());
             registerSqliteFunctions(db);
-            enableWal(db);
+            // Nothing is written to a file before it is known to be ours.
+            readOnly = SqliteFile::check(db);
+            if (!readOnly)
+                enableWal(db);
             // Listings read much of the file: map it (up to 1 GiB) and cache
             // 64 MiB instead of 2, so they need no read call per page.
             Sql::run(db, QStringLiteral("PRAGMA mmap_size=1073741824"));
@@ -88,10 +108,12 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
             db.setPassword(link.password);
             db.setConnectOptions(Connection::postgresOptions());
             if (!db.open())
-                openFailed(db, link.catalog);
+                openFailed(db, link, link.catalog);
             Connection::configure(db);
         }
-        Schema::ensure(db);
+        // A database that can only be read is browsed as it is.
+        if (!readOnly)
+            Schema::ensure(db);
     } catch (...) {
         db.close();
         db = QSqlDatabase();
@@ -117,6 +139,11 @@ QSqlDatabase Database::db() const
 Engine Database::engineOf(const QSqlDatabase& db)
 {
     return db.driverName() == QLatin1String("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
+}
+
+bool Database::isReadOnly(const QSqlDatabase& db)
+{
+    return engineOf(db) == Engine::SQLite && SqliteFile::readOnly(db);
 }
 
 QString Database::fold(const QString& text)
@@ -171,7 +198,7 @@ QByteArray Database::lowerUtf8(const QByteArray& text)
 
 void Database::registerSqliteFunctions(const QSqlDatabase& db)
 {
-    sqlite3* handle = sqliteHandle(db);
+    sqlite3* handle = SqliteFile::handle(db.driver());
     if (!handle)
         throw DbError(QStringLiteral("Нет доступа к соединению SQLite."));
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

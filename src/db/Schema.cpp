@@ -2,7 +2,7 @@
 #include "db/Schema.h"
 #include "common/DbError.h"
 #include "db/Database.h"
-#include "db/Log.h"
+#include "db/DbLog.h"
 #include "db/SearchIndex.h"
 #include "db/ServerLock.h"
 #include "db/Sql.h"
@@ -99,11 +99,10 @@ bool reportDoubledNames(const QSqlDatabase& db)
     QStringList groups;
     for (const QStringList& names : std::as_const(doubled))
         groups.append(names.join(QStringLiteral(", ")));
-    qCWarning(lcDatabase).noquote()
-        << QStringLiteral("Имена пользователей, различающиеся только регистром букв: %1. "
-                          "Новые регистрации таких имён отклоняются; объедините или "
-                          "переименуйте эти учётные записи.")
-               .arg(groups.join(QStringLiteral("; ")));
+    qCWarning(lcDb).noquote() << "user names that differ only in letter case:"
+                              << groups.join(QStringLiteral("; "))
+                              << "-- registering such a name again is refused; merge or rename "
+                                 "these accounts";
     return true;
 }
 
@@ -337,7 +336,7 @@ void uniqueUserNames(const QSqlDatabase& db, bool rebuild)
         indexConcurrently(db, uniqueUsersIndex, uniqueUsersDefinition, rebuild, true);
     } catch (const DbError& e) {
         // A doubled name that an older program added meanwhile.
-        qCWarning(lcDatabase).noquote() << e.text();
+        qCWarning(lcDb).noquote() << "user names not made unique --" << e.text();
         Sql::run(db, QStringLiteral("DROP INDEX CONCURRENTLY IF EXISTS %1").arg(uniqueUsersIndex));
     }
 }
@@ -345,8 +344,7 @@ void uniqueUserNames(const QSqlDatabase& db, bool rebuild)
 void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
 {
     if (state.version != postgresVersion)
-        qCInfo(lcDatabase).noquote()
-            << QStringLiteral("Схема базы данных обновляется до версии %1.").arg(postgresVersion);
+        qCInfo(lcDb) << "upgrading the schema to version" << postgresVersion;
     bool refolded = false;
     {
         Sql::Transaction transaction(db);

@@ -2,7 +2,7 @@
 #include "db/ServerLock.h"
 #include "common/DbError.h"
 #include "db/Database.h"
-#include "db/Log.h"
+#include "db/DbLog.h"
 #include "db/Sql.h"
 
 #include <QThread>
@@ -37,8 +37,7 @@ ServerLock::ServerLock(const QSqlDatabase& db, Purpose purpose) : m_db(db), m_pu
     bool told = false;
     while (!tryLock(m_db, m_purpose)) {
         if (!told)
-            qCInfo(lcDatabase).noquote()
-                << QStringLiteral("Другая копия программы готовит базу данных, ожидание.");
+            qCInfo(lcDb) << "waiting for another copy of the program preparing the database";
         told = true;
         QThread::msleep(50);
     }

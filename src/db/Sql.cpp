@@ -2,27 +2,60 @@
 #include "db/Sql.h"
 #include "common/DbError.h"
 #include "db/Connection.h"
+#include "db/DbLog.h"
+#include "db/SqliteFile.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 
 namespace
 {
-[[noreturn]] void fail(const QSqlError& error, const QString& statement)
+// The cause as the log gives it: the driver's text, the first line of the
+// database's and its error code. Further lines (PostgreSQL's DETAIL) quote
+// the values of the row that failed, which the log never holds.
+QString causeForLog(const QSqlError& error)
 {
-    QString text = error.text().trimmed();
+    QStringList parts;
+    for (const QString& part :
+         {error.driverText().trimmed(), error.databaseText().section(u'\n', 0, 0).trimmed(),
+          error.nativeErrorCode()}) {
+        if (!part.isEmpty())
+            parts.append(part);
+    }
+    return parts.join(QLatin1String(" | "));
+}
+
+void logFailure(const QSqlError& error, const QString& statement)
+{
+    qCWarning(lcDb).noquote() << "statement failed:" << statement << "--" << causeForLog(error);
+}
+
+// SQLite's errors on the database file are explained in Russian, naming it.
+[[noreturn]] void fail(const QSqlError& error, const QString& statement, const QSqlDriver* driver)
+{
+    logFailure(error, statement);
+    QString text = SqliteFile::explain(error, driver);
+    if (text.isEmpty())
+        text = error.text().trimmed();
     if (text.isEmpty())
         text = QStringLiteral("Ошибка базы данных.");
-    Q_UNUSED(statement)
     throw DbError(text, error.nativeErrorCode());
+}
+
+[[noreturn]] void failLost(const QSqlError& error, const QString& statement)
+{
+    logFailure(error, statement);
+    throw DbError(Connection::lostText());
 }
 
 // A failure on a connection the server has dropped reads as such, whatever
 // the driver said about the statement.
-[[noreturn]] void failOn(const QSqlDatabase& db, const QSqlError& error, const QString& statement)
+[[noreturn]] void failOn(const QSqlDatabase& db, const QSqlError& error, const QString& statement,
+                         const QSqlDriver* driver)
 {
     if (Connection::lost(db, error.nativeErrorCode()))
-        throw DbError(Connection::lostText());
-    fail(error, statement);
+        failLost(error, statement);
+    fail(error, statement, driver);
 }
 
 bool isRead(const QString& statement)
@@ -35,14 +68,26 @@ bool isRead(const QString& statement)
 // changes nothing or never reached the server), the connection is opened
 // again and true returned. A lost connection where repeating is not safe
 // throws the lost-connection error; other failures return false.
-bool reopenedForRetry(const QSqlDatabase& db, const QSqlError& error, bool safeToRepeat)
+bool reopenedForRetry(const QSqlDatabase& db, const QSqlError& error, const QString& statement,
+                      bool safeToRepeat)
 {
     if (!Connection::lost(db, error.nativeErrorCode()))
         return false;
     if (!safeToRepeat || Connection::inTransaction(db))
-        throw DbError(Connection::lostText());
-    Connection::reopen(db);
+        failLost(error, statement);
+    QSqlError failure;
+    if (!Connection::reopen(db, failure))
+        failLost(failure, statement);
     return true;
+}
+
+// Before a statement: a connection the server dropped meanwhile is opened
+// again, or the statement fails as one without connection.
+void revive(const QSqlDatabase& db, const QString& statement)
+{
+    QSqlError failure;
+    if (!Connection::revive(db, failure))
+        failLost(failure, statement);
 }
 
 bool tryPrepare(QSqlQuery& query, const QString& statement)
@@ -51,13 +96,23 @@ bool tryPrepare(QSqlQuery& query, const QString& statement)
     return query.prepare(statement);
 }
 
+// Runs a prepared query with its texts bound so that they are stored exactly.
+bool execExactly(QSqlQuery& query)
+{
+    StoredText::checkBindings(query);
+    const QVariantList given = StoredText::protectBindings(query);
+    const bool done = query.exec();
+    StoredText::restoreBindings(query, given);
+    return done;
+}
+
 // A query like `failed`, prepared anew on the reopened connection with the
 // same values bound.
 QSqlQuery preparedAgain(const QSqlDatabase& db, const QSqlQuery& failed)
 {
     QSqlQuery query(db);
     if (!tryPrepare(query, failed.lastQuery()))
-        failOn(db, query.lastError(), failed.lastQuery());
+        failOn(db, query.lastError(), failed.lastQuery(), query.driver());
     const QVariantList values = failed.boundValues();
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values.at(i));
@@ -77,16 +132,16 @@ namespace Sql
 
 QSqlQuery prepare(const QSqlDatabase& db, const QString& statement)
 {
-    Connection::revive(db);
+    revive(db, statement);
     QSqlQuery query(db);
     if (tryPrepare(query, statement))
         return query;
     // Preparing changes nothing, so it may always be repeated.
-    if (!reopenedForRetry(db, query.lastError(), true))
-        fail(query.lastError(), statement);
+    if (!reopenedForRetry(db, query.lastError(), statement, true))
+        fail(query.lastError(), statement, query.driver());
     QSqlQuery again(db);
     if (!tryPrepare(again, statement))
-        failOn(db, again.lastError(), statement);
+        failOn(db, again.lastError(), statement, again.driver());
     return again;
 }
 
@@ -98,14 +153,14 @@ void bind(QSqlQuery& query, std::initializer_list<Binding> bindings)
 
 void exec(QSqlQuery& query)
 {
-    if (query.exec())
+    if (execExactly(query))
         return;
     const QSqlDatabase db = Connection::of(query.driver());
-    if (!reopenedForRetry(db, query.lastError(), isRead(query.lastQuery())))
-        failOn(db, query.lastError(), query.lastQuery());
+    if (!reopenedForRetry(db, query.lastError(), query.lastQuery(), isRead(query.lastQuery())))
+        fail(query.lastError(), query.lastQuery(), query.driver());
     QSqlQuery again = preparedAgain(db, query);
-    if (!again.exec())
-        failOn(db, again.lastError(), again.lastQuery());
+    if (!execExactly(again))
+        failOn(db, again.lastError(), again.lastQuery(), again.driver());
     query = std::move(again);
 }
 
@@ -114,7 +169,8 @@ bool next(QSqlQuery& query)
     if (query.next())
         return true;
     if (query.lastError().isValid())
-        failOn(Connection::of(query.driver()), query.lastError(), query.lastQuery());
+        failOn(Connection::of(query.driver()), query.lastError(), query.lastQuery(),
+               query.driver());
     return false;
 }
 
@@ -123,15 +179,15 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement,
 {
     if (bindings.size() == 0) {
         // Statements without values run unprepared: PostgreSQL cannot prepare DDL.
-        Connection::revive(db);
+        revive(db, statement);
         QSqlQuery query(db);
         if (execPlain(query, statement))
             return query;
-        if (!reopenedForRetry(db, query.lastError(), isRead(statement)))
-            fail(query.lastError(), statement);
+        if (!reopenedForRetry(db, query.lastError(), statement, isRead(statement)))
+            fail(query.lastError(), statement, query.driver());
         QSqlQuery again(db);
         if (!execPlain(again, statement))
-            failOn(db, again.lastError(), statement);
+            failOn(db, again.lastError(), statement, again.driver());
         return again;
     }
     QSqlQuery query = prepare(db, statement);
@@ -188,14 +244,14 @@ bool begin(QSqlDatabase& db, QSqlError& error)
 
 Transaction::Transaction(const QSqlDatabase& db) : m_db(db)
 {
-    Connection::revive(m_db);
+    revive(m_db, QStringLiteral("BEGIN"));
     QSqlError error;
     bool begun = begin(m_db, error);
     // A BEGIN that failed on a dropped connection left nothing behind.
-    if (!begun && reopenedForRetry(m_db, error, true))
+    if (!begun && reopenedForRetry(m_db, error, QStringLiteral("BEGIN"), true))
         begun = begin(m_db, error);
     if (!begun)
-        failOn(m_db, error, QStringLiteral("BEGIN"));
+        failOn(m_db, error, QStringLiteral("BEGIN"), m_db.driver());
     m_open = true;
     Connection::setInTransaction(m_db, true);
 }
@@ -226,7 +282,7 @@ void Transaction::commit()
         // The destructor rolls back what the failed commit left. Whether a
         // commit cut off with the connection took effect is unknown: the
         // lost-connection error says so rather than retrying.
-        failOn(m_db, error, QStringLiteral("COMMIT"));
+        failOn(m_db, error, QStringLiteral("COMMIT"), m_db.driver());
     }
     m_open = false;
     Connection::setInTransaction(m_db, false);

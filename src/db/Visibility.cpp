@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "db/Visibility.h"
+#include "db/HiddenFields.h"
 
 #include <QSqlQuery>
 
@@ -26,9 +27,14 @@ bool Visibility::IsExempt(const QString& owns, const QString& user)
     return owns.isEmpty() || IsPermitted(owns, user);
 }
 
+bool Visibility::HiddenAsWhole(const QString& hided, const QString& owns, const QString& user)
+{
+    return hided.contains(QLatin1String("all")) && !IsPermitted(owns, user);
+}
+
 bool Visibility::PhoneHidFor(const QString& hided, int kind)
 {
-    return HasCode(hided, 11) || HasCode(hided, kind + 11);
+    return HiddenFields::hides(hided, HiddenFields::phone(kind));
 }
 
 QString Visibility::VisibilityFilter(Filter variant)
@@ -40,8 +46,21 @@ QString Visibility::VisibilityFilter(Filter variant)
                                    : QStringLiteral("coalesce(owns, '')");
     QString hidden = QStringLiteral("instr(%1, 'all') > 0").arg(hided);
     if (variant == Filter::Birthday || variant == Filter::BirthdayProbe)
-        hidden = QStringLiteral("(%1 or instr(%2, ' 8 ') > 0)").arg(hidden, hided);
+        hidden = QStringLiteral("(%1 or instr(%2, '%3') > 0)")
+                     .arg(hidden, hided, HiddenFields::spelled(HiddenCode::Birthday));
     return QStringLiteral("not(%1 and not(instr(%2, :visuser) > 0))").arg(hidden, owns);
+}
+
+QString Visibility::SpouseVisibleCondition()
+{
+    return QStringLiteral("(instr(coalesce(sprav.hided, ''), '%1') = 0 OR "
+                          "instr(coalesce(sprav.owns, ''), :visuser) > 0)")
+        .arg(HiddenFields::spelled(HiddenCode::Spouse));
+}
+
+bool Visibility::SpouseVisible(const QString& hided, const QString& owns, const QString& user)
+{
+    return !HiddenFields::has(hided, HiddenCode::Spouse) || IsPermitted(owns, user);
 }
 
 void Visibility::bindUser(QSqlQuery& query, const QString& user)

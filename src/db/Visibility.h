@@ -5,8 +5,8 @@
 
 class QSqlQuery;
 
-// Who may see what of a record. `hided` holds the hidden-field codes (" 1 8 12 "
-// or "all"), `owns` the permitted users (" u1 u2 "), `phone`.`hid` the hidden
+// Who may see what of a record. `hided` holds the hidden-field codes (see
+// HiddenFields) or "all", `owns` the permitted users (" u1 u2 "), `phone`.`hid` the hidden
 // flag of one phone. Names and codes are compared exactly.
 class Visibility
 {
@@ -17,17 +17,25 @@ public:
     static bool IsPermitted(const QString& owns, const QString& user);
     // Permitted, or nobody is named at all.
     static bool IsExempt(const QString& owns, const QString& user);
-    // The hid flag of a phone of kind 1..6: code 11 (all phones) or code kind + 11.
+    // The record is hidden as a whole ("all") from a user not named in owns,
+    // as the lists leave it out.
+    static bool HiddenAsWhole(const QString& hided, const QString& owns, const QString& user);
+    // The hid flag of a phone of kind 1..6: all phones, or that kind, hidden.
     static bool PhoneHidFor(const QString& hided, int kind);
 
     enum class Filter {
         Plain,        // search and all records
         Qualified,    // records of one city (columns named with their table)
-        Birthday,     // birthday list: also leaves out code 8 (birthday hidden)
+        Birthday,     // birthday list: also leaves out records whose birthday is hidden
         BirthdayProbe // the same test for the probe after login
     };
     // The SQL condition that keeps records hidden from the current user out of
     // a list. The user is bound to the placeholder :visuser by bindUser().
     static QString VisibilityFilter(Filter variant);
+    // The SQL condition under which the spouse data of a record in sprav may
+    // be listed for the user bound to :visuser (hidden spouse data is listed
+    // only for users named in owns).
+    static QString SpouseVisibleCondition();
+    static bool SpouseVisible(const QString& hided, const QString& owns, const QString& user);
     static void bindUser(QSqlQuery& query, const QString& user);
 };

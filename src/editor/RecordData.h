@@ -23,6 +23,10 @@ struct RecordData {
     QString www;
     // Invalid or 30.12.1899: no birthday.
     QDate birthday;
+    // A stored birthday text that does not read as a date. It is stored
+    // again as it stands while birthday holds no date, so a change of the
+    // record does not erase the only copy.
+    QString unreadBirthday;
     QString otherphones;
     QString info;
     QString spfio;

@@ -2,6 +2,7 @@
 #include "editor/RecordStore.h"
 #include "common/DbError.h"
 #include "db/DateText.h"
+#include "db/HiddenFields.h"
 #include "db/Sql.h"
 #include "db/Visibility.h"
 
@@ -26,11 +27,11 @@ QVariant orNull(int id)
     return id != 0 ? QVariant(id) : Sql::nullInt();
 }
 
-QVariant birthdayValue(const QDate& date)
+QVariant birthdayValue(const RecordData& r)
 {
-    if (!date.isValid() || date == DateText::noDate())
-        return Sql::nullText();
-    return DateText::toText(date);
+    if (r.birthday.isValid() && r.birthday != DateText::noDate())
+        return DateText::toText(r.birthday);
+    return r.unreadBirthday.isEmpty() ? Sql::nullText() : QVariant(r.unreadBirthday);
 }
 
 QVariant dateTextValue(const QString& text)
@@ -41,33 +42,32 @@ QVariant dateTextValue(const QString& text)
 // What a user who may not see the hidden parts of a record must not get.
 void dropHidden(RecordData& r)
 {
-    const auto has = [&r](int code) { return Visibility::HasCode(r.hided, code); };
-    if (has(1) || has(2))
-        r.legaladdress.clear();
-    if (has(1) || has(3))
-        r.fizaddress.clear();
-    if (has(1) || has(4))
-        r.postaddress.clear();
-    if (has(1) || has(5))
-        r.homeaddress.clear();
-    if (has(1) || has(6))
-        r.path.clear();
-    if (has(7))
-        r.email.clear();
-    if (has(8))
+    const auto hidden = [&r](HiddenPart part) { return HiddenFields::hides(r.hided, part); };
+    const std::pair<HiddenPart, QString*> texts[] = {
+        {HiddenPart::LegalAddress, &r.legaladdress},
+        {HiddenPart::FizAddress, &r.fizaddress},
+        {HiddenPart::PostAddress, &r.postaddress},
+        {HiddenPart::HomeAddress, &r.homeaddress},
+        {HiddenPart::Path, &r.path},
+        {HiddenPart::Email, &r.email},
+        {HiddenPart::Requisites, &r.req},
+        {HiddenPart::OtherPhones, &r.otherphones},
+    };
+    for (const auto& [part, text] : texts)
+        if (hidden(part))
+            text->clear();
+    if (hidden(HiddenPart::Birthday)) {
         r.birthday = QDate();
-    if (has(9)) {
+        r.unreadBirthday.clear();
+    }
+    if (hidden(HiddenPart::Spouse)) {
         r.spfio.clear();
         r.spbirthday.clear();
         r.spinfo.clear();
     }
-    if (has(10))
-        r.req.clear();
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
-        if (Visibility::PhoneHidFor(r.hided, kind))
+        if (hidden(HiddenFields::phone(kind)))
             r.phones[kind].clear();
-    if (has(11) || has(18))
-        r.otherphones.clear();
 }
 
 // The editor's own columns, written by a new record and by a change alike.
@@ -89,9 +89,18 @@ void bindEditorColumns(QSqlQuery& query, const RecordData& r, int prof, int city
     text("path", r.path);
     text("email", r.email);
     text("www", r.www);
-    query.bindValue(QStringLiteral(":birthday"), birthdayValue(r.birthday));
+    query.bindValue(QStringLiteral(":birthday"), birthdayValue(r));
     text("otherphones", r.otherphones);
     text("info", r.info);
+}
+
+// Another workstation may have deleted the record meanwhile: what the user
+// typed for it must not be reported as stored.
+void requireChanged(const QSqlQuery& query)
+{
+    if (query.numRowsAffected() == 0)
+        throw DbError(
+            QStringLiteral("Запись не найдена: возможно, её удалил другой пользователь."));
 }
 
 } // namespace
@@ -152,8 +161,11 @@ void RecordStore::insertPhone(int parentId, int kind, const QString& phone, cons
               {"hid", Visibility::PhoneHidFor(hided, kind)}});
 }
 
-std::optional<RecordData> RecordStore::load(int id, const QString& user)
+std::optional<RecordData> RecordStore::load(int id, const QString& user, Access* access)
 {
+    Access ignored;
+    Access& found = access ? *access : ignored;
+    found = Access::Missing;
     RecordData r;
     QVariant prof;
     QVariant city;
@@ -175,8 +187,12 @@ std::optional<RecordData> RecordStore::load(int id, const QString& user)
         r.path = Sql::text(q, 11);
         r.email = Sql::text(q, 12);
         r.www = Sql::text(q, 13);
-        // A text that does not parse (written under other settings) shows as no date.
-        r.birthday = DateText::fromText(Sql::text(q, 14));
+        // A text that does not parse (written under other settings) shows as
+        // no date and is kept as it stands.
+        const QString birthday = Sql::text(q, 14);
+        r.birthday = DateText::fromText(birthday);
+        if (!r.birthday.isValid() && !birthday.trimmed().isEmpty())
+            r.unreadBirthday = birthday;
         r.spfio = Sql::text(q, 15);
         r.spbirthday = Sql::text(q, 16);
         r.spinfo = Sql::text(q, 17);
@@ -186,6 +202,12 @@ std::optional<RecordData> RecordStore::load(int id, const QString& user)
         r.owns = Sql::text(q, 21);
         r.hided = Sql::text(q, 22);
     }
+    // The visibility of the moment counts, not that of the list it came from.
+    if (Visibility::HiddenAsWhole(r.hided, r.owns, user)) {
+        found = Access::HiddenAsWhole;
+        return std::nullopt;
+    }
+    found = Access::Shown;
     r.prof = profTitle(prof);
     r.city = cityName(city);
     {
@@ -238,11 +260,8 @@ void RecordStore::update(int id, const RecordData& r)
     bindEditorColumns(changed, r, prof, city);
     changed.bindValue(QStringLiteral(":curid"), id);
     Sql::exec(changed);
-    // Another workstation may have deleted the record meanwhile: its phones
-    // must not be written back as rows that belong to no record.
-    if (changed.numRowsAffected() == 0)
-        throw DbError(
-            QStringLiteral("Запись не найдена: возможно, её удалил другой пользователь."));
+    // Nor may its phones be written back as rows that belong to no record.
+    requireChanged(changed);
 
     QSet<int> stored;
     {
@@ -285,29 +304,30 @@ void RecordStore::remove(int id)
 
 void RecordStore::updateReq(int id, const QString& req)
 {
-    Sql::run(m_db, QStringLiteral("UPDATE sprav SET req = :req WHERE id = :curid"),
-             {{"req", exact(trimmed(req))}, {"curid", id}});
+    requireChanged(Sql::run(m_db, QStringLiteral("UPDATE sprav SET req = :req WHERE id = :curid"),
+                            {{"req", exact(trimmed(req))}, {"curid", id}}));
 }
 
 void RecordStore::updateSpouse(int id, const QString& spfio, const QString& spbirthday,
                                const QString& spinfo)
 {
-    Sql::run(m_db,
-             QStringLiteral("UPDATE sprav SET spfio = :spfio, spbirthday = :spbirthday, "
-                            "spInfo = :spinfo WHERE id = :curid"),
-             {{"spfio", exact(trimmed(spfio))},
-              {"spbirthday", dateTextValue(spbirthday)},
-              {"spinfo", exact(trimmed(spinfo))},
-              {"curid", id}});
+    requireChanged(
+        Sql::run(m_db,
+                 QStringLiteral("UPDATE sprav SET spfio = :spfio, spbirthday = :spbirthday, "
+                                "spInfo = :spinfo WHERE id = :curid"),
+                 {{"spfio", exact(trimmed(spfio))},
+                  {"spbirthday", dateTextValue(spbirthday)},
+                  {"spinfo", exact(trimmed(spinfo))},
+                  {"curid", id}}));
 }
 
 void RecordStore::updatePrivacy(int id, const QString& owns, const QString& hided,
                                 const QList<int>& filledKinds)
 {
     Sql::Transaction transaction(m_db);
-    Sql::run(m_db,
-             QStringLiteral("UPDATE sprav SET owns = :owns, hided = :hided WHERE id = :curid"),
-             {{"owns", exact(owns)}, {"hided", exact(hided)}, {"curid", id}});
+    requireChanged(Sql::run(
+        m_db, QStringLiteral("UPDATE sprav SET owns = :owns, hided = :hided WHERE id = :curid"),
+        {{"owns", exact(owns)}, {"hided", exact(hided)}, {"curid", id}}));
     for (int kind : filledKinds)
         Sql::run(
             m_db,

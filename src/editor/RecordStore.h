@@ -23,10 +23,12 @@ public:
 
     // Stores a new record and its filled phones; gives the new record's id.
     int insert(const RecordData& record);
-    // The record as stored, or nothing when there is no such record. Values
-    // hidden from the user (who is neither named in `owns` nor finds it
-    // empty) are left out: they never reach the editor.
-    std::optional<RecordData> load(int id, const QString& user);
+    enum class Access { Shown, Missing, HiddenAsWhole };
+    // The record as stored, or nothing when there is no such record or it is
+    // hidden as a whole from the user (access tells which). Values hidden
+    // from the user (who is neither named in `owns` nor finds it empty) are
+    // left out: they never reach the editor.
+    std::optional<RecordData> load(int id, const QString& user, Access* access = nullptr);
     // Stores the editor's columns and merges the phones: a cleared phone is
     // deleted, a new one inserted, a kept one rewritten.
     void update(int id, const RecordData& record);

@@ -2,7 +2,6 @@
 #include "editor/TfmHide.h"
 #include "db/Visibility.h"
 #include "editor/RecordStore.h"
-#include "editor/TfrNewRecord.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -31,14 +30,11 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-constexpr int allAddresses = 1;
-constexpr int allPhones = 11;
-constexpr int lastCode = 18;
-
 } // namespace
 
-TfmHide::TfmHide(TfrNewRecord* editor, const QStringList& users, const QString& currentUser)
-    : QDialog(editor), m_editor(editor), m_currentUser(currentUser)
+TfmHide::TfmHide(const Privacy& privacy, const QStringList& users, const QString& currentUser,
+                 QWidget* parent)
+    : QDialog(parent), m_currentUser(currentUser), m_result(privacy)
 {
     setObjectName(QStringLiteral("fmHide"));
     setWindowTitle(QStringLiteral("Скрытые поля"));
@@ -47,7 +43,7 @@ TfmHide::TfmHide(TfrNewRecord* editor, const QStringList& users, const QString& 
     createControls();
     layOut();
     fillUsers(users);
-    preCheck(editor->Owns, editor->Hided);
+    preCheck(privacy.owns, privacy.hided);
     setFixedSize(481, 340);
 }
 
@@ -86,10 +82,27 @@ void TfmHide::createControls()
     BtnOk = makeButton(this, "BtnOk", QStringLiteral("OK"));
     btnCancel = makeButton(this, "btnCancel", QStringLiteral("Cancel"));
 
-    CodeBoxes = {nullptr,      ChBAddress,     ChBLegal,    ChBFiz,       ChBPost,
-                 ChBHome,      ChBPath,        ChBMail,     ChBBirth,     ChBSpouce,
-                 ChBReq,       ChBPhones,      ChBPhoneRab, ChBPhoneHome, ChBPhoneMob,
-                 ChBPhoneLine, ChBPhoneSecret, ChBPhoneFax, ChBPhoneOther};
+    using C = HiddenCode;
+    m_codeBoxes = {
+        {C::AllAddresses, ChBAddress},
+        {C::LegalAddress, ChBLegal},
+        {C::FizAddress, ChBFiz},
+        {C::PostAddress, ChBPost},
+        {C::HomeAddress, ChBHome},
+        {C::Path, ChBPath},
+        {C::Email, ChBMail},
+        {C::Birthday, ChBBirth},
+        {C::Spouse, ChBSpouce},
+        {C::Requisites, ChBReq},
+        {C::AllPhones, ChBPhones},
+        {C::WorkPhone, ChBPhoneRab},
+        {C::HomePhone, ChBPhoneHome},
+        {C::MobilePhone, ChBPhoneMob},
+        {C::DirectPhone, ChBPhoneLine},
+        {C::SecretaryPhone, ChBPhoneSecret},
+        {C::FaxPhone, ChBPhoneFax},
+        {C::OtherPhones, ChBPhoneOther},
+    };
 
     // The handlers follow every change of state, by the user or by the code.
     connect(ChBAll, &QCheckBox::toggled, this, &TfmHide::ChBAllClick);
@@ -178,39 +191,40 @@ void TfmHide::preCheck(const QString& owns, const QString& hided)
         ChBAll->setChecked(true);
         return;
     }
-    for (int code = 1; code <= lastCode; ++code)
-        if (Visibility::HasCode(hided, code))
-            CodeBoxes[code]->setChecked(true);
+    for (HiddenCode code : HiddenFields::codes())
+        if (HiddenFields::has(hided, code))
+            codeBox(code)->setChecked(true);
 }
 
-void TfmHide::setMembersEnabled(int first, int last, bool enabled)
+void TfmHide::setMembersEnabled(HiddenCode group, bool enabled)
 {
-    for (int code = first; code <= last; ++code)
-        CodeBoxes[code]->setEnabled(enabled);
+    for (HiddenCode code : HiddenFields::members(group))
+        codeBox(code)->setEnabled(enabled);
 }
 
 void TfmHide::ChBAllClick()
 {
     const bool enabled = !ChBAll->isChecked();
-    setMembersEnabled(1, lastCode, enabled);
+    for (HiddenCode code : HiddenFields::codes())
+        codeBox(code)->setEnabled(enabled);
     Bevel1->setEnabled(enabled);
 }
 
 void TfmHide::ChBAddressClick()
 {
-    setMembersEnabled(allAddresses + 1, allAddresses + 5, !ChBAddress->isChecked());
+    setMembersEnabled(HiddenCode::AllAddresses, !ChBAddress->isChecked());
 }
 
 void TfmHide::ChBPhonesClick()
 {
-    setMembersEnabled(allPhones + 1, lastCode, !ChBPhones->isChecked());
+    setMembersEnabled(HiddenCode::AllPhones, !ChBPhones->isChecked());
 }
 
 void TfmHide::btnClearClick()
 {
     ChBAll->setChecked(false);
-    for (int code = 1; code <= lastCode; ++code)
-        CodeBoxes[code]->setChecked(false);
+    for (HiddenCode code : HiddenFields::codes())
+        codeBox(code)->setChecked(false);
     for (int i = 0; i < ChLBUsers->count(); ++i)
         ChLBUsers->item(i)->setCheckState(Qt::Unchecked);
 }
@@ -228,25 +242,17 @@ void TfmHide::BtnOkClick()
         hided = QStringLiteral("all");
     } else {
         // A checked box counts even while it is disabled.
-        for (int code = 1; code <= lastCode; ++code)
-            if (CodeBoxes[code]->isChecked())
-                hided += QString::number(code) + QLatin1Char(' ');
+        for (HiddenCode code : HiddenFields::codes())
+            if (codeBox(code)->isChecked())
+                hided += QString::number(HiddenFields::number(code)) + QLatin1Char(' ');
     }
     if (RecordStore::trimmed(hided).isEmpty())
         owns.clear();
-    m_editor->Hided = hided;
-    m_editor->Owns = owns;
-    m_editor->DialogAccepted = true;
+    m_result = {owns, hided};
     accept();
 }
 
 void TfmHide::btnCancelClick()
 {
     reject();
-}
-
-void TfmHide::reject()
-{
-    m_editor->DialogAccepted = false;
-    QDialog::reject();
 }

@@ -1,27 +1,34 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "db/HiddenFields.h"
+#include "editor/Privacy.h"
+
 #include <QDialog>
+#include <QHash>
 #include <QStringList>
-#include <array>
 
 class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QListWidget;
 class QPushButton;
-class TfrNewRecord;
 
-// "Скрытые поля": which parts of the record in the editor are hidden (or the
-// whole record), and which other users may still see them. "OK" writes the
-// `hided` and `owns` texts into the editor's fields.
+// "Скрытые поля": which parts of a record are hidden (or the whole record),
+// and which other users may still see them. It shows the privacy it is
+// given; once accepted ("OK"), privacy() holds the new `hided` and `owns`.
 class TfmHide : public QDialog
 {
     Q_OBJECT
 
 public:
     // users: every user name of the database; the current user is left out.
-    TfmHide(TfrNewRecord* editor, const QStringList& users, const QString& currentUser);
+    TfmHide(const Privacy& privacy, const QStringList& users, const QString& currentUser,
+            QWidget* parent);
+
+    Privacy privacy() const { return m_result; }
+    // The box of a hidden-field code.
+    QCheckBox* codeBox(HiddenCode code) const { return m_codeBoxes.value(code); }
 
     void ChBAllClick();
     void ChBAddressClick();
@@ -57,20 +64,14 @@ public:
     QPushButton* BtnOk = nullptr;
     QPushButton* btnCancel = nullptr;
 
-    // CodeBoxes[code] is the box of a hidden-field code 1 to 18; index 0 is unused.
-    std::array<QCheckBox*, 19> CodeBoxes{};
-
-public slots:
-    // Esc and the close box are "Cancel".
-    void reject() override;
-
 private:
     void createControls();
     void layOut();
     void fillUsers(const QStringList& users);
     void preCheck(const QString& owns, const QString& hided);
-    void setMembersEnabled(int first, int last, bool enabled);
+    void setMembersEnabled(HiddenCode group, bool enabled);
 
-    TfrNewRecord* m_editor;
+    QHash<HiddenCode, QCheckBox*> m_codeBoxes;
     QString m_currentUser;
+    Privacy m_result;
 };

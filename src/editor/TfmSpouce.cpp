@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "editor/TfmSpouce.h"
 #include "db/DateText.h"
-#include "editor/TfrNewRecord.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -27,7 +26,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 }
 } // namespace
 
-TfmSpouce::TfmSpouce(TfrNewRecord* editor) : QDialog(editor), m_editor(editor)
+TfmSpouce::TfmSpouce(const SpouseData& spouse, QWidget* parent) : QDialog(parent), m_result(spouse)
 {
     setObjectName(QStringLiteral("fmSpouce"));
     setWindowTitle(QStringLiteral("Данные о супруге"));
@@ -35,11 +34,11 @@ TfmSpouce::TfmSpouce(TfrNewRecord* editor) : QDialog(editor), m_editor(editor)
                    Qt::MSWindowsFixedSizeDialogHint);
     createControls();
 
-    EdtSpIO->setText(editor->SpFio);
+    EdtSpIO->setText(spouse.fio);
     // A text that is no date shows as no date.
-    const QDate birthday = DateText::fromText(editor->SpBirthday);
+    const QDate birthday = DateText::fromText(spouse.birthday);
     DTSpBirthDay->setDate(birthday.isValid() ? birthday : DateText::noDate());
-    MmSpInfo->setPlainText(editor->SpInfo);
+    MmSpInfo->setPlainText(spouse.info);
     setFixedSize(363, 248);
 }
 
@@ -133,20 +132,11 @@ void TfmSpouce::bntClearClick()
 
 void TfmSpouce::btnOkClick()
 {
-    m_editor->SpFio = EdtSpIO->text();
-    m_editor->SpBirthday = DateText::toText(DTSpBirthDay->date());
-    m_editor->SpInfo = MmSpInfo->toPlainText();
-    m_editor->DialogAccepted = true;
+    m_result = {EdtSpIO->text(), DateText::toText(DTSpBirthDay->date()), MmSpInfo->toPlainText()};
     accept();
 }
 
 void TfmSpouce::btnCancelClick()
 {
     reject();
-}
-
-void TfmSpouce::reject()
-{
-    m_editor->DialogAccepted = false;
-    QDialog::reject();
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "editor/SpouseData.h"
+
 #include <QDialog>
 
 class QDateEdit;
@@ -9,17 +11,18 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class TfrNewRecord;
 
-// "Данные о супруге": the spouse's name, birthday and notes of the record in
-// the editor. "Ok" writes them into the editor's fields; the editor decides
-// whether they are stored at once.
+// "Данные о супруге": the spouse's name, birthday and notes of a record. It
+// shows the data it is given; once accepted ("Ok"), spouse() is what the user
+// left in it, and the caller decides whether it is stored at once.
 class TfmSpouce : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TfmSpouce(TfrNewRecord* editor);
+    TfmSpouce(const SpouseData& spouse, QWidget* parent);
+
+    SpouseData spouse() const { return m_result; }
 
     void bntClearClick();
     void btnOkClick();
@@ -36,15 +39,11 @@ public:
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;
 
-public slots:
-    // Esc and the close box are "Отмена".
-    void reject() override;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
 
-    TfrNewRecord* m_editor;
+    SpouseData m_result;
 };

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "editor/TfrNewRecord.h"
-#include "app/TFmMain.h"
 #include "common/Guard.h"
 #include "common/Prompts.h"
 #include "common/ShellOpen.h"
 #include "db/DateText.h"
+#include "db/HiddenFields.h"
+#include "db/StoredText.h"
 #include "db/Visibility.h"
 #include "editor/RecordStore.h"
 #include "editor/TfmHide.h"
 #include "editor/TfmSpouce.h"
-#include "search/TfrFind.h"
 
 #include <QAction>
 #include <QApplication>
@@ -96,8 +96,10 @@ QGridLayout* boxGrid(QGroupBox* box)
     return grid;
 }
 
+// The label is the field's buddy: warnings name the field by its caption.
 void addRow(QGridLayout* grid, QLabel* label, QWidget* field)
 {
+    label->setBuddy(field);
     const int row = grid->rowCount();
     grid->addWidget(label, row, 0);
     grid->addWidget(field, row, 1);
@@ -110,7 +112,7 @@ bool isEnterKey(int key)
 
 } // namespace
 
-TfrNewRecord::TfrNewRecord(TFmMain* main, QWidget* parent) : QFrame(parent), m_main(main)
+TfrNewRecord::TfrNewRecord(QWidget* parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("frNewRecordMain"));
     createPersonalBox();
@@ -386,8 +388,10 @@ void TfrNewRecord::Loadcmbs()
 
 void TfrNewRecord::ClearRecord()
 {
-    Modified = false;
+    m_modified = false;
     setTemplateEnabled(true);
+    setFieldsReadOnly(false);
+    m_unreadBirthday.clear();
     for (QLineEdit* edit :
          {EdtLegalAddress, EdtFizAddress, EdtPostAddress, EdtHomeAddress, EdtPath, EdtEMail})
         UnblankControl(edit);
@@ -397,11 +401,8 @@ void TfrNewRecord::ClearRecord()
     UnblankControl(EdtOtherPhone);
 
     btnHide->setEnabled(true);
-    m_main->N11->setEnabled(true);
     btnReq->setEnabled(true);
-    m_main->N10->setEnabled(true);
     BtnSpouce->setEnabled(true);
-    m_main->N9->setEnabled(true);
 
     EdtF->clear();
     EdtIO->clear();
@@ -418,37 +419,32 @@ void TfrNewRecord::ClearRecord()
     MmInfo->clear();
     DTBirthDay->setDate(DateText::noDate());
 
-    SpFio.clear();
-    SpBirthday.clear();
-    SpInfo.clear();
-    Hided.clear();
-    Owns.clear();
-    Req.clear();
+    m_spouse = {};
+    m_privacy = {};
+    m_req.clear();
+    notifyState();
 }
 
 void TfrNewRecord::setNewRecordMode()
 {
-    m_main->N14->setVisible(true);
-    m_main->N17->setVisible(false);
-    m_main->N18->setVisible(false);
-    CurId = 0;
+    m_mode = EditorState::Mode::NewRecord;
+    m_curId = 0;
     btnOk->show();
     btnClear->show();
     BtnDelete->hide();
     BtnChange->hide();
-    Modified = false;
+    m_modified = false;
     setTemplateEnabled(true);
 }
 
 void TfrNewRecord::setShownRecordMode()
 {
-    m_main->N14->setVisible(false);
-    m_main->N17->setVisible(true);
-    m_main->N18->setVisible(true);
+    m_mode = EditorState::Mode::ShownRecord;
     btnOk->hide();
     btnClear->hide();
     BtnDelete->show();
     BtnChange->show();
+    notifyState();
 }
 
 void TfrNewRecord::NewRecord()
@@ -459,6 +455,10 @@ void TfrNewRecord::NewRecord()
 
 void TfrNewRecord::NewFromTemplate()
 {
+    // The new record takes what stands in the fields; a birthday text that
+    // could not be shown is not among them.
+    m_unreadBirthday.clear();
+    setFieldsReadOnly(false);
     setNewRecordMode();
 }
 
@@ -472,14 +472,38 @@ bool TfrNewRecord::showsRecord() const
     return !BtnChange->isHidden();
 }
 
-QString TfrNewRecord::currentUser() const
-{
-    return m_main->currentUser();
-}
-
 void TfrNewRecord::setTemplateEnabled(bool enabled)
 {
-    m_main->TBPattern->setEnabled(enabled);
+    m_templateEnabled = enabled;
+    notifyState();
+}
+
+void TfrNewRecord::setModified(bool modified)
+{
+    m_modified = modified;
+    notifyState();
+}
+
+EditorState TfrNewRecord::state() const
+{
+    EditorState s;
+    s.mode = m_mode;
+    s.modified = m_modified;
+    s.templateEnabled = m_templateEnabled;
+    s.mayChange = BtnChange->isEnabled();
+    s.privacyEnabled = btnHide->isEnabled();
+    s.spouseEnabled = BtnSpouce->isEnabled();
+    s.requisitesEnabled = btnReq->isEnabled();
+    return s;
+}
+
+void TfrNewRecord::notifyState()
+{
+    const EditorState now = state();
+    if (now == m_notified)
+        return;
+    m_notified = now;
+    emit stateChanged();
 }
 
 RecordStore TfrNewRecord::store() const
@@ -516,20 +540,26 @@ QString TfrNewRecord::fieldText(const QLineEdit* edit) const
 // ---------------------------------------------------------------------------
 // Showing a record
 
-void TfrNewRecord::ShowRecord(int id)
+bool TfrNewRecord::ShowRecord(int id)
 {
-    CurId = id;
+    m_curId = id;
     ClearRecord();
     setShownRecordMode();
-    guarded(this, [this, id] {
-        const std::optional<RecordData> record = store().load(id, currentUser());
+    RecordStore::Access access = RecordStore::Access::Missing;
+    guarded(this, [this, id, &access] {
+        const std::optional<RecordData> record = store().load(id, currentUser(), &access);
         if (!record)
             return;
         fillFields(*record);
         applyPermissions();
-        Modified = false;
+        m_modified = false;
         setTemplateEnabled(true);
     });
+    notifyState();
+    if (access != RecordStore::Access::HiddenAsWhole)
+        return true;
+    Prompts::instance().warning(this, QStringLiteral("Эта запись вам больше не доступна."));
+    return false;
 }
 
 void TfrNewRecord::fillFields(const RecordData& r)
@@ -547,14 +577,12 @@ void TfrNewRecord::fillFields(const RecordData& r)
     EdtWww->setText(r.www);
     EdtOtherPhone->setText(r.otherphones);
     MmInfo->setPlainText(r.info);
-    SpFio = r.spfio;
-    SpBirthday = r.spbirthday;
-    SpInfo = r.spinfo;
-    Req = r.req;
-    Owns = r.owns;
-    Hided = r.hided;
+    m_spouse = {r.spfio, r.spbirthday, r.spinfo};
+    m_req = r.req;
+    m_privacy = {r.owns, r.hided};
     if (r.birthday.isValid())
         DTBirthDay->setDate(r.birthday);
+    m_unreadBirthday = r.unreadBirthday;
     CmbProf->setEditText(r.prof);
     // The city caption keeps its text until the user touches the combo.
     CmbCity->setEditText(r.city);
@@ -564,60 +592,93 @@ void TfrNewRecord::fillFields(const RecordData& r)
 
 void TfrNewRecord::applyPermissions()
 {
-    const bool exempt = Visibility::IsExempt(Owns, currentUser());
+    const bool exempt = Visibility::IsExempt(m_privacy.owns, currentUser());
     BtnChange->setEnabled(exempt);
-    m_main->N17->setEnabled(exempt);
     BtnDelete->setEnabled(exempt);
-    m_main->N18->setEnabled(exempt);
     btnHide->setEnabled(exempt);
-    m_main->N11->setEnabled(exempt);
     if (exempt)
         return;
+    setFieldsReadOnly(true);
+    for (HiddenCode code : HiddenFields::codes())
+        if (HiddenFields::has(m_privacy.hided, code))
+            for (HiddenPart part : HiddenFields::parts(code))
+                blankHidden(part);
+}
 
-    const auto has = [this](int code) { return Visibility::HasCode(Hided, code); };
-    if (has(1))
-        for (QLineEdit* edit :
-             {EdtLegalAddress, EdtFizAddress, EdtPostAddress, EdtHomeAddress, EdtPath})
-            BlankControl(edit);
-    if (has(2))
-        BlankControl(EdtLegalAddress);
-    if (has(3))
-        BlankControl(EdtFizAddress);
-    if (has(4))
-        BlankControl(EdtPostAddress);
-    if (has(5))
-        BlankControl(EdtHomeAddress);
-    if (has(6))
-        BlankControl(EdtPath);
-    if (has(7))
-        BlankControl(EdtEMail);
-    if (has(8)) {
+void TfrNewRecord::blankHidden(HiddenPart part)
+{
+    switch (part) {
+    case HiddenPart::LegalAddress:
+        return BlankControl(EdtLegalAddress);
+    case HiddenPart::FizAddress:
+        return BlankControl(EdtFizAddress);
+    case HiddenPart::PostAddress:
+        return BlankControl(EdtPostAddress);
+    case HiddenPart::HomeAddress:
+        return BlankControl(EdtHomeAddress);
+    case HiddenPart::Path:
+        return BlankControl(EdtPath);
+    case HiddenPart::Email:
+        return BlankControl(EdtEMail);
+    case HiddenPart::Birthday:
         BlankControl(DTBirthDay);
         DTBirthDay->setDate(DateText::noDate());
-    }
-    if (has(9)) {
-        BtnSpouce->setEnabled(false);
-        m_main->N9->setEnabled(false);
-    }
-    if (has(10)) {
-        btnReq->setEnabled(false);
-        m_main->N10->setEnabled(false);
-    }
-    if (has(11)) {
+        return;
+    case HiddenPart::Spouse:
+        return BtnSpouce->setEnabled(false);
+    case HiddenPart::Requisites:
+        return btnReq->setEnabled(false);
+    case HiddenPart::OtherPhones:
+        return BlankControl(EdtOtherPhone);
+    default:
         for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
-            BlankControl(PhoneEdits[kind]);
-        BlankControl(EdtOtherPhone);
+            if (part == HiddenFields::phone(kind))
+                BlankControl(PhoneEdits[kind]);
     }
-    for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
-        if (has(kind + 11))
-            BlankControl(PhoneEdits[kind]);
-    if (has(18))
-        BlankControl(EdtOtherPhone);
 }
 
 bool TfrNewRecord::mayChange() const
 {
     return BtnChange->isEnabledTo(const_cast<TfrNewRecord*>(this));
+}
+
+void TfrNewRecord::setFieldsReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    for (auto it = m_keyFields.cbegin(); it != m_keyFields.cend(); ++it) {
+        if (auto* edit = qobject_cast<QLineEdit*>(it.key()))
+            edit->setReadOnly(readOnly);
+        else if (auto* combo = qobject_cast<QComboBox*>(it.key()))
+            combo->lineEdit()->setReadOnly(readOnly);
+    }
+    DTBirthDay->setReadOnly(readOnly);
+    MmInfo->setReadOnly(readOnly);
+}
+
+bool TfrNewRecord::isReadOnlyField(const QObject* field) const
+{
+    return m_readOnly && m_keyFields.contains(const_cast<QObject*>(field));
+}
+
+// A read-only combo box still changes its text from its list: by the arrow,
+// the wheel or the arrow keys. Those are swallowed.
+bool TfrNewRecord::blocksReadOnlyCombo(QObject* watched, QEvent* event) const
+{
+    if (!m_readOnly || (watched != CmbProf && watched != CmbCity))
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        return true;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+               key == Qt::Key_PageDown || key == Qt::Key_F4;
+    }
+    default:
+        return false;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -640,14 +701,16 @@ RecordData TfrNewRecord::recordFromFields() const
     r.email = fieldText(EdtEMail);
     r.www = EdtWww->text();
     r.birthday = DTBirthDay->date();
+    // Unless the user picked a date, an unreadable stored text stays.
+    r.unreadBirthday = m_unreadBirthday;
     r.otherphones = fieldText(EdtOtherPhone);
     r.info = MmInfo->toPlainText();
-    r.spfio = SpFio;
-    r.spbirthday = SpBirthday;
-    r.spinfo = SpInfo;
-    r.req = Req;
-    r.owns = Owns;
-    r.hided = Hided;
+    r.spfio = m_spouse.fio;
+    r.spbirthday = m_spouse.birthday;
+    r.spinfo = m_spouse.info;
+    r.req = m_req;
+    r.owns = m_privacy.owns;
+    r.hided = m_privacy.hided;
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         r.phones[kind] = fieldText(PhoneEdits[kind]);
     return r;
@@ -655,6 +718,8 @@ RecordData TfrNewRecord::recordFromFields() const
 
 bool TfrNewRecord::btnOkClick()
 {
+    if (!fieldsStorable())
+        return false;
     return guarded(this, [this] {
         store().insert(recordFromFields());
         ClearRecord();
@@ -668,11 +733,13 @@ bool TfrNewRecord::BtnChangeClick()
         Prompts::instance().warning(this, QStringLiteral("Эту запись вам изменять нельзя"));
         return false;
     }
+    if (!fieldsStorable())
+        return false;
     return guarded(this, [this] {
-        store().update(CurId, recordFromFields());
+        store().update(m_curId, recordFromFields());
         ClearRecord();
         BtnCancelClick();
-        Modified = false;
+        m_modified = false;
         setTemplateEnabled(true);
     });
 }
@@ -684,7 +751,7 @@ void TfrNewRecord::BtnDeleteClick()
         Prompts::Answer::Yes)
         return;
     guarded(this, [this] {
-        store().remove(CurId);
+        store().remove(m_curId);
         ClearRecord();
         BtnCancelClick();
     });
@@ -692,48 +759,54 @@ void TfrNewRecord::BtnDeleteClick()
 
 void TfrNewRecord::btnReqClick()
 {
-    QString text = Req;
+    QString text = m_req;
     if (!Prompts::instance().getText(this, QStringLiteral("Заполнение реквизитов"),
                                      QStringLiteral("Поле для ввода реквизитов:"), text))
         return;
-    Req = text;
-    if (CurId != 0 && mayChange())
-        guarded(this, [this] { store().updateReq(CurId, Req); });
+    if (!storable(btnReq, text))
+        return;
+    m_req = text;
+    if (m_curId != 0 && mayChange())
+        guarded(this, [this] { store().updateReq(m_curId, m_req); });
 }
 
-void TfrNewRecord::BtnSpouceClick()
+bool TfrNewRecord::BtnSpouceClick()
 {
-    {
-        TfmSpouce dialog(this);
-        dialog.exec();
-    }
-    if (CurId != 0 && DialogAccepted && mayChange())
-        guarded(this, [this] { store().updateSpouse(CurId, SpFio, SpBirthday, SpInfo); });
+    TfmSpouce dialog(m_spouse, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    m_spouse = dialog.spouse();
+    if (m_curId != 0 && mayChange() && storable(BtnSpouce, m_spouse.fio + m_spouse.info))
+        guarded(this, [this] {
+            store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info);
+        });
+    return true;
 }
 
-void TfrNewRecord::btnHideClick()
+bool TfrNewRecord::btnHideClick()
 {
     QStringList users;
     if (!guarded(this, [this, &users] { users = store().userNames(); }))
-        return;
-    {
-        TfmHide dialog(this, users, currentUser());
-        dialog.exec();
-    }
-    if (CurId == 0 || !DialogAccepted || !mayChange())
-        return;
+        return false;
+    TfmHide dialog(m_privacy, users, currentUser(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    m_privacy = dialog.privacy();
+    if (m_curId == 0 || !mayChange())
+        return true;
     QList<int> filledKinds;
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         if (!fieldText(PhoneEdits[kind]).isEmpty())
             filledKinds.append(kind);
-    guarded(this, [this, &filledKinds] { store().updatePrivacy(CurId, Owns, Hided, filledKinds); });
+    guarded(this, [this, &filledKinds] {
+        store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds);
+    });
+    return true;
 }
 
 void TfrNewRecord::BtnCancelClick()
 {
-    m_main->bringFindToFront();
-    m_main->setRecordCommandsEnabled(false);
-    guarded(this, [this] { m_main->frFindMain->RefreshList(); });
+    emit editingFinished();
 }
 
 // ---------------------------------------------------------------------------
@@ -752,6 +825,8 @@ void TfrNewRecord::keyPressEvent(QKeyEvent* event)
 
 bool TfrNewRecord::eventFilter(QObject* watched, QEvent* event)
 {
+    if (blocksReadOnlyCombo(watched, event))
+        return true;
     switch (event->type()) {
     case QEvent::KeyPress:
         if (watched == DTBirthDay && leavesByTab(static_cast<QKeyEvent*>(event)))
@@ -796,8 +871,8 @@ bool TfrNewRecord::fieldKeyDown(QWidget* field, QKeyEvent* event)
     const bool enter = isEnterKey(key);
     if (enter && what.next)
         what.next->setFocus(Qt::TabFocusReason);
-    if (what.marksModified) {
-        Modified = true;
+    if (what.marksModified && !isReadOnlyField(field)) {
+        m_modified = true;
         setTemplateEnabled(false);
     }
     // A combo box would pick a list entry on Enter; here Enter only moves on.
@@ -837,6 +912,37 @@ void TfrNewRecord::warnTooLong(QWidget* field)
     field->setFocus(Qt::OtherFocusReason);
 }
 
+// A button's caption names the texts of its dialog; a label's the field it
+// is the buddy of (the city's label carries the telephone code in brackets).
+QString TfrNewRecord::captionOf(const QWidget* field) const
+{
+    if (const auto* button = qobject_cast<const QPushButton*>(field))
+        return button->text().remove(QStringLiteral("..."));
+    for (const QLabel* label : findChildren<QLabel*>())
+        if (label->buddy() == field)
+            return label->text().section(QStringLiteral(" ("), 0, 0).trimmed();
+    return {};
+}
+
+bool TfrNewRecord::storable(QWidget* field, const QString& text)
+{
+    if (StoredText::storable(text))
+        return true;
+    Prompts::instance().warning(this, StoredText::nulWarning(captionOf(field)));
+    field->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+bool TfrNewRecord::fieldsStorable()
+{
+    for (QLineEdit* edit : std::as_const(m_checkedEdits))
+        if (!storable(edit, fieldText(edit)))
+            return false;
+    return storable(CmbProf, CmbProf->currentText()) && storable(CmbCity, CmbCity->currentText()) &&
+           storable(MmInfo, MmInfo->toPlainText()) &&
+           storable(BtnSpouce, m_spouse.fio + m_spouse.info) && storable(btnReq, m_req);
+}
+
 void TfrNewRecord::TooLong(QLineEdit* edit)
 {
     if (characterCount(edit->text()) > maxFieldLength)
@@ -849,6 +955,8 @@ void TfrNewRecord::CmbProfExit()
         warnTooLong(CmbProf);
         return;
     }
+    if (!storable(CmbProf, CmbProf->currentText()))
+        return;
     const QString title = RecordStore::trimmed(CmbProf->currentText());
     CmbProf->setEditText(title);
     if (title.isEmpty())
@@ -882,6 +990,8 @@ void TfrNewRecord::CmbCityExit()
         warnTooLong(CmbCity);
         return;
     }
+    if (!storable(CmbCity, CmbCity->currentText()))
+        return;
     const QString name = RecordStore::trimmed(CmbCity->currentText());
     CmbCity->setEditText(name);
     setCityCaptionPlain();

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "db/HiddenFields.h"
+#include "editor/EditorState.h"
+#include "editor/Privacy.h"
 #include "editor/RecordData.h"
+#include "editor/SpouseData.h"
 
 #include <QFrame>
 #include <QHash>
@@ -19,26 +23,32 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class RecordStore;
-class TFmMain;
 
 // The record editor: one directory record typed (new-record mode: "Готово",
 // "Очистить"), or shown, changed and deleted (shown-record mode: "Изменить",
 // "Удалить"). The spouse data, requisites and privacy texts have no control
-// of their own; they wait in the frame's fields until the record is stored.
+// of their own; they wait in the frame until the record is stored.
+//
+// The frame knows nothing of the window around it: it tells what changed
+// (stateChanged, editingFinished) and is given the database and the user.
 class TfrNewRecord : public QFrame
 {
     Q_OBJECT
 
 public:
-    TfrNewRecord(TFmMain* main, QWidget* parent);
+    explicit TfrNewRecord(QWidget* parent = nullptr);
     ~TfrNewRecord() override;
 
     void InitFrame(const QSqlDatabase& db);
+    // Whose visibility rules apply to the records shown from now on.
+    void setCurrentUser(const QString& user) { m_currentUser = user; }
     void Loadcmbs();
     void ClearRecord();
     void NewRecord();
     void NewFromTemplate();
-    void ShowRecord(int id);
+    // False when the record is hidden as a whole from the user: nothing is
+    // shown, the user has been told.
+    bool ShowRecord(int id);
 
     // Each returns false when the action stopped (refused, or a database error).
     bool btnOkClick();
@@ -46,8 +56,9 @@ public:
     void BtnDeleteClick();
     void btnReqClick();
     void btnClearClick();
-    void BtnSpouceClick();
-    void btnHideClick();
+    // Each returns whether its dialog was accepted.
+    bool BtnSpouceClick();
+    bool btnHideClick();
     void BtnCancelClick();
 
     // Exit handlers of the fields.
@@ -62,8 +73,22 @@ public:
 
     // True while an existing record is shown ("Изменить" visible).
     bool showsRecord() const;
+    // The current user may change the shown record ("Изменить" enabled).
+    bool mayChange() const;
     QSqlDatabase database() const { return m_db; }
-    QString currentUser() const;
+    const QString& currentUser() const { return m_currentUser; }
+
+    // What the commands around the frame depend on.
+    EditorState state() const;
+    // The user pressed a key in a field since the last load, clear or store.
+    bool isModified() const { return m_modified; }
+    // The save prompt's "Нет" drops the edit.
+    void setModified(bool modified);
+    // The shown record's id; 0 in new-record mode.
+    int currentId() const { return m_curId; }
+    const SpouseData& spouse() const { return m_spouse; }
+    const Privacy& privacy() const { return m_privacy; }
+    const QString& requisites() const { return m_req; }
 
     // The longest text a field takes.
     static constexpr int maxFieldLength = 255;
@@ -132,18 +157,11 @@ public:
     // PhoneEdits[kind] for the phone kinds 1 to 6; index 0 is unused.
     std::array<QLineEdit*, 7> PhoneEdits{};
 
-    // The user pressed a key in a field since the last load, clear or store.
-    bool Modified = false;
-    QString SpFio;
-    QString SpBirthday;
-    QString SpInfo;
-    QString Hided;
-    QString Owns;
-    QString Req;
-    // The shown record's id; 0 in new-record mode.
-    int CurId = 0;
-    // The last spouse or privacy dialog was closed with its OK button.
-    bool DialogAccepted = false;
+signals:
+    // Mode, modified mark, template flag or permissions changed.
+    void stateChanged();
+    // "Отмена", or a change or deletion stored: the search view takes over.
+    void editingFinished();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -180,17 +198,36 @@ private:
     RecordData recordFromFields() const;
     void fillFields(const RecordData& record);
     void applyPermissions();
-    bool mayChange() const;
+    void blankHidden(HiddenPart part);
+    void notifyState();
+    // Fields of a record the user may not change can be read and copied,
+    // not typed into.
+    void setFieldsReadOnly(bool readOnly);
+    bool isReadOnlyField(const QObject* field) const;
+    bool blocksReadOnlyCombo(QObject* watched, QEvent* event) const;
     void setNewRecordMode();
     void setShownRecordMode();
     void setTemplateEnabled(bool enabled);
     void setCityCaption(const QString& code);
     void setCityCaptionPlain();
     void warnTooLong(QWidget* field);
+    QString captionOf(const QWidget* field) const;
+    // A text no database stores (a NUL) is refused with a warning naming the
+    // field, before any statement runs.
+    bool storable(QWidget* field, const QString& text);
+    bool fieldsStorable();
     static void addSorted(QComboBox* combo, const QString& text, bool& sorted);
 
-    TFmMain* m_main;
     QSqlDatabase m_db;
+    QString m_currentUser;
+    EditorState::Mode m_mode = EditorState::Mode::Initial;
+    bool m_modified = false;
+    bool m_templateEnabled = true;
+    EditorState m_notified;
+    int m_curId = 0;
+    SpouseData m_spouse;
+    Privacy m_privacy;
+    QString m_req;
     QHash<QObject*, KeyField> m_keyFields;
     QList<QLineEdit*> m_checkedEdits;
     QList<QObject*> m_watched;
@@ -198,4 +235,7 @@ private:
     bool m_profSorted = false;
     bool m_citySorted = false;
     bool m_inExit = false;
+    bool m_readOnly = false;
+    // The shown record's birthday text when it does not read as a date.
+    QString m_unreadBirthday;
 };

@@ -1,7 +1,10 @@
 # Sources of src/editor: core (no widgets) and GUI lists.
 list(APPEND SPRAV_CORE_SOURCES
+    editor/EditorState.h
+    editor/Privacy.h
     editor/RecordData.h
     editor/RecordStore.cpp editor/RecordStore.h
+    editor/SpouseData.h
 )
 list(APPEND SPRAV_GUI_SOURCES
     editor/TfmHide.cpp editor/TfmHide.h

@@ -11,6 +11,7 @@
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -32,7 +33,25 @@ QPageLayout sheetLayout(const ReportPage& page)
     return layout;
 }
 
+ReportPreview::PrinterCheck& printerCheck()
+{
+    static ReportPreview::PrinterCheck check;
+    return check;
+}
+
+bool hasPrinter()
+{
+    if (printerCheck())
+        return printerCheck()();
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
 } // namespace
+
+void ReportPreview::setPrinterCheck(PrinterCheck check)
+{
+    printerCheck() = std::move(check);
+}
 
 ReportPreview::ReportPreview(const QList<ReportPage>& pages, QWidget* parent)
     : QDialog(parent), m_pages(pages)
@@ -54,7 +73,10 @@ ReportPreview::ReportPreview(const QList<ReportPage>& pages, QWidget* parent)
     BtnPrint->setObjectName(QStringLiteral("BtnPrint"));
     BtnPrint->setShortcut(QKeySequence::Print);
     BtnPrint->setAutoDefault(false);
-    BtnPrint->setEnabled(!m_pages.isEmpty());
+    const bool printer = hasPrinter();
+    BtnPrint->setEnabled(!m_pages.isEmpty() && printer);
+    if (!printer)
+        BtnPrint->setToolTip(QStringLiteral("Печать невозможна: в системе не установлен принтер"));
 
     BtnExit = new QPushButton(QStringLiteral("Закрыть"), this);
     BtnExit->setObjectName(QStringLiteral("BtnExit"));
@@ -131,7 +153,7 @@ bool ReportPreview::eventFilter(QObject* watched, QEvent* event)
 
 void ReportPreview::BtnPrintClick()
 {
-    if (m_pages.isEmpty())
+    if (!BtnPrint->isEnabled())
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(sheetLayout(m_pages.front()));

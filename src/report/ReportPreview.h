@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <functional>
 
 class QComboBox;
 class QPrinter;
@@ -21,6 +22,11 @@ class ReportPreview : public QDialog
 public:
     explicit ReportPreview(const QList<ReportPage>& pages, QWidget* parent = nullptr);
 
+    // Whether the system has a printer. Tests install their answer; an empty
+    // function asks the printing system again.
+    using PrinterCheck = std::function<bool()>;
+    static void setPrinterCheck(PrinterCheck check);
+
     // Zoom entries: a factor of the real size, or one of these fits.
     static constexpr qreal FitWidth = -1;
     static constexpr qreal FitPage = -2;
@@ -35,6 +41,8 @@ public:
     qreal scale() const;
 
     void CmbZoomChange();
+    // Opens the print dialog; without a printer the button is disabled and
+    // says why.
     void BtnPrintClick();
     // Prints the pages the printer's range names, one per sheet; repeats them
     // for copies the printer cannot make itself. False when printing failed.

@@ -1,7 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "search/FoundModel.h"
+#include "common/DbError.h"
 
-FoundModel::FoundModel(QObject* parent) : QAbstractTableModel(parent), m_secondHeader(firmHeader())
+#include <QLoggingCategory>
+
+namespace
+{
+Q_LOGGING_CATEGORY(listing, "sprav.listing")
+} // namespace
+
+FoundModel::FoundModel(QObject* parent, int pageSize)
+    : QAbstractTableModel(parent), m_pageSize(pageSize), m_secondHeader(firmHeader())
 {
 }
 
@@ -17,7 +26,7 @@ QString FoundModel::birthdayHeader()
 
 int FoundModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_ids.size());
 }
 
 int FoundModel::columnCount(const QModelIndex& parent) const
@@ -31,19 +40,9 @@ QVariant FoundModel::data(const QModelIndex& index, int role) const
         return {};
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    const FoundRow& row = m_rows.at(index.row());
-    switch (index.column()) {
-    case IdColumn:
-        return role == Qt::DisplayRole ? QVariant(row.id) : QVariant();
-    case NameColumn:
-        return row.name;
-    case SecondColumn:
-        return row.second;
-    case PhonesColumn:
-        return row.phones;
-    default:
-        return {};
-    }
+    if (index.column() == IdColumn)
+        return role == Qt::DisplayRole ? QVariant(m_ids.at(index.row())) : QVariant();
+    return text(index.row(), index.column());
 }
 
 QVariant FoundModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -71,36 +70,57 @@ Qt::ItemFlags FoundModel::flags(const QModelIndex& index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
-void FoundModel::setRows(QList<FoundRow> rows, const QString& secondHeader)
+void FoundModel::setListing(QList<int> ids, const QString& secondHeader, RowSource source)
 {
     beginResetModel();
-    m_rows = std::move(rows);
+    m_ids = std::move(ids);
     m_secondHeader = secondHeader;
+    m_source = std::move(source);
+    m_pages.clear();
+    m_recent.clear();
+    m_lastMade = -1;
     endResetModel();
+}
+
+void FoundModel::setRows(QList<FoundRow> rows, const QString& secondHeader)
+{
+    QList<int> ids;
+    ids.reserve(rows.size());
+    for (const FoundRow& row : rows)
+        ids.append(row.id);
+    // Every page is at hand: the source hands back the rows it was given.
+    QHash<int, FoundRow> byId;
+    byId.reserve(rows.size());
+    for (FoundRow& row : rows)
+        byId.insert(row.id, std::move(row));
+    setListing(std::move(ids), secondHeader, [byId](const QList<int>& page) {
+        QList<FoundRow> found;
+        for (int id : page)
+            found.append(byId.value(id));
+        return found;
+    });
 }
 
 void FoundModel::clear()
 {
-    if (m_rows.isEmpty())
+    if (m_ids.isEmpty() && !m_source)
         return;
-    beginResetModel();
-    m_rows = QList<FoundRow>();
-    endResetModel();
+    setListing({}, m_secondHeader, {});
 }
 
 int FoundModel::idAt(int row) const
 {
-    return row >= 0 && row < m_rows.size() ? m_rows.at(row).id : 0;
+    return row >= 0 && row < m_ids.size() ? m_ids.at(row) : 0;
 }
 
 QString FoundModel::text(int row, int column) const
 {
-    if (row < 0 || row >= m_rows.size())
+    if (row < 0 || row >= m_ids.size())
         return {};
-    const FoundRow& found = m_rows.at(row);
+    if (column == IdColumn)
+        return QString::number(m_ids.at(row));
+    const FoundRow& found = rowAt(row);
     switch (column) {
-    case IdColumn:
-        return QString::number(found.id);
     case NameColumn:
         return found.name;
     case SecondColumn:
@@ -110,4 +130,73 @@ QString FoundModel::text(int row, int column) const
     default:
         return {};
     }
+}
+
+const FoundRow& FoundModel::rowAt(int row) const
+{
+    static const FoundRow none;
+    const QList<FoundRow>& rows = page(row / m_pageSize);
+    const qsizetype at = row % m_pageSize;
+    return at < rows.size() ? rows.at(at) : none;
+}
+
+// The rows of one page in grid order, made by the source when not kept.
+const QList<FoundRow>& FoundModel::page(int number) const
+{
+    static const QList<FoundRow> none;
+    if (const auto kept = m_pages.constFind(number); kept != m_pages.constEnd()) {
+        if (m_recent.last() != number) {
+            m_recent.removeOne(number);
+            m_recent.append(number);
+        }
+        return kept.value();
+    }
+    // Walking on from the page made last: the next ones are made with it.
+    const int count = m_lastMade >= 0 && number == m_lastMade + 1 ? ReadAhead : 1;
+    if (!makePages(number, count))
+        return none;
+    return m_pages.constFind(number).value();
+}
+
+bool FoundModel::makePages(int first, int count) const
+{
+    const qsizetype begin = qsizetype(first) * m_pageSize;
+    const QList<int> ids = m_ids.mid(begin, qsizetype(count) * m_pageSize);
+    QList<FoundRow> rows;
+    try {
+        if (m_source)
+            rows = m_source(ids);
+    } catch (const DbError& e) {
+        // A page that cannot be made shows empty rows; a later look tries again.
+        qCWarning(listing) << "rows of a listing page not made:" << e.text();
+        return false;
+    }
+    QHash<int, qsizetype> made;
+    made.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        made.insert(rows.at(i).id, i);
+    for (qsizetype start = 0; start < ids.size(); start += m_pageSize) {
+        QList<FoundRow> ordered;
+        ordered.reserve(m_pageSize);
+        for (qsizetype i = start; i < ids.size() && i < start + m_pageSize; ++i) {
+            const int id = ids.at(i);
+            const auto found = made.constFind(id);
+            if (found != made.constEnd()) {
+                ordered.append(std::move(rows[found.value()]));
+            } else {
+                FoundRow gone;
+                gone.id = id;
+                ordered.append(std::move(gone));
+            }
+        }
+        const int number = first + int(start / m_pageSize);
+        if (m_pages.contains(number))
+            m_recent.removeOne(number);
+        else if (m_recent.size() >= KeptPages)
+            m_pages.remove(m_recent.takeFirst());
+        m_recent.append(number);
+        m_pages.insert(number, std::move(ordered));
+        m_lastMade = number;
+    }
+    return true;
 }

@@ -61,11 +61,8 @@ QString ListingQueries::searchText(const QString& typed)
     return typed.mid(begin, end - begin);
 }
 
-std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) const
+ListingQueries::Selection ListingQueries::searchSelection(const QString& text) const
 {
-    const QString text = searchText(typed);
-    if (text.size() < MinSearchLength)
-        return std::nullopt;
     Selection selection;
     selection.from = spravWithCity;
     selection.where = SearchIndex::condition(m_db) + QStringLiteral(" AND ") +
@@ -75,20 +72,20 @@ std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) cons
         SearchIndex::bind(query, text);
         Visibility::bindUser(query, m_user);
     };
-    return directory(selection);
+    return selection;
 }
 
-QList<FoundRow> ListingQueries::allRecords() const
+ListingQueries::Selection ListingQueries::allSelection() const
 {
     Selection selection;
     selection.from = spravWithCity;
     selection.where = Visibility::VisibilityFilter(Visibility::Filter::Plain);
     selection.orderBy = orderByName;
     selection.bind = [this](QSqlQuery& query) { Visibility::bindUser(query, m_user); };
-    return directory(selection);
+    return selection;
 }
 
-QList<FoundRow> ListingQueries::city(const QString& cityName) const
+ListingQueries::Selection ListingQueries::citySelection(const QString& cityName) const
 {
     Selection selection;
     selection.from = QStringLiteral("sprav JOIN city ON city.id = sprav.cityid");
@@ -99,7 +96,113 @@ QList<FoundRow> ListingQueries::city(const QString& cityName) const
         query.bindValue(QStringLiteral(":cityname"), cityName);
         Visibility::bindUser(query, m_user);
     };
-    return directory(selection);
+    return selection;
+}
+
+// The listed ids travel as one bound value: a JSON array on SQLite, an
+// integer array on PostgreSQL.
+ListingQueries::Selection ListingQueries::only(Selection selection, const QList<int>& ids,
+                                               bool postgres)
+{
+    selection.where = (postgres ? QStringLiteral("sprav.id = ANY(CAST(:pageids AS integer[]))")
+                                : QStringLiteral("sprav.id IN (SELECT value FROM "
+                                                 "json_each(:pageids))")) +
+                      QStringLiteral(" AND ") + selection.where;
+    QString list;
+    for (int id : ids) {
+        if (!list.isEmpty())
+            list += QLatin1Char(',');
+        list += QString::number(id);
+    }
+    list = postgres ? QLatin1Char('{') + list + QLatin1Char('}')
+                    : QLatin1Char('[') + list + QLatin1Char(']');
+    selection.bind = [bind = std::move(selection.bind), list](QSqlQuery& query) {
+        bind(query);
+        query.bindValue(QStringLiteral(":pageids"), list);
+    };
+    return selection;
+}
+
+// The ids come as one text, "12,7,31", in list order: a row per record would
+// cost more than the listing itself. SQLite's aggregate takes the rows of an
+// ordered subquery in that order (a subquery with ORDER BY under an aggregate
+// is never flattened); PostgreSQL's is told the order.
+QList<int> ListingQueries::ids(const Selection& selection) const
+{
+    const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
+    const QString statement =
+        postgres ? QStringLiteral("SELECT string_agg(CAST(sprav.id AS text), ',' ORDER BY %3) "
+                                  "FROM %1 WHERE %2")
+                 : QStringLiteral("SELECT group_concat(id) FROM (SELECT sprav.id AS id FROM %1 "
+                                  "WHERE %2 ORDER BY %3)");
+    QSqlQuery query =
+        open(m_db, statement.arg(selection.from, selection.where, selection.orderBy),
+             selection.bind);
+    QList<int> found;
+    if (!Sql::next(query))
+        return found;
+    const QString text = Sql::text(query, 0);
+    found.reserve(text.count(QLatin1Char(',')) + 1);
+    int id = 0;
+    bool digits = false;
+    for (const QChar c : text) {
+        if (c.isDigit()) {
+            id = id * 10 + c.digitValue();
+            digits = true;
+        } else if (digits) {
+            found.append(id);
+            id = 0;
+            digits = false;
+        }
+    }
+    if (digits)
+        found.append(id);
+    return found;
+}
+
+std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) const
+{
+    const QString text = searchText(typed);
+    if (text.size() < MinSearchLength)
+        return std::nullopt;
+    return directory(searchSelection(text));
+}
+
+QList<FoundRow> ListingQueries::allRecords() const
+{
+    return directory(allSelection());
+}
+
+QList<FoundRow> ListingQueries::city(const QString& cityName) const
+{
+    return directory(citySelection(cityName));
+}
+
+std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
+{
+    const QString text = searchText(typed);
+    if (text.size() < MinSearchLength)
+        return std::nullopt;
+    return ids(searchSelection(text));
+}
+
+QList<int> ListingQueries::allRecordIds() const
+{
+    return ids(allSelection());
+}
+
+QList<int> ListingQueries::cityIds(const QString& cityName) const
+{
+    return ids(citySelection(cityName));
+}
+
+// A page of a search, all records or a city: the records are those of all
+// records (the user's visibility of the moment applies), by id.
+QList<FoundRow> ListingQueries::directoryRows(const QList<int>& ids) const
+{
+    if (ids.isEmpty())
+        return {};
+    return directory(only(allSelection(), ids, Database::engineOf(m_db) == Engine::PostgreSQL));
 }
 
 // Search, all records and one city: id, name, short enterprise name, phones.
@@ -196,25 +299,60 @@ void ListingQueries::addPhones(QList<FoundRow>& rows, const QList<bool>& permitt
     }
 }
 
-QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
+namespace
 {
-    const BirthdayWindow window(today);
+// A birthday of the person, or of the spouse where the user may see the
+// spouse data, falls in the window; the record is not hidden from the user.
+QString birthdayCondition(const BirthdayWindow& window, Visibility::Filter filter)
+{
+    return QStringLiteral("(%1 OR (%2 AND %3)) AND %4")
+        .arg(window.condition(QStringLiteral("sprav.birthday")),
+             window.condition(QStringLiteral("sprav.spbirthday")),
+             Visibility::SpouseVisibleCondition(), Visibility::VisibilityFilter(filter));
+}
+} // namespace
+
+ListingQueries::Selection ListingQueries::birthdaySelection(const BirthdayWindow& window) const
+{
     Selection selection;
     selection.from = QStringLiteral("sprav");
-    selection.where = QStringLiteral("(%1 OR %2) AND %3")
-                          .arg(window.condition(QStringLiteral("sprav.birthday")),
-                               window.condition(QStringLiteral("sprav.spbirthday")),
-                               Visibility::VisibilityFilter(Visibility::Filter::Birthday));
+    selection.where = birthdayCondition(window, Visibility::Filter::Birthday);
     selection.orderBy = orderByName;
-    selection.bind = [this, &window](QSqlQuery& query) {
+    selection.bind = [this, window](QSqlQuery& query) {
         window.bind(query);
         Visibility::bindUser(query, m_user);
     };
+    return selection;
+}
 
+QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
+{
+    const BirthdayWindow window(today);
+    return birthdayList(birthdaySelection(window), window);
+}
+
+QList<int> ListingQueries::birthdayIds(const QDate& today) const
+{
+    return ids(birthdaySelection(BirthdayWindow(today)));
+}
+
+QList<FoundRow> ListingQueries::birthdayRows(const QList<int>& ids, const QDate& today) const
+{
+    if (ids.isEmpty())
+        return {};
+    const BirthdayWindow window(today);
+    return birthdayList(
+        only(birthdaySelection(window), ids, Database::engineOf(m_db) == Engine::PostgreSQL),
+        window);
+}
+
+QList<FoundRow> ListingQueries::birthdayList(const Selection& selection,
+                                             const BirthdayWindow& window) const
+{
     QSqlQuery query = open(m_db,
                            QStringLiteral("SELECT sprav.id, sprav.f, sprav.io, sprav.birthday, "
-                                          "sprav.spbirthday, sprav.owns FROM %1 WHERE %2 "
-                                          "ORDER BY %3")
+                                          "sprav.spbirthday, sprav.owns, sprav.hided FROM %1 "
+                                          "WHERE %2 ORDER BY %3")
                                .arg(selection.from, selection.where, selection.orderBy),
                            selection.bind);
     QList<FoundRow> rows;
@@ -223,8 +361,11 @@ QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
         FoundRow row;
         row.id = query.value(0).toInt();
         row.name = fullName(query, 1, 2);
+        const QString owns = Sql::text(query, 5);
         const QString person = Sql::text(query, 3);
-        const QString spouse = Sql::text(query, 4);
+        const QString spouse = Visibility::SpouseVisible(Sql::text(query, 6), owns, m_user)
+                                   ? Sql::text(query, 4)
+                                   : QString();
         if (!window.contains(spouse)) {
             row.second = person;
         } else if (!window.contains(person)) {
@@ -235,7 +376,7 @@ QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
             row.second = person + QStringLiteral(" и ") + spouse;
         }
         rows.append(std::move(row));
-        permitted.append(Visibility::IsPermitted(Sql::text(query, 5), m_user));
+        permitted.append(Visibility::IsPermitted(owns, m_user));
     }
     query.finish();
     if (!rows.isEmpty())
@@ -246,11 +387,9 @@ QList<FoundRow> ListingQueries::birthdays(const QDate& today) const
 bool ListingQueries::hasBirthdays(const QDate& today) const
 {
     const BirthdayWindow window(today);
-    QSqlQuery query = Sql::prepare(
-        m_db, QStringLiteral("SELECT sprav.id FROM sprav WHERE (%1 OR %2) AND %3 LIMIT 1")
-                  .arg(window.condition(QStringLiteral("sprav.birthday")),
-                       window.condition(QStringLiteral("sprav.spbirthday")),
-                       Visibility::VisibilityFilter(Visibility::Filter::BirthdayProbe)));
+    QSqlQuery query =
+        Sql::prepare(m_db, QStringLiteral("SELECT sprav.id FROM sprav WHERE %1 LIMIT 1")
+                               .arg(birthdayCondition(window, Visibility::Filter::BirthdayProbe)));
     window.bind(query);
     Visibility::bindUser(query, m_user);
     Sql::exec(query);

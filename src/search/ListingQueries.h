@@ -45,6 +45,16 @@ public:
     // Whether birthdays() would list anything.
     bool hasBirthdays(const QDate& today) const;
 
+    // The same listings as ids in list order, for a grid that makes its rows
+    // a page at a time (rows of ids that are hidden or gone meanwhile are
+    // left out).
+    std::optional<QList<int>> searchIds(const QString& typed) const;
+    QList<int> allRecordIds() const;
+    QList<int> cityIds(const QString& cityName) const;
+    QList<int> birthdayIds(const QDate& today) const;
+    QList<FoundRow> directoryRows(const QList<int>& ids) const;
+    QList<FoundRow> birthdayRows(const QList<int>& ids, const QDate& today) const;
+
     // The cities that some record refers to, whether or not the user may see it.
     QStringList cities() const;
 
@@ -54,7 +64,15 @@ public:
 private:
     struct Selection;
 
+    Selection searchSelection(const QString& text) const;
+    Selection allSelection() const;
+    Selection citySelection(const QString& cityName) const;
+    Selection birthdaySelection(const class BirthdayWindow& window) const;
+    // The selection narrowed to the given ids.
+    static Selection only(Selection selection, const QList<int>& ids, bool postgres);
+    QList<int> ids(const Selection& selection) const;
     QList<FoundRow> directory(const Selection& selection) const;
+    QList<FoundRow> birthdayList(const Selection& selection, const BirthdayWindow& window) const;
     void addPhones(QList<FoundRow>& rows, const QList<bool>& permitted,
                    const QStringList& prefixes) const;
 

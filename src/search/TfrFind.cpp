@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "search/TfrFind.h"
-#include "app/TFmMain.h"
 #include "common/Clock.h"
 #include "common/Guard.h"
-#include "editor/TfrNewRecord.h"
 #include "report/Report.h"
 #include "report/UserDataSet.h"
 #include "search/FoundModel.h"
@@ -56,7 +54,7 @@ void sortCities(QStringList& names)
 
 } // namespace
 
-TfrFind::TfrFind(TFmMain* main, QWidget* parent) : QFrame(parent), m_main(main)
+TfrFind::TfrFind(QWidget* parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("frFindMain"));
     resize(685, 442);
@@ -169,7 +167,7 @@ void TfrFind::createReport()
 
 ListingQueries TfrFind::queries() const
 {
-    return ListingQueries(m_db, m_main->currentUser());
+    return ListingQueries(m_db, m_user);
 }
 
 bool TfrFind::eventFilter(QObject* watched, QEvent* event)
@@ -201,30 +199,30 @@ bool TfrFind::eventFilter(QObject* watched, QEvent* event)
     return QFrame::eventFilter(watched, event);
 }
 
-void TfrFind::InitFind(const QSqlDatabase& db)
+bool TfrFind::InitFind(const QSqlDatabase& db, const QString& user)
 {
     m_db = db;
-    guarded(this, [this] {
+    m_user = user;
+    const bool probed = guarded(this, [this] {
         if (queries().hasBirthdays(Clock::today()))
             showBirthdayCommands();
     });
     EdtRequest->setFocus();
-    LoadCities();
+    return LoadCities() && probed;
 }
 
 void TfrFind::showBirthdayCommands()
 {
-    m_main->TBBirth->show();
-    m_main->N5->setEnabled(true);
+    emit birthdaysFound();
 }
 
-void TfrFind::LoadCities()
+bool TfrFind::LoadCities()
 {
     if (!ready())
-        return;
+        return false;
     QStringList names;
     if (!guarded(this, [&] { names = queries().cities(); }))
-        return;
+        return false;
     sortCities(names);
     CmbCity->clear();
     CmbCity->addItems(names);
@@ -232,6 +230,7 @@ void TfrFind::LoadCities()
     CmbCity->setCurrentIndex(-1);
     CmbCity->clearEditText();
     CmbCity->setVisible(!names.isEmpty());
+    return true;
 }
 
 void TfrFind::Search()
@@ -242,9 +241,9 @@ void TfrFind::Search()
     const QString text = ListingQueries::searchText(EdtRequest->text());
     if (text.size() < ListingQueries::MinSearchLength)
         return;
-    QList<FoundRow> rows;
-    if (guarded(this, [&] { rows = queries().search(text).value_or(QList<FoundRow>()); }))
-        ShowMe(std::move(rows));
+    QList<int> ids;
+    if (guarded(this, [&] { ids = queries().searchIds(text).value_or(QList<int>()); }))
+        ShowMe(std::move(ids));
 }
 
 void TfrFind::BtnAllClick()
@@ -253,9 +252,9 @@ void TfrFind::BtnAllClick()
     CmbCity->clearEditText();
     if (!ready())
         return;
-    QList<FoundRow> rows;
-    if (guarded(this, [&] { rows = queries().allRecords(); }))
-        ShowMe(std::move(rows));
+    QList<int> ids;
+    if (guarded(this, [&] { ids = queries().allRecordIds(); }))
+        ShowMe(std::move(ids));
 }
 
 void TfrFind::CmbCityExit()
@@ -263,9 +262,9 @@ void TfrFind::CmbCityExit()
     const QString city = CmbCity->currentText();
     if (city.isEmpty() || !ready())
         return;
-    QList<FoundRow> rows;
-    if (guarded(this, [&] { rows = queries().city(city); }))
-        ShowMe(std::move(rows));
+    QList<int> ids;
+    if (guarded(this, [&] { ids = queries().cityIds(city); }))
+        ShowMe(std::move(ids));
 }
 
 bool TfrFind::CmbCityKeyDown(int key, Qt::KeyboardModifiers shift)
@@ -283,25 +282,26 @@ void TfrFind::btnBirthClick()
     CmbCity->clearEditText();
     if (!ready())
         return;
-    QList<FoundRow> rows;
-    if (!guarded(this, [&] { rows = queries().birthdays(Clock::today()); }))
+    const QDate today = Clock::today();
+    QList<int> ids;
+    if (!guarded(this, [&] { ids = queries().birthdayIds(today); }))
         return;
     LblResult->show();
-    if (rows.isEmpty())
+    if (ids.isEmpty())
         showNothingFound();
     else
-        showRows(std::move(rows), Layout::Birthdays);
+        showRows(std::move(ids), Layout::Birthdays);
 }
 
-void TfrFind::ShowMe(QList<FoundRow> rows)
+void TfrFind::ShowMe(QList<int> ids)
 {
     setPrintEnabled(false);
     LblResult->show();
-    if (rows.isEmpty()) {
+    if (ids.isEmpty()) {
         showNothingFound();
         return;
     }
-    showRows(std::move(rows), Layout::Directory);
+    showRows(std::move(ids), Layout::Directory);
     setPrintEnabled(true);
 }
 
@@ -312,12 +312,21 @@ void TfrFind::showNothingFound()
     m_model->clear();
 }
 
-void TfrFind::showRows(QList<FoundRow> rows, Layout layout)
+void TfrFind::showRows(QList<int> ids, Layout layout)
 {
     m_layout = layout;
-    const QString header =
-        layout == Layout::Birthdays ? FoundModel::birthdayHeader() : FoundModel::firmHeader();
-    m_model->setRows(std::move(rows), header);
+    // The rows are made a page at a time as the grid shows them; the
+    // listing is fixed by its ids.
+    const ListingQueries listing = queries();
+    if (layout == Layout::Birthdays)
+        m_model->setListing(std::move(ids), FoundModel::birthdayHeader(),
+                            [listing, today = Clock::today()](const QList<int>& page) {
+                                return listing.birthdayRows(page, today);
+                            });
+    else
+        m_model->setListing(
+            std::move(ids), FoundModel::firmHeader(),
+            [listing](const QList<int>& page) { return listing.directoryRows(page); });
     SGFindRes->setColumnHidden(FoundModel::IdColumn, true);
     SGFindRes->show();
     const int rowCount = m_model->rowCount() + 1;
@@ -361,8 +370,7 @@ void TfrFind::setColumnWidths(int clientWidth)
 
 void TfrFind::setPrintEnabled(bool enabled)
 {
-    m_main->N3->setEnabled(enabled);
-    m_main->TBPrint->setEnabled(enabled);
+    emit printableChanged(enabled);
 }
 
 void TfrFind::SGFindResDblClick()
@@ -370,10 +378,7 @@ void TfrFind::SGFindResDblClick()
     const QModelIndex current = SGFindRes->currentIndex();
     if (SGFindRes->isHidden() || !current.isValid())
         return;
-    const int id = m_model->idAt(current.row());
-    m_main->bringEditorToFront();
-    if (guarded(this, [&] { m_main->frNewRecordMain->ShowRecord(id); }))
-        m_main->setRecordCommandsEnabled(true);
+    emit recordChosen(m_model->idAt(current.row()));
 }
 
 void TfrFind::RefreshList()

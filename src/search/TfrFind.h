@@ -17,21 +17,24 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 class Report;
-class TFmMain;
 class UserDataSet;
 
 // The search view: lists the records the current user may see, by search
-// text, all, by city, or by birthday, in one grid that is also printed.
+// text, all, by city, or by birthday, in one grid that is also printed. It
+// tells the window around it what happened through its signals.
 class TfrFind : public QFrame
 {
     Q_OBJECT
 
 public:
-    TfrFind(TFmMain* main, QWidget* parent);
+    explicit TfrFind(QWidget* parent = nullptr);
     ~TfrFind() override;
 
-    void InitFind(const QSqlDatabase& db);
-    void LoadCities();
+    // Prepares the view for the user who signed in: the birthday probe and
+    // the city list. False when a statement failed (its error box has been
+    // shown).
+    bool InitFind(const QSqlDatabase& db, const QString& user);
+    bool LoadCities();
     void Search();
     void BtnAllClick();
     void CmbCityExit();
@@ -56,6 +59,14 @@ public:
     UserDataSet* frUserDS = nullptr;
     Report* repShort2 = nullptr;
 
+signals:
+    // The user opened a row of the list (double click or Enter).
+    void recordChosen(int id);
+    // A listing started (false) or showed its rows (true).
+    void printableChanged(bool printable);
+    // The probe after login found birthdays in the next three days.
+    void birthdaysFound();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -69,17 +80,17 @@ private:
     ListingQueries queries() const;
 
     // Fills the grid with a listing of search, all records or one city.
-    void ShowMe(QList<FoundRow> rows);
+    void ShowMe(QList<int> ids);
     void showNothingFound();
-    void showRows(QList<FoundRow> rows, Layout layout);
+    void showRows(QList<int> ids, Layout layout);
     void setGridHeight(int rowCountWithHeader);
     int gridClientWidth() const;
     void setColumnWidths(int clientWidth);
     void setPrintEnabled(bool enabled);
     void showBirthdayCommands();
 
-    TFmMain* m_main;
     QSqlDatabase m_db;
+    QString m_user;
     FoundModel* m_model = nullptr;
     Layout m_layout = Layout::Directory;
 };

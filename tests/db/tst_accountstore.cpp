@@ -3,11 +3,14 @@
 #include "TestDatabase.h"
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
+#include "auth/PasswordHashError.h"
 #include "common/DbError.h"
 #include "db/Sql.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 #include <latch>
+#include <limits>
 #include <sodium.h>
 #include <vector>
 
@@ -29,6 +32,7 @@ private slots:
     void storedHashIsNoPassword();
     void injectionTextIsJustAName();
     void severalSpellingsPreferTheExactOne();
+    void hashFailureWritesNothing();
     void simultaneousRegistrationsOfOneName();
 
 private:
@@ -271,6 +275,24 @@ void TestAccountStore::holdUsersUntilTwoWait(const QSqlDatabase& db, std::latch&
     });
     if (!waiting)
         throw DbError(QStringLiteral("the registrations did not wait for the lock"));
+}
+
+void TestAccountStore::hashFailureWritesNothing()
+{
+    addRaw(QStringLiteral("old"), QStringLiteral("plain"));
+    AccountStore store(m_db);
+    // A memory limit beyond libsodium's range makes every hash fail.
+    PasswordHash::setCostForTesting(crypto_pwhash_OPSLIMIT_MIN,
+                                    std::numeric_limits<std::size_t>::max());
+    const auto restore = qScopeGuard([] {
+        PasswordHash::setCostForTesting(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
+    });
+    QVERIFY_THROWS_EXCEPTION(PasswordHashError,
+                             store.registerUser(QStringLiteral("new"), QStringLiteral("p")));
+    QVERIFY_THROWS_EXCEPTION(PasswordHashError,
+                             store.login(QStringLiteral("old"), QStringLiteral("plain")));
+    QCOMPARE(userCount(), 1);
+    QCOMPARE(storedPass(QStringLiteral("old")), QStringLiteral("plain"));
 }
 
 QTEST_GUILESS_MAIN(TestAccountStore)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "EditorHarness.h"
+#include "MenuItem.h"
 #include "TestDatabase.h"
 #include "app/TFmMain.h"
 #include "common/DbError.h"
@@ -268,10 +269,10 @@ void TestReconnect::rowsCutOffAreAnErrorNotAShortList()
 void TestReconnect::storeWhileServerDownKeepsTheEdit()
 {
     EditorHarness h;
-    h.main().N1->trigger();
+    menuItem(h.main(), "N1")->trigger();
     TfrNewRecord& editor = h.editor();
     EditorHarness::typeText(editor.EdtF, QStringLiteral("Сервернов"));
-    QVERIFY(editor.Modified);
+    QVERIFY(editor.isModified());
 
     if (!server(QStringLiteral("pause")))
         QSKIP("the test server cannot be stopped here (SPRAV_PG_SCRIPT)");
@@ -280,13 +281,13 @@ void TestReconnect::storeWhileServerDownKeepsTheEdit()
     QTest::mouseClick(h.main().TBSave, Qt::LeftButton);
     QCOMPARE(h.prompts().log(), QStringList({lost, lost}));
     QCOMPARE(editor.EdtF->text(), QStringLiteral("Сервернов"));
-    QVERIFY(editor.Modified);
+    QVERIFY(editor.isModified());
 
     QVERIFY(server(QStringLiteral("resume")));
     h.prompts().clear();
     QTest::mouseClick(h.main().TBSave, Qt::LeftButton);
     QCOMPARE(h.prompts().log(), QStringList());
-    QVERIFY(!editor.Modified);
+    QVERIFY(!editor.isModified());
     QCOMPARE(h.count(QStringLiteral("SELECT count(*) FROM sprav WHERE f = 'Сервернов'")), 1);
 }
 

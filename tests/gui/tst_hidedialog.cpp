@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "EditorHarness.h"
+#include "MenuItem.h"
 #include "app/TFmMain.h"
+#include "db/HiddenFields.h"
 #include "db/Sql.h"
 #include "editor/TfmHide.h"
 #include "editor/TfrNewRecord.h"
@@ -38,12 +40,21 @@ QStringList checkedUsers(const TfmHide* d)
     return names;
 }
 
+// The box of the code stored as that number.
+QCheckBox* box(const TfmHide* d, int number)
+{
+    for (HiddenCode code : HiddenFields::codes())
+        if (HiddenFields::number(code) == number)
+            return d->codeBox(code);
+    return nullptr;
+}
+
 // Codes of the checked and of the enabled boxes.
 QList<int> checkedCodes(const TfmHide* d)
 {
     QList<int> codes;
     for (int code = 1; code <= 18; ++code)
-        if (d->CodeBoxes[code]->isChecked())
+        if (box(d, code)->isChecked())
             codes.append(code);
     return codes;
 }
@@ -52,7 +63,7 @@ QList<int> enabledCodes(const TfmHide* d)
 {
     QList<int> codes;
     for (int code = 1; code <= 18; ++code)
-        if (d->CodeBoxes[code]->isEnabled())
+        if (box(d, code)->isEnabled())
             codes.append(code);
     return codes;
 }
@@ -113,7 +124,7 @@ private slots:
 void TestHideDialog::controlsAndCodeBoxes()
 {
     EditorHarness h;
-    h.main().N1Click();
+    h.main().newRecord();
     EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("Скрытые поля"));
         QCOMPARE(d->size(), QSize(481, 340));
@@ -129,16 +140,15 @@ void TestHideDialog::controlsAndCodeBoxes()
             QStringLiteral("ChBPhoneFax"),  QStringLiteral("ChBPhoneOther"),
         };
         for (int code = 1; code <= 18; ++code) {
-            QCOMPARE(d->CodeBoxes[code]->objectName(), names.at(code - 1));
+            QCOMPARE(box(d, code)->objectName(), names.at(code - 1));
             // Nothing is cut off.
-            QVERIFY(d->CodeBoxes[code]->width() >= d->CodeBoxes[code]->sizeHint().width());
+            QVERIFY(box(d, code)->width() >= box(d, code)->sizeHint().width());
         }
         QVERIFY(checkedCodes(d).isEmpty());
         QCOMPARE(enabledCodes(d), range(1, 18));
         QTest::keyClick(d, Qt::Key_Escape);
     });
-    h.main().N11->trigger();
-    QVERIFY(!h.editor().DialogAccepted);
+    QVERIFY(!h.editor().btnHideClick());
 }
 
 void TestHideDialog::preCheckedFromStoredTexts()
@@ -160,11 +170,10 @@ void TestHideDialog::preCheckedFromStoredTexts()
         QCOMPARE(enabledCodes(d), range(1, 11));
         QTest::mouseClick(d->BtnOk, Qt::LeftButton);
     });
-    QTest::mouseClick(h.editor().btnHide, Qt::LeftButton);
-    QVERIFY(h.editor().DialogAccepted);
+    QVERIFY(h.editor().btnHideClick());
     // The user who is gone from `users` is dropped.
-    QCOMPARE(h.editor().Owns, QStringLiteral(" u1 petrov "));
-    QCOMPARE(h.editor().Hided, QStringLiteral(" 2 11 13 "));
+    QCOMPARE(h.editor().privacy().owns, QStringLiteral(" u1 petrov "));
+    QCOMPARE(h.editor().privacy().hided, QStringLiteral(" 2 11 13 "));
     QCOMPARE(h.column(id, QStringLiteral("owns")).toString(), QStringLiteral(" u1 petrov "));
 
     // An empty `hided` checks nobody, whatever `owns` holds.
@@ -228,7 +237,7 @@ void TestHideDialog::groupBoxesDisableTheirMembers()
         QTest::mouseClick(d->BtnOk, Qt::LeftButton);
     });
     h.editor().btnHideClick();
-    QCOMPARE(h.editor().Hided, QStringLiteral(" 1 3 17 "));
+    QCOMPARE(h.editor().privacy().hided, QStringLiteral(" 1 3 17 "));
 }
 
 void TestHideDialog::okWithNothingChecked()
@@ -248,9 +257,9 @@ void TestHideDialog::okWithNothingChecked()
         QCOMPARE(checkedUsers(d), QStringList{QStringLiteral("petrov")});
         QTest::mouseClick(d->BtnOk, Qt::LeftButton);
     });
-    h.main().N11->trigger();
-    QCOMPARE(h.editor().Hided, QStringLiteral(" "));
-    QCOMPARE(h.editor().Owns, QString());
+    menuItem(h.main(), "N11")->trigger();
+    QCOMPARE(h.editor().privacy().hided, QStringLiteral(" "));
+    QCOMPARE(h.editor().privacy().owns, QString());
     QCOMPARE(h.column(id, QStringLiteral("hided")).toString(), QStringLiteral(" "));
     QCOMPARE(h.column(id, QStringLiteral("owns")).toString(), QString());
     QVERIFY(!phoneHidden(h.db(), id, 1));
@@ -261,7 +270,7 @@ void TestHideDialog::codesInOrderAndWholeRecordWins()
     EditorHarness h(QStringLiteral("u1"));
     for (const char* user : {"petrov", "admin"})
         h.addUser(QString::fromLatin1(user));
-    h.main().N1Click();
+    h.main().newRecord();
     EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
         click(d->ChBLegal);
         click(d->ChBAddress);
@@ -270,8 +279,8 @@ void TestHideDialog::codesInOrderAndWholeRecordWins()
         QTest::mouseClick(d->BtnOk, Qt::LeftButton);
     });
     h.editor().btnHideClick();
-    QCOMPARE(h.editor().Hided, QStringLiteral(" 1 2 7 18 "));
-    QCOMPARE(h.editor().Owns, QStringLiteral(" u1 "));
+    QCOMPARE(h.editor().privacy().hided, QStringLiteral(" 1 2 7 18 "));
+    QCOMPARE(h.editor().privacy().owns, QStringLiteral(" u1 "));
 
     EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
         QCOMPARE(checkedCodes(d), (QList<int>{1, 2, 7, 18}));
@@ -280,8 +289,8 @@ void TestHideDialog::codesInOrderAndWholeRecordWins()
         QTest::mouseClick(d->BtnOk, Qt::LeftButton);
     });
     h.editor().btnHideClick();
-    QCOMPARE(h.editor().Hided, QStringLiteral("all"));
-    QCOMPARE(h.editor().Owns, QStringLiteral(" u1 admin "));
+    QCOMPARE(h.editor().privacy().hided, QStringLiteral("all"));
+    QCOMPARE(h.editor().privacy().owns, QStringLiteral(" u1 admin "));
 }
 
 void TestHideDialog::currentUserFirstNeverListed()
@@ -289,7 +298,7 @@ void TestHideDialog::currentUserFirstNeverListed()
     EditorHarness h(QStringLiteral("Иванов"));
     for (const char* user : {"zeta", "Иванов", "alpha", "иванов"})
         h.addUser(QString::fromUtf8(user));
-    h.main().N1Click();
+    h.main().newRecord();
     EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
         QCOMPARE(listed(d), (QStringList{QStringLiteral("zeta"), QStringLiteral("alpha"),
                                          QStringLiteral("иванов")}));
@@ -299,8 +308,8 @@ void TestHideDialog::currentUserFirstNeverListed()
         QTest::mouseClick(d->BtnOk, Qt::LeftButton);
     });
     h.editor().btnHideClick();
-    QCOMPARE(h.editor().Owns, QStringLiteral(" Иванов zeta иванов "));
-    QCOMPARE(h.editor().Hided, QStringLiteral(" 8 "));
+    QCOMPARE(h.editor().privacy().owns, QStringLiteral(" Иванов zeta иванов "));
+    QCOMPARE(h.editor().privacy().hided, QStringLiteral(" 8 "));
 }
 
 void TestHideDialog::onlyFilledPhonesGetTheirFlag()
@@ -342,28 +351,26 @@ void TestHideDialog::cancelAndClearLeaveTheTexts()
         QCOMPARE(enabledCodes(d), range(1, 18));
         QTest::mouseClick(d->btnCancel, Qt::LeftButton);
     });
-    h.editor().btnHideClick();
-    QVERIFY(!h.editor().DialogAccepted);
-    QCOMPARE(h.editor().Hided, QStringLiteral(" 1 11 "));
-    QCOMPARE(h.editor().Owns, QStringLiteral(" u1 petrov "));
+    QVERIFY(!h.editor().btnHideClick());
+    QCOMPARE(h.editor().privacy().hided, QStringLiteral(" 1 11 "));
+    QCOMPARE(h.editor().privacy().owns, QStringLiteral(" u1 petrov "));
     QCOMPARE(h.column(id, QStringLiteral("hided")).toString(), QStringLiteral(" 1 11 "));
 
     EditorHarness::whenShown<TfmHide>([](TfmHide* d) { d->close(); });
-    h.editor().btnHideClick();
-    QVERIFY(!h.editor().DialogAccepted);
+    QVERIFY(!h.editor().btnHideClick());
 }
 
 void TestHideDialog::newRecordKeepsTheTextsUntilDone()
 {
     EditorHarness h(QStringLiteral("u1"));
     TfrNewRecord& e = h.editor();
-    h.main().N1Click();
+    h.main().newRecord();
     EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
         click(d->ChBPhoneHome);
         QTest::mouseClick(d->BtnOk, Qt::LeftButton);
     });
     e.btnHideClick();
-    QCOMPARE(e.Hided, QStringLiteral(" 13 "));
+    QCOMPARE(e.privacy().hided, QStringLiteral(" 13 "));
     QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 0);
     EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
         QCOMPARE(checkedCodes(d), QList<int>{13});
@@ -378,7 +385,7 @@ void TestHideDialog::newRecordKeepsTheTextsUntilDone()
     QCOMPARE(h.column(id, QStringLiteral("owns")).toString(), QStringLiteral(" u1 "));
     QVERIFY(!phoneHidden(h.db(), id, 1));
     QVERIFY(phoneHidden(h.db(), id, 2));
-    QVERIFY(e.Hided.isEmpty() && e.Owns.isEmpty());
+    QVERIFY(e.privacy().hided.isEmpty() && e.privacy().owns.isEmpty());
 }
 
 QTEST_MAIN(TestHideDialog)

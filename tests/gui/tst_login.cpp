@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
+#include "FileMode.h"
+#include "MemorySecretStore.h"
 #include "ScriptedPrompts.h"
 #include "TestDatabase.h"
 #include "TypeText.h"
 #include "app/TFmMain.h"
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
+#include "auth/PasswordHashError.h"
 #include "auth/SettingsStore.h"
 #include "auth/TfmLogin.h"
 #include "auth/TfmReg.h"
@@ -12,10 +15,14 @@
 #include "search/TfrFind.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <limits>
 #include <sodium.h>
 
 // The login and registration dialogs, driven through their controls.
@@ -39,6 +46,11 @@ private slots:
     void otherUserWithoutSavedPasswordKeepsTick();
     void untickingForgetsPasswordKeepsName();
     void nameWithSlashRoundTrips();
+    void savedPasswordStaysPrivate_data();
+    void savedPasswordStaysPrivate();
+    void plainPasswordMovesToSecretStoreAtLogin();
+    void savedPasswordFoundInOtherLetterCase_data();
+    void savedPasswordFoundInOtherLetterCase();
     void emptyStoredPasswordSignsIn();
     void otherLetterCaseSignsInAsStored();
     void legacyPlainPasswordIsRehashed();
@@ -46,6 +58,7 @@ private slots:
     void escapeDoesNotLeave();
     void cancelClosesMainWindow();
     void databaseErrorKeepsDialogOpen();
+    void failingSearchViewSignsNobodyIn();
 
     void enterRightAfterOpeningPressesOk();
     void reservedWordOnlyInLowerCase();
@@ -53,13 +66,17 @@ private slots:
     void mismatchReportedBeforeExistingName();
     void existingNameInOtherCaseRefused();
     void registrationDatabaseError();
+    void hashFailureKeepsDialogsOpen();
     void registrationSignsInWithoutSecondLogin();
     void cancelledRegistrationReturnsToLogin();
+    void nameWithNulRefused_data();
+    void nameWithNulRefused();
 
 private:
     QString settingsFile() const { return m_dir->filePath(QStringLiteral("Kavelton.ini")); }
     void addUser(const QString& name, const QString& password);
-    std::unique_ptr<TfmLogin> openLogin();
+    // With a secret store, saved passwords go to m_secrets.
+    std::unique_ptr<TfmLogin> openLogin(bool secretStore = false);
     std::unique_ptr<TfmReg> openRegistration();
     void press(QWidget* widget, Qt::Key key = Qt::Key_Return);
     void clickOnRegistration(std::function<void(TfmReg*)> steps);
@@ -69,6 +86,7 @@ private:
     std::unique_ptr<TestDatabase> m_database;
     std::unique_ptr<ScriptedPrompts> m_prompts;
     std::unique_ptr<TFmMain> m_main;
+    QMap<QString, QString> m_secrets;
 };
 
 void TestLogin::initTestCase()
@@ -80,6 +98,7 @@ void TestLogin::init()
 {
     SPRAV_REQUIRE_DATABASE();
     m_dir = std::make_unique<QTemporaryDir>();
+    m_secrets.clear();
     m_database = std::make_unique<TestDatabase>();
     m_prompts = std::make_unique<ScriptedPrompts>();
     m_main = std::make_unique<TFmMain>(m_database->db());
@@ -101,10 +120,14 @@ void TestLogin::addUser(const QString& name, const QString& password)
     QVERIFY(AccountStore(m_database->db()).registerUser(name, password));
 }
 
-std::unique_ptr<TfmLogin> TestLogin::openLogin()
+std::unique_ptr<TfmLogin> TestLogin::openLogin(bool secretStore)
 {
-    auto login =
-        std::make_unique<TfmLogin>(m_main.get(), std::make_unique<SettingsStore>(settingsFile()));
+    TFmMain* main = m_main.get();
+    auto login = std::make_unique<TfmLogin>(
+        main, m_database->db(), [main](const QString& user) { return main->signIn(user); },
+        std::make_unique<SettingsStore>(
+            settingsFile(),
+            secretStore ? std::make_unique<MemorySecretStore>(&m_secrets) : nullptr));
     login->show();
     login->activateWindow();
     if (!QTest::qWaitForWindowActive(login.get()))
@@ -114,7 +137,9 @@ std::unique_ptr<TfmLogin> TestLogin::openLogin()
 
 std::unique_ptr<TfmReg> TestLogin::openRegistration()
 {
-    auto reg = std::make_unique<TfmReg>(m_main.get());
+    TFmMain* main = m_main.get();
+    auto reg = std::make_unique<TfmReg>(main, m_database->db(),
+                                        [main](const QString& user) { return main->signIn(user); });
     reg->show();
     reg->activateWindow();
     if (!QTest::qWaitForWindowActive(reg.get()))
@@ -346,11 +371,101 @@ void TestLogin::nameWithSlashRoundTrips()
         press(login->EdtPass);
         QCOMPARE(m_main->currentUser(), QStringLiteral("dom/ivan\\x"));
     }
-    m_main->setCurrentUser(QString());
     auto again = openLogin();
     QCOMPARE(again->EdtLogin->text(), QStringLiteral("dom/ivan\\x"));
     QCOMPARE(again->EdtPass->text(), QStringLiteral("p"));
     QVERIFY(again->ChBSave->isChecked());
+}
+
+void TestLogin::savedPasswordStaysPrivate_data()
+{
+    QTest::addColumn<bool>("secretStore");
+    QTest::newRow("secret store") << true;
+    QTest::newRow("settings file only") << false;
+}
+
+void TestLogin::savedPasswordStaysPrivate()
+{
+    QFETCH(bool, secretStore);
+    addUser(QStringLiteral("ivan"), QStringLiteral("s3cret"));
+    {
+        auto login = openLogin(secretStore);
+        typeText(login->EdtLogin, QStringLiteral("ivan"));
+        press(login->EdtLogin, Qt::Key_Tab);
+        typeText(login->EdtPass, QStringLiteral("s3cret"));
+        QTest::mouseClick(login->ChBSave, Qt::LeftButton);
+        press(login->EdtPass);
+        QCOMPARE(m_main->currentUser(), QStringLiteral("ivan"));
+    }
+    QFile ini(settingsFile());
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll();
+    QVERIFY2(text.contains("user=ivan"), text.constData());
+    QCOMPARE(text.contains("s3cret"), !secretStore);
+    QCOMPARE(fileMode(settingsFile()), 0600);
+    QCOMPARE(m_secrets.value(QStringLiteral("ivan")),
+             secretStore ? QStringLiteral("s3cret") : QString());
+
+    // The next start offers it as before.
+    auto again = openLogin(secretStore);
+    QCOMPARE(again->EdtLogin->text(), QStringLiteral("ivan"));
+    QCOMPARE(again->EdtPass->text(), QStringLiteral("s3cret"));
+    QVERIFY(again->ChBSave->isChecked());
+}
+
+void TestLogin::plainPasswordMovesToSecretStoreAtLogin()
+{
+    addUser(QStringLiteral("ivan"), QStringLiteral("s3cret"));
+    {
+        QSettings old(settingsFile(), QSettings::IniFormat);
+        old.setValue(QStringLiteral("user"), QStringLiteral("ivan"));
+        old.setValue(QStringLiteral("ivan"), QStringLiteral("s3cret"));
+        old.setValue(QStringLiteral("u1"), QStringLiteral("other"));
+    }
+    auto login = openLogin(true);
+    QCOMPARE(login->EdtPass->text(), QStringLiteral("s3cret"));
+    QVERIFY(login->ChBSave->isChecked());
+    QVERIFY(m_secrets.isEmpty());
+    press(login->EdtLogin);
+    QCOMPARE(m_main->currentUser(), QStringLiteral("ivan"));
+    const QMap<QString, QString> moved = {{QStringLiteral("ivan"), QStringLiteral("s3cret")},
+                                          {QStringLiteral("u1"), QStringLiteral("other")}};
+    QCOMPARE(m_secrets, moved);
+    QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).childKeys(),
+             QStringList{QStringLiteral("user")});
+}
+
+void TestLogin::savedPasswordFoundInOtherLetterCase_data()
+{
+    savedPasswordStaysPrivate_data();
+}
+
+void TestLogin::savedPasswordFoundInOtherLetterCase()
+{
+    QFETCH(bool, secretStore);
+    addUser(QStringLiteral("Иванов"), QStringLiteral("1"));
+    addUser(QStringLiteral("anna"), QStringLiteral("2"));
+    {
+        auto login = openLogin(secretStore);
+        typeText(login->EdtLogin, QStringLiteral("иванов"));
+        press(login->EdtLogin, Qt::Key_Tab);
+        typeText(login->EdtPass, QStringLiteral("1"));
+        QTest::mouseClick(login->ChBSave, Qt::LeftButton);
+        press(login->EdtPass);
+        QCOMPARE(m_main->currentUser(), QStringLiteral("Иванов"));
+    }
+    auto login = openLogin(secretStore);
+    login->EdtLogin->selectAll();
+    typeText(login->EdtLogin, QStringLiteral("anna"));
+    press(login->EdtLogin, Qt::Key_Tab);
+    QCOMPARE(login->EdtPass->text(), QString());
+
+    QTest::mouseClick(login->EdtLogin, Qt::LeftButton);
+    login->EdtLogin->selectAll();
+    typeText(login->EdtLogin, QStringLiteral("иВАНОВ"));
+    press(login->EdtLogin, Qt::Key_Tab);
+    QCOMPARE(login->EdtPass->text(), QStringLiteral("1"));
+    QVERIFY(login->ChBSave->isChecked());
 }
 
 void TestLogin::emptyStoredPasswordSignsIn()
@@ -443,6 +558,35 @@ void TestLogin::databaseErrorKeepsDialogOpen()
     QCOMPARE(m_prompts->log().size(), 1);
     QVERIFY2(m_prompts->last().startsWith(QStringLiteral("error: ")),
              qPrintable(m_prompts->last()));
+    QVERIFY(login->isVisible());
+    QVERIFY(m_main->currentUser().isEmpty());
+}
+
+void TestLogin::failingSearchViewSignsNobodyIn()
+{
+    addUser(QStringLiteral("ivan"), QStringLiteral("1"));
+    // The accounts are there; the list of cities for the search view is not.
+    Sql::run(m_database->db(), QStringLiteral("DROP TABLE city"));
+    auto login = openLogin();
+    typeText(login->EdtLogin, QStringLiteral("ivan"));
+    press(login->EdtLogin, Qt::Key_Tab);
+    typeText(login->EdtPass, QStringLiteral("1"));
+    press(login->EdtPass);
+    QCOMPARE(m_prompts->log().size(), 1);
+    QVERIFY2(m_prompts->last().startsWith(QStringLiteral("error: ")),
+             qPrintable(m_prompts->last()));
+    QVERIFY(login->isVisible());
+    QVERIFY(m_main->currentUser().isEmpty());
+
+    m_prompts->clear();
+    clickOnRegistration([this](TfmReg* reg) {
+        typeText(reg->EdtLogin, QStringLiteral("Новый"));
+        QTest::mouseClick(reg->BtnOk, Qt::LeftButton);
+        QCOMPARE(m_prompts->log().size(), 1);
+        QVERIFY(m_prompts->last().startsWith(QStringLiteral("error: ")));
+        QVERIFY(reg->isVisible());
+        QVERIFY(m_main->currentUser().isEmpty());
+    });
     QVERIFY(login->isVisible());
     QVERIFY(m_main->currentUser().isEmpty());
 }
@@ -561,6 +705,44 @@ void TestLogin::registrationDatabaseError()
     QVERIFY(m_main->currentUser().isEmpty());
 }
 
+// A password that cannot be hashed (libsodium out of memory) is an error box
+// in both dialogs; nobody signs in and nothing is written.
+void TestLogin::hashFailureKeepsDialogsOpen()
+{
+    Sql::run(m_database->db(),
+             QStringLiteral("INSERT INTO users (log, pass) VALUES ('old', 'plain')"));
+    PasswordHash::setCostForTesting(crypto_pwhash_OPSLIMIT_MIN,
+                                    std::numeric_limits<std::size_t>::max());
+    const auto restore = qScopeGuard([] {
+        PasswordHash::setCostForTesting(crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN);
+    });
+    const QStringList errorBox = {
+        QStringLiteral("error: Не хватает памяти, чтобы защитить пароль.")};
+    {
+        auto login = openLogin();
+        typeText(login->EdtLogin, QStringLiteral("old"));
+        press(login->EdtLogin, Qt::Key_Tab);
+        typeText(login->EdtPass, QStringLiteral("plain"));
+        press(login->EdtPass);
+        QCOMPARE(m_prompts->log(), errorBox);
+        QVERIFY(login->isVisible());
+    }
+    m_prompts->clear();
+    {
+        auto reg = openRegistration();
+        typeText(reg->EdtLogin, QStringLiteral("ivan"));
+        QTest::mouseClick(reg->BtnOk, Qt::LeftButton);
+        QCOMPARE(m_prompts->log(), errorBox);
+        QVERIFY(reg->isVisible());
+    }
+    QVERIFY(m_main->currentUser().isEmpty());
+    QSqlQuery q = Sql::run(m_database->db(), QStringLiteral("SELECT log, pass FROM users"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString(),
+             QStringLiteral("old plain"));
+    QVERIFY(!q.next());
+}
+
 void TestLogin::registrationSignsInWithoutSecondLogin()
 {
     auto login = openLogin();
@@ -597,6 +779,48 @@ void TestLogin::cancelledRegistrationReturnsToLogin()
     QVERIFY(m_main->currentUser().isEmpty());
     QVERIFY(!AccountStore(m_database->db()).exists(QStringLiteral("someone")));
     QVERIFY(!m_main->isClosed());
+}
+
+void TestLogin::nameWithNulRefused_data()
+{
+    QTest::addColumn<bool>("registration");
+    QTest::newRow("login") << false;
+    QTest::newRow("registration") << true;
+}
+
+// Refused with a warning naming the box, before any statement runs.
+void TestLogin::nameWithNulRefused()
+{
+    QFETCH(bool, registration);
+    const QString name = QStringLiteral("iv") + QChar(u'\0') + QStringLiteral("an");
+    std::unique_ptr<QDialog> dialog;
+    QLineEdit* edit = nullptr;
+    QLabel* label = nullptr;
+    if (registration) {
+        auto reg = openRegistration();
+        edit = reg->EdtLogin;
+        label = reg->Label1;
+        edit->setText(name);
+        QTest::mouseClick(reg->BtnOk, Qt::LeftButton);
+        dialog = std::move(reg);
+    } else {
+        auto login = openLogin();
+        edit = login->EdtLogin;
+        label = login->Label1;
+        edit->setText(name);
+        QTest::mouseClick(login->BtnOk, Qt::LeftButton);
+        dialog = std::move(login);
+    }
+    QCOMPARE(m_prompts->log().size(), 1);
+    QVERIFY2(m_prompts->last().startsWith(QStringLiteral("warning: ")) &&
+                 m_prompts->last().contains(label->text().remove(QLatin1Char(':'))),
+             qPrintable(m_prompts->last()));
+    QCOMPARE(dialog->focusWidget(), edit);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(m_main->currentUser().isEmpty());
+    QSqlQuery users = Sql::run(m_database->db(), QStringLiteral("SELECT COUNT(*) FROM users"));
+    QVERIFY(users.next());
+    QCOMPARE(users.value(0).toInt(), 0);
 }
 
 QTEST_MAIN(TestLogin)

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "MenuItem.h"
 #include "ModalCloser.h"
 #include "ScriptedPrompts.h"
 #include "TestDatabase.h"
@@ -44,7 +45,7 @@ private slots:
     void printShortcutFollowsMenuItem();
     void closingWithUnsavedChangesAsksOnce();
     void closingWithoutChangesAsksNothing();
-    void failedSaveKeepsTheWindowOpen();
+    void refusedSaveDoesNotHoldUpCommands();
 
 private:
     bool activate();
@@ -63,7 +64,7 @@ void TestMainWindow::init()
     m_prompts = std::make_unique<ScriptedPrompts>();
     m_main = std::make_unique<TFmMain>(m_database->db());
     m_main->show();
-    m_main->setCurrentUser(QStringLiteral("ivan"));
+    m_main->signIn(QStringLiteral("ivan"));
 }
 
 void TestMainWindow::cleanup()
@@ -139,10 +140,11 @@ void TestMainWindow::menuItemsAndShortcuts()
                           QStringLiteral("Именинники")}));
     QCOMPARE(captions(m_main->PopUpTray), QStringList{QStringLiteral("Закрыть")});
 
-    QCOMPARE(m_main->N1->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
-    QCOMPARE(m_main->N3->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
-    QCOMPARE(m_main->N2->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
-    for (QAction* withPicture : {m_main->N1, m_main->N3, m_main->N2})
+    QCOMPARE(menuItem(m_main, "N1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    QCOMPARE(menuItem(m_main, "N3")->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    QCOMPARE(menuItem(m_main, "N2")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+    for (QAction* withPicture :
+         {menuItem(m_main, "N1"), menuItem(m_main, "N3"), menuItem(m_main, "N2")})
         QVERIFY(!withPicture->icon().isNull());
     for (const char* name : {"N1", "N15", "N3", "N7", "N9", "N10", "N11", "N14", "N17", "N18", "N2",
                              "N4", "N5", "N21"})
@@ -179,18 +181,20 @@ void TestMainWindow::toolButtons()
 void TestMainWindow::stateAfterStart()
 {
     QVERIFY(!m_main->N8->isEnabled());
-    QVERIFY(!m_main->N15->isEnabled());
+    QVERIFY(!menuItem(m_main, "N15")->isEnabled());
     QVERIFY(!m_main->TBPattern->isEnabled());
     QVERIFY(!m_main->TBSave->isEnabled());
-    QVERIFY(!m_main->N3->isEnabled());
+    QVERIFY(!menuItem(m_main, "N3")->isEnabled());
     QVERIFY(m_main->TBBirth->isHidden());
-    QVERIFY(!m_main->N5->isEnabled());
+    QVERIFY(!menuItem(m_main, "N5")->isEnabled());
     QVERIFY(m_main->TBPrint->isEnabled());
-    for (QAction* a : {m_main->N1, m_main->N2, m_main->N4, m_main->N7})
+    for (QAction* a : {menuItem(m_main, "N1"), menuItem(m_main, "N2"), menuItem(m_main, "N4"),
+                       menuItem(m_main, "N7")})
         QVERIFY(a->isEnabled());
     for (QToolButton* b : {m_main->TBNew, m_main->TBFind})
         QVERIFY(b->isEnabled());
-    for (QAction* a : {m_main->N9, m_main->N10, m_main->N11, m_main->N14, m_main->N17, m_main->N18})
+    for (QAction* a : {menuItem(m_main, "N9"), menuItem(m_main, "N10"), menuItem(m_main, "N11"),
+                       menuItem(m_main, "N14"), menuItem(m_main, "N17"), menuItem(m_main, "N18")})
         QVERIFY(a->isEnabled() && a->isVisible());
     QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
 }
@@ -203,8 +207,8 @@ void TestMainWindow::newRecordThenBackToSearch()
     QVERIFY(m_main->N8->isEnabled());
     QVERIFY(m_main->TBSave->isEnabled());
     QVERIFY(m_main->TBPattern->isEnabled());
-    QVERIFY(m_main->N15->isEnabled());
-    QVERIFY(!m_main->N3->isEnabled());
+    QVERIFY(menuItem(m_main, "N15")->isEnabled());
+    QVERIFY(!menuItem(m_main, "N3")->isEnabled());
     QVERIFY(m_prompts->log().isEmpty());
 
     QTest::keyClick(m_main.get(), Qt::Key_F, Qt::ControlModifier);
@@ -212,7 +216,7 @@ void TestMainWindow::newRecordThenBackToSearch()
     QVERIFY(!m_main->N8->isEnabled());
     QVERIFY(!m_main->TBSave->isEnabled());
     QVERIFY(!m_main->TBPattern->isEnabled());
-    QVERIFY(!m_main->N15->isEnabled());
+    QVERIFY(!menuItem(m_main, "N15")->isEnabled());
     QCOMPARE(QApplication::focusWidget(), m_main->frFindMain->EdtRequest);
 
     // The tool buttons do the same as the menu items.
@@ -224,28 +228,26 @@ void TestMainWindow::newRecordThenBackToSearch()
     QVERIFY(!m_main->N8->isEnabled());
 
     // "Все записи" shows the search view too.
-    m_main->N1->trigger();
-    m_main->N4->trigger();
+    menuItem(m_main, "N1")->trigger();
+    menuItem(m_main, "N4")->trigger();
     QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
     QVERIFY(!m_main->TBSave->isEnabled());
 }
 
 void TestMainWindow::templateCommand()
 {
-    m_main->frNewRecordMain->ShowRecord(7);
-    m_main->bringEditorToFront();
-    m_main->setRecordCommandsEnabled(true);
+    emit m_main->frFindMain->recordChosen(7);
     QTest::mouseClick(m_main->TBPattern, Qt::LeftButton);
     QCOMPARE(m_prompts->log(),
              QStringList{QStringLiteral("information: Создана запись на основе шаблона")});
     QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
     QVERIFY(!m_main->frNewRecordMain->showsRecord());
-    QVERIFY(m_main->N15->isEnabled() && m_main->TBPattern->isEnabled());
+    QVERIFY(menuItem(m_main, "N15")->isEnabled() && m_main->TBPattern->isEnabled());
 
     // With an unsaved edit, the menu item asks first.
     m_prompts->clear();
-    m_main->frNewRecordMain->Modified = true;
-    m_main->N15->trigger();
+    m_main->frNewRecordMain->setModified(true);
+    menuItem(m_main, "N15")->trigger();
     QCOMPARE(m_prompts->log(),
              (QStringList{QStringLiteral("confirm: Сохранить изменения?"),
                           QStringLiteral("information: Создана запись на основе шаблона")}));
@@ -253,16 +255,16 @@ void TestMainWindow::templateCommand()
 
 void TestMainWindow::savePromptNoDropsChanges()
 {
-    m_main->N1->trigger();
-    m_main->frNewRecordMain->Modified = true;
+    menuItem(m_main, "N1")->trigger();
+    m_main->frNewRecordMain->setModified(true);
     m_prompts->answerConfirm(Prompts::Answer::No);
-    m_main->N2->trigger();
+    menuItem(m_main, "N2")->trigger();
     QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
-    QVERIFY(!m_main->frNewRecordMain->Modified);
+    QVERIFY(!m_main->frNewRecordMain->isModified());
     QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
 
     // Nothing left to ask about.
-    m_main->N1->trigger();
+    menuItem(m_main, "N1")->trigger();
     QCOMPARE(confirms().size(), 1);
 }
 
@@ -285,20 +287,18 @@ void TestMainWindow::savePromptYesStores()
         RecordData record;
         record.f = QStringLiteral("Старая");
         id = store.insert(record);
-        m_main->frNewRecordMain->ShowRecord(id);
-        m_main->bringEditorToFront();
-        m_main->setRecordCommandsEnabled(true);
+        emit m_main->frFindMain->recordChosen(id);
     } else {
-        m_main->N1->trigger();
+        menuItem(m_main, "N1")->trigger();
     }
     m_main->frNewRecordMain->findChild<QLineEdit*>(QStringLiteral("EdtF"))
         ->setText(QStringLiteral("Новая"));
-    m_main->frNewRecordMain->Modified = true;
+    m_main->frNewRecordMain->setModified(true);
     m_prompts->answerConfirm(answer);
-    m_main->N4->trigger();
+    menuItem(m_main, "N4")->trigger();
     QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
     // Stored by the editor, which clears its flag, then the command goes on.
-    QVERIFY(!m_main->frNewRecordMain->Modified);
+    QVERIFY(!m_main->frNewRecordMain->isModified());
     QSqlQuery stored = Sql::run(m_database->db(), QStringLiteral("SELECT id, f FROM sprav"));
     QVERIFY(stored.next());
     QCOMPARE(stored.value(1).toString(), QStringLiteral("Новая"));
@@ -311,27 +311,27 @@ void TestMainWindow::savePromptYesStores()
 
 void TestMainWindow::saveButtonStoresWithoutPrompt()
 {
-    m_main->N1->trigger();
+    menuItem(m_main, "N1")->trigger();
     QTest::mouseClick(m_main->TBSave, Qt::LeftButton);
     QVERIFY(m_prompts->log().isEmpty());
-    m_main->frNewRecordMain->Modified = true;
+    m_main->frNewRecordMain->setModified(true);
     QTest::mouseClick(m_main->TBSave, Qt::LeftButton);
     QVERIFY(m_prompts->log().isEmpty());
-    QVERIFY(!m_main->frNewRecordMain->Modified);
+    QVERIFY(!m_main->frNewRecordMain->isModified());
     QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
 }
 
 void TestMainWindow::editorCancelKeepsEditForNextPrompt()
 {
-    m_main->N1->trigger();
-    m_main->frNewRecordMain->Modified = true;
+    menuItem(m_main, "N1")->trigger();
+    m_main->frNewRecordMain->setModified(true);
     m_main->frNewRecordMain->BtnCancelClick();
     QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
     QVERIFY(!m_main->N8->isEnabled());
     QVERIFY(m_prompts->log().isEmpty());
 
     m_prompts->answerConfirm(Prompts::Answer::Yes);
-    m_main->N1->trigger();
+    menuItem(m_main, "N1")->trigger();
     QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
     QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
 }
@@ -339,13 +339,13 @@ void TestMainWindow::editorCancelKeepsEditForNextPrompt()
 void TestMainWindow::printShortcutFollowsMenuItem()
 {
     QVERIFY(activate());
-    QSignalSpy printed(m_main->N3, &QAction::triggered);
+    QSignalSpy printed(menuItem(m_main, "N3"), &QAction::triggered);
     QVERIFY(m_main->TBPrint->isEnabled());
     QTest::keyClick(m_main.get(), Qt::Key_P, Qt::ControlModifier);
     QCOMPARE(printed.size(), 0);
 
     // A listing that shows rows enables "Печать...": then Ctrl+P prints.
-    m_main->N3->setEnabled(true);
+    menuItem(m_main, "N3")->setEnabled(true);
     ModalCloser preview;
     QTest::keyClick(m_main.get(), Qt::Key_P, Qt::ControlModifier);
     QCOMPARE(printed.size(), 1);
@@ -355,11 +355,11 @@ void TestMainWindow::printShortcutFollowsMenuItem()
 
 void TestMainWindow::closingWithUnsavedChangesAsksOnce()
 {
-    m_main->N1->trigger();
-    m_main->frNewRecordMain->Modified = true;
+    menuItem(m_main, "N1")->trigger();
+    m_main->frNewRecordMain->setModified(true);
     QSignalSpy closed(m_main.get(), &TFmMain::closed);
     m_prompts->answerConfirm(Prompts::Answer::No);
-    m_main->N7->trigger();
+    menuItem(m_main, "N7")->trigger();
     QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
     QVERIFY(!m_main->isVisible());
     QVERIFY(m_main->isClosed());
@@ -368,11 +368,11 @@ void TestMainWindow::closingWithUnsavedChangesAsksOnce()
     // Yes stores and closes as well.
     m_prompts->clear();
     m_main->show();
-    m_main->frNewRecordMain->Modified = true;
+    m_main->frNewRecordMain->setModified(true);
     m_prompts->answerConfirm(Prompts::Answer::Yes);
     QVERIFY(m_main->close());
     QCOMPARE(confirms().size(), 1);
-    QVERIFY(!m_main->frNewRecordMain->Modified);
+    QVERIFY(!m_main->frNewRecordMain->isModified());
 }
 
 void TestMainWindow::closingWithoutChangesAsksNothing()
@@ -382,36 +382,33 @@ void TestMainWindow::closingWithoutChangesAsksNothing()
     QVERIFY(m_main->isClosed());
 }
 
-// A record the current user may not change cannot be stored: the save that
-// the prompt asked for stops, the command after it does not run, and closing
-// leaves the window open until the user answers No.
-void TestMainWindow::failedSaveKeepsTheWindowOpen()
+// An edit of a record the current user may not change is refused with a
+// warning and dropped: the command that prompted goes on, closing too.
+void TestMainWindow::refusedSaveDoesNotHoldUpCommands()
 {
     RecordData record;
     record.f = QStringLiteral("Закрытый");
     record.hided = QStringLiteral(" 1 ");
     record.owns = QStringLiteral(" boss ");
     const int id = RecordStore(m_database->db()).insert(record);
-    m_main->bringEditorToFront();
-    m_main->frNewRecordMain->ShowRecord(id);
-    m_main->setRecordCommandsEnabled(true);
-    m_main->frNewRecordMain->Modified = true;
+    const auto editForeignRecord = [&] {
+        emit m_main->frFindMain->recordChosen(id);
+        m_main->frNewRecordMain->setModified(true);
+        m_prompts->clear();
+        m_prompts->answerConfirm(Prompts::Answer::Yes);
+    };
+    const QStringList refused = {QStringLiteral("confirm: Сохранить изменения?"),
+                                 QStringLiteral("warning: Эту запись вам изменять нельзя")};
 
-    m_prompts->answerConfirm(Prompts::Answer::Yes);
-    m_main->N2->trigger();
-    QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
-    QVERIFY(m_main->frNewRecordMain->Modified);
+    editForeignRecord();
+    menuItem(m_main, "N2")->trigger();
+    QCOMPARE(m_prompts->log(), refused);
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+    QVERIFY(!m_main->frNewRecordMain->isModified());
 
-    m_prompts->clear();
-    m_prompts->answerConfirm(Prompts::Answer::Yes);
-    QVERIFY(!m_main->close());
-    QVERIFY(!m_main->isClosed());
-    QCOMPARE(m_prompts->log().size(), 2);
-    QCOMPARE(m_prompts->log().at(0), QStringLiteral("confirm: Сохранить изменения?"));
-    QVERIFY(m_prompts->log().at(1).startsWith(QStringLiteral("warning: ")));
-
-    m_prompts->answerConfirm(Prompts::Answer::No);
+    editForeignRecord();
     QVERIFY(m_main->close());
+    QCOMPARE(m_prompts->log(), refused);
     QVERIFY(m_main->isClosed());
 }
 

@@ -24,7 +24,9 @@ class TestReportPreview : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void onlyZoomPrintAndExit();
+    void printNeedsAPrinter();
     void zoomChangesTheScale();
     void printsTheChosenPages();
     void printOpensThePrintDialog();
@@ -62,12 +64,19 @@ void selectZoom(QComboBox* combo, const QString& text)
 
 void TestReportPreview::init()
 {
+    // Whatever this machine has: printing is tested with a printer installed.
+    ReportPreview::setPrinterCheck([] { return true; });
     m_report.loadTemplate(QStringLiteral(":/report/list.rpt"));
     m_report.setDataSet(&m_dataSet);
     m_report.onGetValue = [this](const QString& name, QVariant& value) {
         if (name.contains(QLatin1String("fio")))
             value = QStringLiteral("Сидоров%1 Сидор Сидорович").arg(m_dataSet.recNo() + 1);
     };
+}
+
+void TestReportPreview::cleanup()
+{
+    ReportPreview::setPrinterCheck(nullptr);
 }
 
 QList<ReportPage> TestReportPreview::pages(int rows)
@@ -97,6 +106,30 @@ void TestReportPreview::onlyZoomPrintAndExit()
     QCOMPARE(QApplication::focusWidget(), preview.ScrollBox);
     QVERIFY(preview.findChild<QComboBox*>(QStringLiteral("CmbZoom")) == preview.CmbZoom);
     QVERIFY(preview.findChild<ReportPageView*>(QStringLiteral("PageView")));
+}
+
+void TestReportPreview::printNeedsAPrinter()
+{
+    ReportPreview::setPrinterCheck([] { return false; });
+    ReportPreview preview(pages(3));
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QVERIFY(!preview.BtnPrint->isEnabled());
+    QVERIFY(preview.BtnPrint->toolTip().contains(QStringLiteral("не установлен принтер")));
+
+    bool dialogShown = false;
+    QTimer closer;
+    closer.callOnTimeout([&] {
+        if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+            dialogShown = true;
+            dialog->reject();
+        }
+    });
+    closer.start(0);
+    QTest::mouseClick(preview.BtnPrint, Qt::LeftButton);
+    QTest::keySequence(&preview, QKeySequence::Print);
+    preview.BtnPrintClick();
+    QVERIFY(!dialogShown);
 }
 
 void TestReportPreview::zoomChangesTheScale()

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "EditorHarness.h"
+#include "MenuItem.h"
 #include "app/TFmMain.h"
 #include "db/Sql.h"
 #include "editor/TfmSpouce.h"
@@ -46,29 +47,27 @@ void TestSpouseDialog::noDateRoundTrip()
         QVERIFY(d->MmSpInfo->toPlainText().isEmpty());
         QTest::mouseClick(d->btnOk, Qt::LeftButton);
     });
-    QTest::mouseClick(e.BtnSpouce, Qt::LeftButton);
+    QVERIFY(e.BtnSpouceClick());
     QVERIFY(seen);
-    QVERIFY(e.DialogAccepted);
-    QCOMPARE(e.SpBirthday, QStringLiteral("30.12.1899"));
+    QCOMPARE(e.spouse().birthday, QStringLiteral("30.12.1899"));
     QCOMPARE(h.column(id, QStringLiteral("spbirthday")).toString(), QStringLiteral("30.12.1899"));
 
     // Shown again, the stored no-date text opens as no date.
     h.showRecord(id);
-    QCOMPARE(e.SpBirthday, QStringLiteral("30.12.1899"));
+    QCOMPARE(e.spouse().birthday, QStringLiteral("30.12.1899"));
     EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
         QCOMPARE(d->DTSpBirthDay->date(), QDate(1899, 12, 30));
         d->DTSpBirthDay->setDate(QDate(1981, 6, 12));
         QTest::mouseClick(d->btnOk, Qt::LeftButton);
     });
-    h.main().N9->trigger();
+    menuItem(h.main(), "N9")->trigger();
     QCOMPARE(h.column(id, QStringLiteral("spbirthday")).toString(), QStringLiteral("12.06.1981"));
     h.showRecord(id);
     EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
         QCOMPARE(d->DTSpBirthDay->date(), QDate(1981, 6, 12));
         QTest::mouseClick(d->btnCancel, Qt::LeftButton);
     });
-    e.BtnSpouceClick();
-    QVERIFY(!e.DialogAccepted);
+    QVERIFY(!e.BtnSpouceClick());
 }
 
 void TestSpouseDialog::trimmedWhenStoredUntrimmedInEditor()
@@ -87,12 +86,12 @@ void TestSpouseDialog::trimmedWhenStoredUntrimmedInEditor()
         QTest::mouseClick(d->btnOk, Qt::LeftButton);
     });
     QTest::mouseClick(e.BtnSpouce, Qt::LeftButton);
-    QCOMPARE(e.SpFio, QStringLiteral("  Ольга \"Оля\"; DROP "));
-    QCOMPARE(e.SpInfo, QStringLiteral(" любит 🌷\nи чай "));
+    QCOMPARE(e.spouse().fio, QStringLiteral("  Ольга \"Оля\"; DROP "));
+    QCOMPARE(e.spouse().info, QStringLiteral(" любит 🌷\nи чай "));
     QCOMPARE(h.column(id, QStringLiteral("spfio")).toString(),
              QStringLiteral("Ольга \"Оля\"; DROP"));
     QCOMPARE(h.column(id, QStringLiteral("spinfo")).toString(), QStringLiteral("любит 🌷\nи чай"));
-    QVERIFY(!e.Modified);
+    QVERIFY(!e.isModified());
 
     h.showRecord(id);
     EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
@@ -106,9 +105,7 @@ void TestSpouseDialog::trimmedWhenStoredUntrimmedInEditor()
 void TestSpouseDialog::keysAndClosing()
 {
     EditorHarness h;
-    TfrNewRecord& e = h.editor();
-    h.main().N1Click();
-    e.SpFio = QStringLiteral("Анна");
+    TfmSpouce dialog({QStringLiteral("Анна"), {}, {}}, &h.editor());
     bool stillOpen = false;
     EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
         d->EdtSpIO->setFocus();
@@ -123,27 +120,21 @@ void TestSpouseDialog::keysAndClosing()
         QCOMPARE(d->MmSpInfo->toPlainText(), QStringLiteral("\n"));
         QTest::keyClick(d->MmSpInfo, Qt::Key_Escape);
     });
-    e.BtnSpouceClick();
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     QVERIFY(stillOpen);
-    QVERIFY(!e.DialogAccepted);
-    QCOMPARE(e.SpFio, QStringLiteral("Анна"));
-    QVERIFY(e.SpBirthday.isEmpty());
+    QCOMPARE(dialog.spouse(), (SpouseData{QStringLiteral("Анна"), {}, {}}));
 
     // The close box is "Отмена" too.
-    e.DialogAccepted = true;
     EditorHarness::whenShown<TfmSpouce>([](TfmSpouce* d) { d->close(); });
-    e.BtnSpouceClick();
-    QVERIFY(!e.DialogAccepted);
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
 }
 
 void TestSpouseDialog::clearThenCancelKeepsTheFields()
 {
     EditorHarness h;
-    TfrNewRecord& e = h.editor();
-    h.main().N1Click();
-    e.SpFio = QStringLiteral("Анна");
-    e.SpBirthday = QStringLiteral("02.03.1980");
-    e.SpInfo = QStringLiteral("заметки");
+    const SpouseData given = {QStringLiteral("Анна"), QStringLiteral("02.03.1980"),
+                              QStringLiteral("заметки")};
+    TfmSpouce dialog(given, &h.editor());
     EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
         QCOMPARE(d->EdtSpIO->text(), QStringLiteral("Анна"));
         QCOMPARE(d->DTSpBirthDay->date(), QDate(1980, 3, 2));
@@ -154,10 +145,8 @@ void TestSpouseDialog::clearThenCancelKeepsTheFields()
         QVERIFY(d->MmSpInfo->toPlainText().isEmpty());
         QTest::mouseClick(d->btnCancel, Qt::LeftButton);
     });
-    h.main().N9->trigger();
-    QCOMPARE(e.SpFio, QStringLiteral("Анна"));
-    QCOMPARE(e.SpBirthday, QStringLiteral("02.03.1980"));
-    QCOMPARE(e.SpInfo, QStringLiteral("заметки"));
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QCOMPARE(dialog.spouse(), given);
 }
 
 void TestSpouseDialog::nothingStoredForUserNotPermitted()
@@ -177,9 +166,8 @@ void TestSpouseDialog::nothingStoredForUserNotPermitted()
         d->EdtSpIO->setText(QStringLiteral("Новая"));
         QTest::mouseClick(d->btnOk, Qt::LeftButton);
     });
-    QTest::mouseClick(e.BtnSpouce, Qt::LeftButton);
-    QVERIFY(e.DialogAccepted);
-    QCOMPARE(e.SpFio, QStringLiteral("Новая"));
+    QVERIFY(e.BtnSpouceClick());
+    QCOMPARE(e.spouse().fio, QStringLiteral("Новая"));
     QCOMPARE(h.column(id, QStringLiteral("spfio")).toString(), QStringLiteral("Прежняя"));
     QVERIFY(!h.column(id, QStringLiteral("spbirthday")).isValid());
 }
@@ -188,7 +176,7 @@ void TestSpouseDialog::newRecordStoresWithDone()
 {
     EditorHarness h;
     TfrNewRecord& e = h.editor();
-    h.main().N1Click();
+    h.main().newRecord();
     EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
         d->EdtSpIO->setText(QStringLiteral(" Пётр "));
         d->DTSpBirthDay->setDate(QDate(1979, 2, 28));
@@ -200,21 +188,19 @@ void TestSpouseDialog::newRecordStoresWithDone()
     const int id = h.count(QStringLiteral("SELECT id FROM sprav"));
     QCOMPARE(h.column(id, QStringLiteral("spfio")).toString(), QStringLiteral("Пётр"));
     QCOMPARE(h.column(id, QStringLiteral("spbirthday")).toString(), QStringLiteral("28.02.1979"));
-    QVERIFY(e.SpFio.isEmpty() && e.SpBirthday.isEmpty());
+    QVERIFY(e.spouse().fio.isEmpty() && e.spouse().birthday.isEmpty());
 }
 
 void TestSpouseDialog::unreadableDateShowsNoDate()
 {
     EditorHarness h;
-    TfrNewRecord& e = h.editor();
-    h.main().N1Click();
-    e.SpBirthday = QStringLiteral("1979-02-28");
+    TfmSpouce dialog({{}, QStringLiteral("1979-02-28"), {}}, &h.editor());
     EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
         QCOMPARE(d->DTSpBirthDay->date(), QDate(1899, 12, 30));
         QTest::mouseClick(d->btnCancel, Qt::LeftButton);
     });
-    e.BtnSpouceClick();
-    QCOMPARE(e.SpBirthday, QStringLiteral("1979-02-28"));
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QCOMPARE(dialog.spouse().birthday, QStringLiteral("1979-02-28"));
 }
 
 QTEST_MAIN(TestSpouseDialog)

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
+#include "MenuItem.h"
 #include "ModalCloser.h"
 #include "RecordSeed.h"
 #include "ScriptedPrompts.h"
 #include "TestDatabase.h"
 #include "app/TFmMain.h"
 #include "common/Clock.h"
+#include "db/Sql.h"
 #include "editor/TfrNewRecord.h"
 #include "report/Report.h"
 #include "report/ReportPage.h"
@@ -61,6 +63,7 @@ private slots:
     void cityCombo();
     void refreshRepeatsEachListing();
     void doubleClickOpensTheRecord();
+    void recordHiddenSinceListedIsNotShown();
     void printingReadsTheGrid();
 
 private:
@@ -140,8 +143,7 @@ void TestTfrFind::openWindow(const QDate& today)
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    m_window->setCurrentUser(QStringLiteral("petrov"));
-    find()->InitFind(db);
+    m_window->signIn(QStringLiteral("petrov"));
 }
 
 void TestTfrFind::cleanup()
@@ -157,11 +159,11 @@ void TestTfrFind::birthdayCommandsAfterLogin()
 {
     openWindow(nobodysDay);
     QVERIFY(m_window->TBBirth->isHidden());
-    QVERIFY(!m_window->N5->isEnabled());
+    QVERIFY(!menuItem(m_window, "N5")->isEnabled());
     // Nothing else is listed at login; the print button alone is on.
     QVERIFY(find()->SGFindRes->isHidden());
     QVERIFY(find()->LblResult->isHidden());
-    QVERIFY(!m_window->N3->isEnabled());
+    QVERIFY(!menuItem(m_window, "N3")->isEnabled());
     QVERIFY(m_window->TBPrint->isEnabled());
     QVERIFY(find()->EdtRequest->hasFocus());
     // The cities of the records, sorted, the hidden record's city included.
@@ -177,7 +179,7 @@ void TestTfrFind::birthdayCommandsAfterLogin()
 
     openWindow(julyFifth);
     QTRY_VERIFY(m_window->TBBirth->isVisible());
-    QVERIFY(m_window->N5->isEnabled());
+    QVERIFY(menuItem(m_window, "N5")->isEnabled());
 }
 
 void TestTfrFind::typingListsFromTheThirdCharacter()
@@ -193,7 +195,7 @@ void TestTfrFind::typingListsFromTheThirdCharacter()
     typeText(find()->EdtRequest, QStringLiteral("ь"));
     QCOMPARE(shown(), 20);
     QCOMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: 20"));
-    QVERIFY(m_window->N3->isEnabled());
+    QVERIFY(menuItem(m_window, "N3")->isEnabled());
     QVERIFY(m_window->TBPrint->isEnabled());
     const FoundModel* model = find()->foundModel();
     QCOMPARE(model->text(0, 1), QStringLiteral("Альфов01 Тест"));
@@ -254,7 +256,7 @@ void TestTfrFind::nothingFoundHidesTheGrid()
     QVERIFY(find()->SGFindRes->isHidden());
     QCOMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: 0"));
     QVERIFY(!find()->LblResult->isHidden());
-    QVERIFY(!m_window->N3->isEnabled());
+    QVERIFY(!menuItem(m_window, "N3")->isEnabled());
     QVERIFY(!m_window->TBPrint->isEnabled());
     // Nothing is printed from a hidden grid.
     ModalCloser preview;
@@ -269,8 +271,8 @@ void TestTfrFind::birthdayList()
     QTableView* grid = find()->SGFindRes;
     find()->EdtRequest->setText(QStringLiteral("xy"));
     find()->CmbCity->setEditText(QStringLiteral("Москва"));
-    QVERIFY(m_window->N5->isEnabled());
-    m_window->N5->trigger();
+    QVERIFY(menuItem(m_window, "N5")->isEnabled());
+    menuItem(m_window, "N5")->trigger();
     QCOMPARE(shown(), 14); // 15 grid rows with the header
     QCOMPARE(grid->height(), 273);
     QCOMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: 14"));
@@ -284,23 +286,23 @@ void TestTfrFind::birthdayList()
     QTRY_VERIFY(grid->columnWidth(1) == grid->viewport()->width() / 4 &&
                 grid->columnWidth(3) == grid->viewport()->width() / 2 - 4);
     // The print commands keep the state they had: off before any listing...
-    QVERIFY(!m_window->N3->isEnabled());
+    QVERIFY(!menuItem(m_window, "N3")->isEnabled());
 
     // ...and on after a listing that showed rows; tomorrow's window (20.09) has 15.
     find()->BtnAllClick();
-    QVERIFY(m_window->N3->isEnabled());
+    QVERIFY(menuItem(m_window, "N3")->isEnabled());
     Clock::setToday(septNineteenth);
     QTest::mouseClick(m_window->TBBirth, Qt::LeftButton);
     QCOMPARE(shown(), 15); // 16 grid rows
     QCOMPARE(grid->height(), 291);
-    QVERIFY(m_window->N3->isEnabled());
+    QVERIFY(menuItem(m_window, "N3")->isEnabled());
     QVERIFY(m_window->TBPrint->isEnabled());
 
     Clock::setToday(nobodysDay);
     find()->btnBirthClick();
     QVERIFY(grid->isHidden());
     QCOMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: 0"));
-    QVERIFY(m_window->N3->isEnabled());
+    QVERIFY(menuItem(m_window, "N3")->isEnabled());
 }
 
 void TestTfrFind::cityCombo()
@@ -368,7 +370,7 @@ void TestTfrFind::refreshRepeatsEachListing()
              QStringLiteral("Название предприятия"));
 
     // The birthday list.
-    m_window->N5->trigger();
+    menuItem(m_window, "N5")->trigger();
     QCOMPARE(shown(), 14);
     addRecord(QStringLiteral("Июлев15"), QStringLiteral("Июль"), 0, QStringLiteral("06.07.2000"));
     find()->RefreshList();
@@ -377,7 +379,7 @@ void TestTfrFind::refreshRepeatsEachListing()
              QStringLiteral("День рождения"));
 
     // All records.
-    m_window->N4->trigger();
+    menuItem(m_window, "N4")->trigger();
     QCOMPARE(shown(), 73);
     addRecord(QStringLiteral("Новиков"), QStringLiteral("Новая"), 0);
     find()->RefreshList();
@@ -406,14 +408,14 @@ void TestTfrFind::doubleClickOpensTheRecord()
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row2.center());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row2.center());
     QCOMPARE(m_window->frames->currentWidget(), m_window->frNewRecordMain);
-    QCOMPARE(m_window->frNewRecordMain->CurId, model->idAt(2));
+    QCOMPARE(m_window->frNewRecordMain->currentId(), model->idAt(2));
     QVERIFY(m_window->N8->isEnabled());
     QVERIFY(m_window->TBSave->isEnabled());
-    QVERIFY(m_window->N15->isEnabled());
+    QVERIFY(menuItem(m_window, "N15")->isEnabled());
     QVERIFY(m_window->TBPattern->isEnabled());
 
     // Back in the search view: arrow keys move the row, Enter opens it.
-    m_window->N2->trigger();
+    menuItem(m_window, "N2")->trigger();
     QVERIFY(!m_window->N8->isEnabled());
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Down);
@@ -421,17 +423,45 @@ void TestTfrFind::doubleClickOpensTheRecord()
     QCOMPARE(grid->currentIndex().row(), 4);
     QTest::keyClick(grid, Qt::Key_Return);
     QCOMPARE(m_window->frames->currentWidget(), m_window->frNewRecordMain);
-    QCOMPARE(m_window->frNewRecordMain->CurId, model->idAt(4));
+    QCOMPARE(m_window->frNewRecordMain->currentId(), model->idAt(4));
     QVERIFY(m_window->N8->isEnabled());
 
     // The header row opens the current record as well.
-    m_window->N2->trigger();
+    menuItem(m_window, "N2")->trigger();
     grid->setCurrentIndex(model->index(6, 1));
     QHeaderView* header = grid->horizontalHeader();
     QTest::mouseDClick(header->viewport(), Qt::LeftButton, {},
                        QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
     QCOMPARE(m_window->frames->currentWidget(), m_window->frNewRecordMain);
-    QCOMPARE(m_window->frNewRecordMain->CurId, model->idAt(6));
+    QCOMPARE(m_window->frNewRecordMain->currentId(), model->idAt(6));
+}
+
+// Another workstation hides a listed record as a whole: opening its stale row
+// shows none of it, says so, and lists anew.
+void TestTfrFind::recordHiddenSinceListedIsNotShown()
+{
+    openWindow(nobodysDay);
+    typeText(find()->EdtRequest, QStringLiteral("Альфов"));
+    const FoundModel* model = find()->foundModel();
+    QCOMPARE(model->rowCount(), 20);
+    const int id = model->idAt(0);
+    {
+        auto other = m_db->connectAgain(QStringLiteral("other"));
+        Sql::run(other->db(),
+                 QStringLiteral("UPDATE sprav SET hided = 'all', owns = ' ivanov ' WHERE id = :id"),
+                 {{"id", id}});
+    }
+    QTableView* grid = find()->SGFindRes;
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                       grid->visualRect(model->index(0, 1)).center());
+    QCOMPARE(m_prompts->log(),
+             QStringList{QStringLiteral("warning: Эта запись вам больше не доступна.")});
+    QCOMPARE(m_window->frames->currentWidget(), m_window->frFindMain);
+    QVERIFY(!m_window->N8->isEnabled());
+    QCOMPARE(model->rowCount(), 19);
+    TfrNewRecord* editor = m_window->frNewRecordMain;
+    QVERIFY(editor->EdtF->text().isEmpty());
+    QVERIFY(editor->EdtPhoneRab->text().isEmpty());
 }
 
 void TestTfrFind::printingReadsTheGrid()

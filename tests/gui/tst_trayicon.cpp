@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "MenuItem.h"
 #include "ScriptedPrompts.h"
 #include "TestDatabase.h"
 #include "app/TFmMain.h"
@@ -103,8 +104,8 @@ void TestTrayIcon::minimiseGoesToTrayAndClickBringsBack()
 void TestTrayIcon::contextMenuClosesWithSavePrompt()
 {
     start(true);
-    m_main->N1->trigger();
-    m_main->frNewRecordMain->Modified = true;
+    menuItem(m_main, "N1")->trigger();
+    m_main->frNewRecordMain->setModified(true);
     m_main->showMinimized();
     QTRY_VERIFY(tray()->Visible());
 

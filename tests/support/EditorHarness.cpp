@@ -4,6 +4,7 @@
 #include "db/Sql.h"
 #include "editor/RecordStore.h"
 #include "editor/TfrNewRecord.h"
+#include "search/TfrFind.h"
 
 #include <QSettings>
 #include <QStandardPaths>
@@ -15,8 +16,8 @@ EditorHarness::EditorHarness(const QString& user, const QList<QPair<QString, QSt
     for (const auto& [name, code] : cities)
         store.addCity(name, code);
     m_main = std::make_unique<TFmMain>(m_database.db());
-    m_main->setCurrentUser(user);
     m_main->show();
+    m_main->signIn(user);
     if (!QTest::qWaitForWindowActive(m_main.get()))
         qWarning("the main window did not become active");
 }
@@ -52,9 +53,7 @@ int EditorHarness::insertRecord(const RecordData& record)
 
 void EditorHarness::showRecord(int id)
 {
-    m_main->bringEditorToFront();
-    editor().ShowRecord(id);
-    m_main->setRecordCommandsEnabled(true);
+    emit m_main->frFindMain->recordChosen(id);
 }
 
 QVariant EditorHarness::column(int id, const QString& name) const

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "FileMode.h"
+#include "MemorySecretStore.h"
+#include "auth/KeychainSecretStore.h"
 #include "auth/SettingsStore.h"
 
 #include <QSettings>
@@ -18,6 +21,10 @@ private slots:
     void separatorsInNamesStayValues();
     void reservedValueNeverShared();
     void writesReachTheFileAtOnce();
+    void newFileAndFolderAreOwnerOnly();
+    void readableFileIsRestrictedAtOpen();
+    void plainPasswordsMoveToSecretStore();
+    void withoutSessionBusPasswordsStayInFile();
 
 private:
     QString file() const { return m_dir->filePath(QStringLiteral("Kavelton.ini")); }
@@ -92,6 +99,7 @@ void TestSettingsStore::separatorsInNamesStayValues()
     QCOMPARE(again.password(user), QStringLiteral("p-") + user);
     QCOMPARE(again.password(QStringLiteral("a")), QStringLiteral("plain a"));
     QCOMPARE(again.password(QStringLiteral("2F")), QStringLiteral("plain 2F"));
+    QCOMPARE(SettingsStore::userOfValue(SettingsStore::valueName(user)), user);
 
     QSettings raw(file(), QSettings::IniFormat);
     QVERIFY2(raw.childGroups().isEmpty(), qPrintable(raw.childGroups().join(u',')));
@@ -128,6 +136,72 @@ void TestSettingsStore::writesReachTheFileAtOnce()
     const QByteArray text = ini.readAll();
     QVERIFY2(text.contains("user=ivan"), text.constData());
     QVERIFY2(text.contains("ivan=1"), text.constData());
+}
+
+void TestSettingsStore::newFileAndFolderAreOwnerOnly()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("config"));
+    const QString ini = folder + QStringLiteral("/Kavelton.ini");
+    SettingsStore store(ini);
+    store.setLastUser(QStringLiteral("ivan"));
+    store.savePassword(QStringLiteral("ivan"), QStringLiteral("s3cret"));
+    QCOMPARE(fileMode(folder), 0700);
+    QCOMPARE(fileMode(ini), 0600);
+    QCOMPARE(SettingsStore(ini).password(QStringLiteral("ivan")), QStringLiteral("s3cret"));
+}
+
+void TestSettingsStore::readableFileIsRestrictedAtOpen()
+{
+    QSettings(file(), QSettings::IniFormat).setValue(QStringLiteral("u1"), QStringLiteral("p"));
+    QVERIFY(QFile::setPermissions(file(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                              QFile::ReadOther));
+    SettingsStore store(file());
+    QCOMPARE(fileMode(file()), 0600);
+    QCOMPARE(store.password(QStringLiteral("u1")), QStringLiteral("p"));
+}
+
+void TestSettingsStore::plainPasswordsMoveToSecretStore()
+{
+    const QStringList users = {QStringLiteral("dom/ivan"), QStringLiteral("User"),
+                               QStringLiteral("%2F"), QStringLiteral("Пётр")};
+    {
+        SettingsStore plain(file());
+        plain.setLastUser(QStringLiteral("Пётр"));
+        for (const QString& user : users)
+            plain.savePassword(user, QStringLiteral("p-") + user);
+    }
+    // Without a secret store nothing moves.
+    SettingsStore(file(), std::make_unique<MemorySecretStore>(nullptr)).moveSavedPasswords();
+    QCOMPARE(QSettings(file(), QSettings::IniFormat).childKeys().size(), users.size() + 1);
+
+    QMap<QString, QString> secrets;
+    SettingsStore store(file(), std::make_unique<MemorySecretStore>(&secrets));
+    store.moveSavedPasswords();
+    QStringList sorted = users;
+    sorted.sort();
+    QCOMPARE(secrets.keys(), sorted);
+    for (const QString& user : users)
+        QCOMPARE(secrets.value(user), QStringLiteral("p-") + user);
+    QCOMPARE(QSettings(file(), QSettings::IniFormat).childKeys(),
+             QStringList{QStringLiteral("user")});
+    QCOMPARE(store.lastUser(), QStringLiteral("Пётр"));
+    QCOMPARE(store.password(QStringLiteral("User")), QStringLiteral("p-User"));
+}
+
+void TestSettingsStore::withoutSessionBusPasswordsStayInFile()
+{
+    // No desktop session here: the store must be found missing, not waited for.
+    qputenv("DBUS_SESSION_BUS_ADDRESS",
+            "unix:path=" + QFile::encodeName(m_dir->filePath(QStringLiteral("no-bus"))));
+    auto keychain = std::make_unique<KeychainSecretStore>(QStringLiteral("Kavelton-test"));
+    QVERIFY(!keychain->isAvailable());
+    QVERIFY(!keychain->read(QStringLiteral("ivan")));
+    SettingsStore store(file(), std::move(keychain));
+    store.savePassword(QStringLiteral("ivan"), QStringLiteral("s3cret"));
+    QCOMPARE(QSettings(file(), QSettings::IniFormat).value(QStringLiteral("ivan")).toString(),
+             QStringLiteral("s3cret"));
+    QCOMPARE(fileMode(file()), 0600);
+    QCOMPARE(store.password(QStringLiteral("ivan")), QStringLiteral("s3cret"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

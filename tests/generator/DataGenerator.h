@@ -10,7 +10,8 @@
 // enterprises, about 200 cities with codes, job titles, 0 to 4 phones per
 // record, birthdays spread over the year (with spouses, no-date values and
 // NULLs), and 5 % of the records hidden in part or whole for some of the
-// users u1..u20. The same seed gives the same data on every machine.
+// users u1..u20. The same seed gives the same data on every machine. The
+// names come from the word lists in the generator's resources (words/*.txt).
 //
 // In hostile mode the names also hold what breaks careless statements and
 // search indexes: quotes, %, _, backslashes, search-engine operators, mixed

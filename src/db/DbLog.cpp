@@ -1,0 +1,4 @@
+// SPDX-License-Identifier: MIT
+#include "db/DbLog.h"
+
+Q_LOGGING_CATEGORY(lcDb, "sprav.db")
