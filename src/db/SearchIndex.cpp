@@ -3,6 +3,7 @@
 #include "common/DbError.h"
 #include "db/Database.h"
 #include "db/Sql.h"
+#include "db/TextFold.h"
 
 #include <QMap>
 #include <QSet>
@@ -29,8 +30,10 @@ QString column(const char* name)
 // character whose lower case contains c must fold to c in FTS5 as well. FTS5
 // folds all but a few letters as Qt's toLower() does; the one common exception
 // is the capital I with dot (its lower case is i + combining dot, FTS5 keeps
-// it), which the triggers therefore write as its lower case. Search texts use
-// only the characters of indexable(); the others are left to the exact test.
+// it), which the triggers therefore write as its lower case. «ё» and «Ё» are
+// written as «е» and «Е», as the search reads them (TextFold). Search texts
+// use only the characters of indexable(); the others are left to the exact
+// test.
 
 const QString ftsTable = QStringLiteral("sprav_fts");
 
@@ -44,7 +47,9 @@ QString ftsDefinition()
 // The value the index is given for a column of a row (prefix new. or old.).
 QString ftsValue(const QString& prefix, const char* name)
 {
-    return QStringLiteral("replace(%1%2, '\u0130', 'i\u0307')").arg(prefix, column(name));
+    return QStringLiteral("replace(replace(replace(%1%2, '\u0130', 'i\u0307'), '\u0401', "
+                          "'\u0415'), '\u0451', '\u0435')")
+        .arg(prefix, column(name));
 }
 
 QString ftsValues(const QString& prefix)
@@ -195,10 +200,16 @@ QString ftsQuery(const QString& needle)
 
 QString loweredColumn(const QString& table, const char* name)
 {
-    return QStringLiteral("ulower(coalesce(%1%2, ''))").arg(table, column(name));
+    return TextFold::sql(QStringLiteral("coalesce(%1%2, '')").arg(table, column(name)));
 }
 
 QString trgmIndexName(const char* name)
+{
+    return QStringLiteral("sprav_%1_fold_trgm").arg(column(name));
+}
+
+// Indexes of an older program, on the columns in lower case only.
+QString outdatedTrgmIndexName(const char* name)
 {
     return QStringLiteral("sprav_%1_trgm").arg(column(name));
 }
@@ -219,6 +230,9 @@ void ensurePostgres(const QSqlDatabase& db)
     Sql::run(db, QStringLiteral("SAVEPOINT sprav_search_index"));
     try {
         Sql::run(db, QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"));
+        for (const char* name : searchedColumns)
+            Sql::run(db,
+                     QStringLiteral("DROP INDEX IF EXISTS %1").arg(outdatedTrgmIndexName(name)));
         for (const char* name : searchedColumns)
             Sql::run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON sprav "
                                         "USING gin (%2 gin_trgm_ops)")
@@ -303,7 +317,7 @@ QString SearchIndex::condition(const QSqlDatabase& db)
 
 void SearchIndex::bind(QSqlQuery& query, const QString& text)
 {
-    const QString needle = text.toLower();
+    const QString needle = TextFold::text(text);
     query.bindValue(QStringLiteral(":needle"), needle);
     if (isPostgres(query)) {
         query.bindValue(QStringLiteral(":pattern"), containsPattern(needle));

@@ -8,8 +8,8 @@ class QSqlQuery;
 
 // Finds the records whose surname, name and patronymic, short or long
 // enterprise name contain a typed text, ignoring letter case for every
-// alphabet. The listing queries put condition() into their WHERE clause and
-// bind the text with bind().
+// alphabet and reading «ё» as «е» (TextFold). The listing queries put
+// condition() into their WHERE clause and bind the text with bind().
 //
 // The condition always ends in the plain containment test, so it finds exactly
 // the records that test finds; an index inside the database only narrows the

@@ -7,5 +7,6 @@ list(APPEND SPRAV_CORE_SOURCES
     db/Schema.cpp db/Schema.h
     db/SearchIndex.cpp db/SearchIndex.h
     db/Sql.cpp db/Sql.h
+    db/TextFold.cpp db/TextFold.h
     db/Visibility.cpp db/Visibility.h
 )

@@ -3,6 +3,7 @@
 #include "db/Database.h"
 #include "db/SearchIndex.h"
 #include "db/Sql.h"
+#include "db/TextFold.h"
 #include "db/Visibility.h"
 #include "search/BirthdayWindow.h"
 
@@ -89,7 +90,8 @@ ListingQueries::Selection ListingQueries::citySelection(const QString& cityName)
 {
     Selection selection;
     selection.from = QStringLiteral("sprav JOIN city ON city.id = sprav.cityid");
-    selection.where = QStringLiteral("ulower(city.cityname) = ulower(:cityname) AND ") +
+    selection.where = TextFold::sql(QStringLiteral("city.cityname")) + QStringLiteral(" = ") +
+                      TextFold::sql(QStringLiteral(":cityname")) + QStringLiteral(" AND ") +
                       Visibility::VisibilityFilter(Visibility::Filter::Qualified);
     selection.orderBy = orderByName;
     selection.bind = [this, cityName](QSqlQuery& query) {
