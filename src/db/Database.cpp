@@ -3,6 +3,7 @@
 #include "common/DbError.h"
 #include "db/DbLog.h"
 #include "db/Schema.h"
+#include "db/SortKey.h"
 #include "db/Sql.h"
 
 #include <QSqlDriver>
@@ -22,6 +23,24 @@ void sqliteLower(sqlite3_context* context, int argc, sqlite3_value** argv)
     const int size = sqlite3_value_bytes(argv[0]);
     const QByteArray lowered = Database::lowerUtf8(QByteArray::fromRawData(raw, size));
     sqlite3_result_text(context, lowered.constData(), int(lowered.size()), SQLITE_TRANSIENT);
+}
+
+QString sqliteText(sqlite3_value* value)
+{
+    if (sqlite3_value_type(value) == SQLITE_NULL)
+        return QString();
+    const auto* raw = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return QString::fromUtf8(raw, sqlite3_value_bytes(value));
+}
+
+void sqliteSortKey(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (argc != 2) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QByteArray key = SortKey::of(sqliteText(argv[0]), sqliteText(argv[1])).toUtf8();
+    sqlite3_result_text(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
 }
 
 sqlite3* sqliteHandle(const QSqlDatabase& db)
@@ -160,6 +179,8 @@ void Database::registerSqliteFunctions(const QSqlDatabase& db)
         throw DbError(QStringLiteral("Нет доступа к соединению SQLite."));
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     if (sqlite3_create_function(handle, "ulower", 1, flags, nullptr, sqliteLower, nullptr,
+                                nullptr) != SQLITE_OK ||
+        sqlite3_create_function(handle, "sortkey", 2, flags, nullptr, sqliteSortKey, nullptr,
                                 nullptr) != SQLITE_OK)
         throw DbError(QString::fromUtf8(sqlite3_errmsg(handle)));
 }

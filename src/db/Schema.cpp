@@ -2,6 +2,7 @@
 #include "db/Schema.h"
 #include "db/Database.h"
 #include "db/SearchIndex.h"
+#include "db/SortKey.h"
 #include "db/Sql.h"
 
 namespace
@@ -111,7 +112,12 @@ void refreshSqliteStatistics(const QSqlDatabase& db)
                                        "WHERE name = 'sqlite_stat1'")) > 0)
         then = firstNumber(db, QStringLiteral("SELECT stat FROM sqlite_stat1 "
                                               "WHERE tbl = 'sprav' AND idx = 'sprav_cityid'"));
-    const bool current = then < 0 ? now < 1000 : now <= 2 * then && then <= 2 * now;
+    bool current = then < 0 ? now < 1000 : now <= 2 * then && then <= 2 * now;
+    // Tables added to an older database have no statistics of their own yet.
+    if (current && then >= 0 &&
+        firstNumber(db, QStringLiteral("SELECT count(*) FROM sqlite_stat1 "
+                                       "WHERE tbl = 'sprav_order'")) == 0)
+        current = false;
     if (current)
         return;
     Sql::run(db, QStringLiteral("PRAGMA analysis_limit = 1000"));
@@ -141,6 +147,7 @@ void Schema::ensure(const QSqlDatabase& db)
     for (const QString& statement : indexes(postgres))
         Sql::run(db, statement);
     SearchIndex::ensure(db);
+    SortKey::ensure(db);
     if (!postgres)
         refreshSqliteStatistics(db); // PostgreSQL's autovacuum keeps its own
 

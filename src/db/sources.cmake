@@ -6,6 +6,7 @@ list(APPEND SPRAV_CORE_SOURCES
     db/HiddenFields.cpp db/HiddenFields.h
     db/Schema.cpp db/Schema.h
     db/SearchIndex.cpp db/SearchIndex.h
+    db/SortKey.cpp db/SortKey.h
     db/Sql.cpp db/Sql.h
     db/TextFold.cpp db/TextFold.h
     db/Visibility.cpp db/Visibility.h

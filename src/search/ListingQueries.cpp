@@ -2,6 +2,7 @@
 #include "search/ListingQueries.h"
 #include "db/Database.h"
 #include "db/SearchIndex.h"
+#include "db/SortKey.h"
 #include "db/Sql.h"
 #include "db/TextFold.h"
 #include "db/Visibility.h"
@@ -17,17 +18,19 @@ struct ListingQueries::Selection {
     QString from;
     QString where;
     QString orderBy;
+    QString id = QStringLiteral("sprav.id");
     std::function<void(QSqlQuery&)> bind;
 };
 
 namespace
 {
 
-const QString orderByName =
-    QStringLiteral("coalesce(sprav.f, ''), coalesce(sprav.io, ''), sprav.id");
+// Records with their place in the order.
+const QString spravInOrder = QStringLiteral("sprav JOIN sprav_order ON sprav_order.id = sprav.id");
 
 // Records joined with their city; a record of an unknown city keeps NULLs.
-const QString spravWithCity = QStringLiteral("sprav LEFT JOIN city ON city.id = sprav.cityid");
+const QString spravWithCity =
+    spravInOrder + QStringLiteral(" LEFT JOIN city ON city.id = sprav.cityid");
 
 QSqlQuery open(const QSqlDatabase& db, const QString& statement,
                const std::function<void(QSqlQuery&)>& bind)
@@ -68,7 +71,7 @@ ListingQueries::Selection ListingQueries::searchSelection(const QString& text) c
     selection.from = spravWithCity;
     selection.where = SearchIndex::condition(m_db) + QStringLiteral(" AND ") +
                       Visibility::VisibilityFilter(Visibility::Filter::Plain);
-    selection.orderBy = orderByName;
+    selection.orderBy = SortKey::orderBy(m_db);
     selection.bind = [this, text](QSqlQuery& query) {
         SearchIndex::bind(query, text);
         Visibility::bindUser(query, m_user);
@@ -81,7 +84,23 @@ ListingQueries::Selection ListingQueries::allSelection() const
     Selection selection;
     selection.from = spravWithCity;
     selection.where = Visibility::VisibilityFilter(Visibility::Filter::Plain);
-    selection.orderBy = orderByName;
+    selection.orderBy = SortKey::orderBy(m_db);
+    selection.bind = [this](QSqlQuery& query) { Visibility::bindUser(query, m_user); };
+    return selection;
+}
+
+// The ids of "Все записи" come from the order table alone, in its index's
+// order; only a record hidden as a whole is looked up, to see whether the
+// user is named in its owns.
+ListingQueries::Selection ListingQueries::allIdsSelection() const
+{
+    Selection selection;
+    selection.from = QStringLiteral("sprav_order");
+    selection.where = QStringLiteral("(sprav_order.whole = 0 OR EXISTS (SELECT 1 FROM sprav WHERE "
+                                     "sprav.id = sprav_order.id AND %1))")
+                          .arg(Visibility::VisibilityFilter(Visibility::Filter::Plain));
+    selection.orderBy = QStringLiteral("sprav_order.sortkey, sprav_order.id");
+    selection.id = QStringLiteral("sprav_order.id");
     selection.bind = [this](QSqlQuery& query) { Visibility::bindUser(query, m_user); };
     return selection;
 }
@@ -89,11 +108,11 @@ ListingQueries::Selection ListingQueries::allSelection() const
 ListingQueries::Selection ListingQueries::citySelection(const QString& cityName) const
 {
     Selection selection;
-    selection.from = QStringLiteral("sprav JOIN city ON city.id = sprav.cityid");
+    selection.from = spravInOrder + QStringLiteral(" JOIN city ON city.id = sprav.cityid");
     selection.where = TextFold::sql(QStringLiteral("city.cityname")) + QStringLiteral(" = ") +
                       TextFold::sql(QStringLiteral(":cityname")) + QStringLiteral(" AND ") +
                       Visibility::VisibilityFilter(Visibility::Filter::Qualified);
-    selection.orderBy = orderByName;
+    selection.orderBy = SortKey::orderBy(m_db);
     selection.bind = [this, cityName](QSqlQuery& query) {
         query.bindValue(QStringLiteral(":cityname"), cityName);
         Visibility::bindUser(query, m_user);
@@ -133,12 +152,12 @@ QList<int> ListingQueries::ids(const Selection& selection) const
 {
     const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
     const QString statement =
-        postgres ? QStringLiteral("SELECT string_agg(CAST(sprav.id AS text), ',' ORDER BY %3) "
+        postgres ? QStringLiteral("SELECT string_agg(CAST(%4 AS text), ',' ORDER BY %3) "
                                   "FROM %1 WHERE %2")
-                 : QStringLiteral("SELECT group_concat(id) FROM (SELECT sprav.id AS id FROM %1 "
+                 : QStringLiteral("SELECT group_concat(id) FROM (SELECT %4 AS id FROM %1 "
                                   "WHERE %2 ORDER BY %3)");
     QSqlQuery query =
-        open(m_db, statement.arg(selection.from, selection.where, selection.orderBy),
+        open(m_db, statement.arg(selection.from, selection.where, selection.orderBy, selection.id),
              selection.bind);
     QList<int> found;
     if (!query.next())
@@ -190,7 +209,7 @@ std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
 
 QList<int> ListingQueries::allRecordIds() const
 {
-    return ids(allSelection());
+    return ids(allIdsSelection());
 }
 
 QList<int> ListingQueries::cityIds(const QString& cityName) const
@@ -317,9 +336,9 @@ QString birthdayCondition(const BirthdayWindow& window, Visibility::Filter filte
 ListingQueries::Selection ListingQueries::birthdaySelection(const BirthdayWindow& window) const
 {
     Selection selection;
-    selection.from = QStringLiteral("sprav");
+    selection.from = spravInOrder;
     selection.where = birthdayCondition(window, Visibility::Filter::Birthday);
-    selection.orderBy = orderByName;
+    selection.orderBy = SortKey::orderBy(m_db);
     selection.bind = [this, window](QSqlQuery& query) {
         window.bind(query);
         Visibility::bindUser(query, m_user);

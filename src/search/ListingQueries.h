@@ -33,7 +33,7 @@ public:
     // the text, ignoring letter case. Nothing runs (nullopt) when the trimmed
     // text is too short.
     std::optional<QList<FoundRow>> search(const QString& typed) const;
-    // Every record, ordered by surname, then name and patronymic.
+    // Every record, ordered by surname, then name and patronymic (SortKey).
     QList<FoundRow> allRecords() const;
     // The records of the city of that name (letter case ignored).
     QList<FoundRow> city(const QString& cityName) const;
@@ -66,6 +66,7 @@ private:
 
     Selection searchSelection(const QString& text) const;
     Selection allSelection() const;
+    Selection allIdsSelection() const;
     Selection citySelection(const QString& cityName) const;
     Selection birthdaySelection(const class BirthdayWindow& window) const;
     // The selection narrowed to the given ids.

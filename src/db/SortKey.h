@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The order of records in lists, as a Russian reader expects it: by surname,
+// then name and patronymic; letter case ignored, «ё» sorted with «е», blanks
+// around a name ignored, Cyrillic before Latin. Stored texts never change:
+// each record's key is kept in the table sprav_order (id, sortkey, whole),
+// filled by triggers on sprav, and compared byte by byte on both engines (the
+// collation "C" on PostgreSQL).
+//
+// The key of a name is the name trimmed, lower-cased, «ё» written as «е» and
+// the Latin letters a to z moved behind every other letter (to the fullwidth
+// forms), cut to MaxPartLength characters so that an index entry stays within
+// PostgreSQL's limit; the surname's key and the given names' key are joined by
+// the character 1, which sorts before any character of a name. `whole` is 1
+// for a record hidden as a whole, so that "Все записи" reads the order table
+// alone for every other record.
+class SortKey
+{
+public:
+    static constexpr int MaxPartLength = 200;
+
+    // The key of a record with that surname and name and patronymic, as the
+    // database's sortkey() gives it.
+    static QString of(const QString& f, const QString& io);
+
+    // Creates the order table, its triggers and its index where they are
+    // missing or outdated, and fills the table from the stored records then.
+    // Called by Schema::ensure, inside its transaction.
+    static void ensure(const QSqlDatabase& db);
+
+    // What a listing orders by; the table joined as sprav_order.
+    static QString orderBy(const QSqlDatabase& db);
+};
