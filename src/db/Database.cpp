@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "db/Database.h"
 #include "common/DbError.h"
+#include "db/ContactIndex.h"
 #include "db/DbLog.h"
 #include "db/Schema.h"
 #include "db/SortKey.h"
@@ -41,6 +42,13 @@ void sqliteSortKey(sqlite3_context* context, int argc, sqlite3_value** argv)
     }
     const QByteArray key = SortKey::of(sqliteText(argv[0]), sqliteText(argv[1])).toUtf8();
     sqlite3_result_text(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+}
+
+void sqlitePhoneDigits(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    const QByteArray digits =
+        ContactIndex::digitsOf(argc == 1 ? sqliteText(argv[0]) : QString()).toLatin1();
+    sqlite3_result_text(context, digits.constData(), int(digits.size()), SQLITE_TRANSIENT);
 }
 
 sqlite3* sqliteHandle(const QSqlDatabase& db)
@@ -181,6 +189,8 @@ void Database::registerSqliteFunctions(const QSqlDatabase& db)
     if (sqlite3_create_function(handle, "ulower", 1, flags, nullptr, sqliteLower, nullptr,
                                 nullptr) != SQLITE_OK ||
         sqlite3_create_function(handle, "sortkey", 2, flags, nullptr, sqliteSortKey, nullptr,
-                                nullptr) != SQLITE_OK)
+                                nullptr) != SQLITE_OK ||
+        sqlite3_create_function(handle, "phonedigits", 1, flags, nullptr, sqlitePhoneDigits,
+                                nullptr, nullptr) != SQLITE_OK)
         throw DbError(QString::fromUtf8(sqlite3_errmsg(handle)));
 }

@@ -27,7 +27,8 @@ public:
     static Engine engineOf(const QSqlDatabase& db);
 
     // Registers the functions the statements need on an SQLite connection
-    // (ulower: lower case for every alphabet; sortkey: SortKey::of).
+    // (ulower: lower case for every alphabet; sortkey: SortKey::of;
+    // phonedigits: ContactIndex::digitsOf).
     static void registerSqliteFunctions(const QSqlDatabase& db);
     // Lower case of a UTF-8 text for every alphabet, as QString::toLower.
     static QByteArray lowerUtf8(const QByteArray& text);

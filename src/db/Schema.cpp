@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "db/Schema.h"
+#include "db/ContactIndex.h"
 #include "db/Database.h"
 #include "db/SearchIndex.h"
 #include "db/SortKey.h"
@@ -148,6 +149,7 @@ void Schema::ensure(const QSqlDatabase& db)
         Sql::run(db, statement);
     SearchIndex::ensure(db);
     SortKey::ensure(db);
+    ContactIndex::ensure(db);
     if (!postgres)
         refreshSqliteStatistics(db); // PostgreSQL's autovacuum keeps its own
 

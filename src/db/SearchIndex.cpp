@@ -315,6 +315,16 @@ QString SearchIndex::condition(const QSqlDatabase& db)
         .arg(plainCondition());
 }
 
+QString SearchIndex::trigramQuery(const QString& folded)
+{
+    return ftsQuery(folded);
+}
+
+QString SearchIndex::likePattern(const QString& folded)
+{
+    return containsPattern(folded);
+}
+
 void SearchIndex::bind(QSqlQuery& query, const QString& text)
 {
     const QString needle = TextFold::text(text);

@@ -40,6 +40,12 @@ public:
     static void compact(const QSqlDatabase& db);
     static void bind(QSqlQuery& query, const QString& text);
 
+    // For other trigram indexes: the FTS5 query that requires every trigram
+    // of a folded text (empty when it has none), and the LIKE pattern that
+    // finds the text anywhere.
+    static QString trigramQuery(const QString& folded);
+    static QString likePattern(const QString& folded);
+
     // The containment test alone, bound by bind() as well: what condition()
     // finds, without any index's help.
     static QString plainCondition();

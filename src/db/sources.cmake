@@ -1,4 +1,5 @@
 list(APPEND SPRAV_CORE_SOURCES
+    db/ContactIndex.cpp db/ContactIndex.h
     db/DataLink.cpp db/DataLink.h
     db/Database.cpp db/Database.h
     db/DateText.cpp db/DateText.h

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "search/ListingQueries.h"
+#include "db/ContactIndex.h"
 #include "db/Database.h"
 #include "db/SearchIndex.h"
 #include "db/SortKey.h"
@@ -7,6 +8,7 @@
 #include "db/TextFold.h"
 #include "db/Visibility.h"
 #include "search/BirthdayWindow.h"
+#include "search/SearchRequest.h"
 
 #include <QHash>
 #include <QSqlQuery>
@@ -56,24 +58,31 @@ ListingQueries::ListingQueries(const QSqlDatabase& db, const QString& user,
 
 QString ListingQueries::searchText(const QString& typed)
 {
-    qsizetype begin = 0;
-    qsizetype end = typed.size();
-    while (begin < end && typed.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && typed.at(end - 1).unicode() <= 32)
-        --end;
-    return typed.mid(begin, end - begin);
+    return SearchRequest(typed).text();
 }
 
-ListingQueries::Selection ListingQueries::searchSelection(const QString& text) const
+// A name, number or e-mail search, as the request says.
+ListingQueries::Selection ListingQueries::searchSelection(const SearchRequest& request) const
 {
     Selection selection;
     selection.from = spravWithCity;
-    selection.where = SearchIndex::condition(m_db) + QStringLiteral(" AND ") +
-                      Visibility::VisibilityFilter(Visibility::Filter::Plain);
+    const QString text = request.text();
+    std::function<void(QSqlQuery&)> bindText;
+    if (request.kind() == SearchRequest::Kind::Phone) {
+        selection.where = ContactIndex::phoneCondition(m_db);
+        bindText = [text](QSqlQuery& query) { ContactIndex::bindPhone(query, text); };
+    } else if (request.kind() == SearchRequest::Kind::Email) {
+        selection.where = ContactIndex::emailCondition(m_db);
+        bindText = [text](QSqlQuery& query) { ContactIndex::bindEmail(query, text); };
+    } else {
+        selection.where = SearchIndex::condition(m_db);
+        bindText = [text](QSqlQuery& query) { SearchIndex::bind(query, text); };
+    }
+    selection.where +=
+        QStringLiteral(" AND ") + Visibility::VisibilityFilter(Visibility::Filter::Plain);
     selection.orderBy = SortKey::orderBy(m_db);
-    selection.bind = [this, text](QSqlQuery& query) {
-        SearchIndex::bind(query, text);
+    selection.bind = [this, bindText](QSqlQuery& query) {
+        bindText(query);
         Visibility::bindUser(query, m_user);
     };
     return selection;
@@ -183,10 +192,10 @@ QList<int> ListingQueries::ids(const Selection& selection) const
 
 std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) const
 {
-    const QString text = searchText(typed);
-    if (text.size() < MinSearchLength)
+    const SearchRequest request(typed);
+    if (request.kind() == SearchRequest::Kind::None)
         return std::nullopt;
-    return directory(searchSelection(text));
+    return directory(searchSelection(request));
 }
 
 QList<FoundRow> ListingQueries::allRecords() const
@@ -201,10 +210,10 @@ QList<FoundRow> ListingQueries::city(const QString& cityName) const
 
 std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
 {
-    const QString text = searchText(typed);
-    if (text.size() < MinSearchLength)
+    const SearchRequest request(typed);
+    if (request.kind() == SearchRequest::Kind::None)
         return std::nullopt;
-    return ids(searchSelection(text));
+    return ids(searchSelection(request));
 }
 
 QList<int> ListingQueries::allRecordIds() const
