@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
+#include "db/Database.h"
 #include "db/Sql.h"
 
 #include <optional>
@@ -53,7 +54,8 @@ AccountStore::Login AccountStore::login(const QString& name, const QString& pass
         return {Outcome::Unknown, QString()};
     if (!passwordMatches(*row, password))
         return {Outcome::WrongPassword, QString()};
-    if (!PasswordHash::isHash(row->pass))
+    // A database that can only be read keeps the plain password until later.
+    if (!PasswordHash::isHash(row->pass) && !Database::isReadOnly(m_db))
         Sql::run(m_db, QStringLiteral("UPDATE users SET pass = :pass WHERE id = :id"),
                  {{"pass", PasswordHash::make(password)}, {"id", row->id}});
     return {Outcome::Accepted, row->log};

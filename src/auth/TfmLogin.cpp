@@ -8,6 +8,7 @@
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompts.h"
+#include "db/StoredText.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -143,6 +144,12 @@ void TfmLogin::BtnOkClick()
     const QString name = EdtLogin->text();
     if (name.isEmpty()) {
         Prompts::instance().warning(this, QStringLiteral("Введите, пожалуйста, имя пользователя"));
+        EdtLogin->setFocus();
+        return;
+    }
+    if (!StoredText::storable(name)) {
+        Prompts::instance().warning(
+            this, StoredText::nulWarning(Label1->text().remove(QLatin1Char(':'))));
         EdtLogin->setFocus();
         return;
     }

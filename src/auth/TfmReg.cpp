@@ -5,6 +5,7 @@
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompts.h"
+#include "db/StoredText.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -119,6 +120,10 @@ bool TfmReg::checkInput()
     if (name.contains(u' ') || name.contains(u';')) {
         refuse(QStringLiteral("Имя пользователя не должно содержать пробелов и точек с запятой"),
                EdtLogin);
+        return false;
+    }
+    if (!StoredText::storable(name)) {
+        refuse(StoredText::nulWarning(Label1->text().remove(QLatin1Char(':'))), EdtLogin);
         return false;
     }
     if (EdtPass->text() != EdtPassTwo->text()) {

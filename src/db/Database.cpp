@@ -6,6 +6,7 @@
 #include "db/Schema.h"
 #include "db/SortKey.h"
 #include "db/Sql.h"
+#include "db/SqliteFile.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -51,15 +52,9 @@ void sqlitePhoneDigits(sqlite3_context* context, int argc, sqlite3_value** argv)
     sqlite3_result_text(context, digits.constData(), int(digits.size()), SQLITE_TRANSIENT);
 }
 
-sqlite3* sqliteHandle(const QSqlDatabase& db)
-{
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
-[[noreturn]] void openFailed(const QSqlDatabase& db, const QString& what)
+// The engine's text may quote values of the data link, and with them a
+// password that a mistyped separator put into one.
+[[noreturn]] void openFailed(const QSqlDatabase& db, const DataLink& link, const QString& what)
 {
     // The log names the database and its server, never the password, not even
     // where a driver's message would repeat it.
@@ -71,9 +66,15 @@ sqlite3* sqliteHandle(const QSqlDatabase& db)
     QString cause = db.lastError().text().trimmed();
     if (!db.password().isEmpty())
         cause.replace(db.password(), QStringLiteral("***"));
-    qCWarning(lcDb).noquote() << "cannot open database" << where << "--" << cause;
-    throw DbError(
-        QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(what, db.lastError().text()));
+    qCWarning(lcDb).noquote() << "cannot open database" << DataLink::maskPasswords(where) << "--"
+                              << link.masked(cause);
+    QString text;
+    if (link.provider == DataLink::Provider::SQLite)
+        text = SqliteFile::explain(db.lastError(), what);
+    if (text.isEmpty())
+        text = QStringLiteral("Не удалось открыть базу данных %1:\n%2")
+                   .arg(DataLink::maskPasswords(what), db.lastError().text());
+    throw DbError(link.masked(text));
 }
 
 } // namespace
@@ -87,14 +88,21 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
         throw DbError(QStringLiteral("Драйвер базы данных %1 не установлен.").arg(driver));
 
     QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_name);
+    bool readOnly = false;
     try {
         if (sqlite) {
+            SqliteFile::checkPath(link.databaseFile());
             db.setDatabaseName(link.databaseFile());
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+            db.setConnectOptions(
+                QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000") +
+                (link.readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
             if (!db.open())
-                openFailed(db, link.databaseFile());
+                openFailed(db, link, link.databaseFile());
             registerSqliteFunctions(db);
-            Sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+            // Nothing is written to a file before it is known to be ours.
+            readOnly = SqliteFile::check(db);
+            if (!readOnly)
+                Sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
             // Listings read much of the file: map it (up to 1 GiB) and cache
             // 64 MiB instead of 2, so they need no read call per page.
             Sql::run(db, QStringLiteral("PRAGMA mmap_size=1073741824"));
@@ -106,10 +114,12 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
             db.setUserName(link.user);
             db.setPassword(link.password);
             if (!db.open())
-                openFailed(db, link.catalog);
+                openFailed(db, link, link.catalog);
             Sql::run(db, QStringLiteral("SET client_min_messages TO warning"));
         }
-        Schema::ensure(db);
+        // A database that can only be read is browsed as it is.
+        if (!readOnly)
+            Schema::ensure(db);
     } catch (...) {
         db.close();
         db = QSqlDatabase();
@@ -135,6 +145,11 @@ QSqlDatabase Database::db() const
 Engine Database::engineOf(const QSqlDatabase& db)
 {
     return db.driverName() == QLatin1String("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
+}
+
+bool Database::isReadOnly(const QSqlDatabase& db)
+{
+    return engineOf(db) == Engine::SQLite && SqliteFile::readOnly(db);
 }
 
 // The search compares every record's names in lower case, so the common
@@ -182,7 +197,7 @@ QByteArray Database::lowerUtf8(const QByteArray& text)
 
 void Database::registerSqliteFunctions(const QSqlDatabase& db)
 {
-    sqlite3* handle = sqliteHandle(db);
+    sqlite3* handle = SqliteFile::handle(db.driver());
     if (!handle)
         throw DbError(QStringLiteral("Нет доступа к соединению SQLite."));
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

@@ -10,7 +10,9 @@ enum class Engine { SQLite, PostgreSQL };
 
 // Owns one named connection to the database a data link names. Opening sets
 // up the engine (functions the statements need, WAL and a busy timeout on
-// SQLite) and creates the schema when the database has none.
+// SQLite) and creates the schema when the database has none. An SQLite file
+// that is not a directory of this program is refused untouched; one that can
+// only be read is opened as it is.
 class Database
 {
 public:
@@ -25,6 +27,9 @@ public:
     Engine engine() const { return m_engine; }
 
     static Engine engineOf(const QSqlDatabase& db);
+    // The database can only be read (SQLite: a write-protected file, or the
+    // data link asks so); storing then fails with a message saying why.
+    static bool isReadOnly(const QSqlDatabase& db);
 
     // Registers the functions the statements need on an SQLite connection
     // (ulower: lower case for every alphabet; sortkey: SortKey::of;

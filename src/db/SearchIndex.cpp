@@ -93,13 +93,6 @@ QMap<QString, QString> ftsTriggers()
     };
 }
 
-bool sqliteIndexPresent(const QSqlDatabase& db)
-{
-    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT 1 FROM sqlite_master "
-                                              "WHERE type = 'table' AND name = 'sprav_fts'"));
-    return q.next();
-}
-
 bool sqliteIndexCurrent(const QSqlDatabase& db)
 {
     QMap<QString, QString> wanted = ftsTriggers();
@@ -275,8 +268,9 @@ void SearchIndex::ensure(const QSqlDatabase& db)
 
 bool SearchIndex::indexed(const QSqlDatabase& db)
 {
+    // An index left outdated in a database opened read-only is not used.
     return Database::engineOf(db) == Engine::PostgreSQL ? postgresIndexPresent(db)
-                                                        : sqliteIndexPresent(db);
+                                                        : sqliteIndexCurrent(db);
 }
 
 QString SearchIndex::plainCondition()

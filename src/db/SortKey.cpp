@@ -201,7 +201,24 @@ void SortKey::ensure(const QSqlDatabase& db)
 // and only those are sorted.
 QString SortKey::orderBy(const QSqlDatabase& db)
 {
+    if (!available(db))
+        return QStringLiteral("coalesce(sprav.f, ''), coalesce(sprav.io, ''), sprav.id");
     return Database::engineOf(db) == Engine::PostgreSQL
                ? QStringLiteral("sprav_order.sortkey, sprav.id")
                : QStringLiteral("+sprav_order.sortkey, sprav.id");
+}
+
+QString SortKey::records(const QSqlDatabase& db)
+{
+    return available(db) ? QStringLiteral("sprav JOIN sprav_order ON sprav_order.id = sprav.id")
+                         : QStringLiteral("sprav");
+}
+
+bool SortKey::available(const QSqlDatabase& db)
+{
+    if (Database::engineOf(db) == Engine::PostgreSQL || !Database::isReadOnly(db))
+        return true;
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' "
+                                              "AND name = 'sprav_order'"));
+    return q.next();
 }

@@ -32,6 +32,10 @@ public:
     // Called by Schema::ensure, inside its transaction.
     static void ensure(const QSqlDatabase& db);
 
-    // What a listing orders by; the table joined as sprav_order.
+    // The records with their place in the order (sprav joined with
+    // sprav_order), and what a listing orders them by. A database opened
+    // read-only that lacks the order table is listed as stored, in code order.
+    static QString records(const QSqlDatabase& db);
     static QString orderBy(const QSqlDatabase& db);
+    static bool available(const QSqlDatabase& db);
 };

@@ -2,7 +2,9 @@
 #include "db/Sql.h"
 #include "common/DbError.h"
 #include "db/DbLog.h"
+#include "db/SqliteFile.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 
 namespace
@@ -22,10 +24,13 @@ QString causeForLog(const QSqlError& error)
     return parts.join(QLatin1String(" | "));
 }
 
-[[noreturn]] void fail(const QSqlError& error, const QString& statement)
+// SQLite's errors on the database file are explained in Russian, naming it.
+[[noreturn]] void fail(const QSqlError& error, const QString& statement, const QSqlDriver* driver)
 {
     qCWarning(lcDb).noquote() << "statement failed:" << statement << "--" << causeForLog(error);
-    QString text = error.text().trimmed();
+    QString text = SqliteFile::explain(error, driver);
+    if (text.isEmpty())
+        text = error.text().trimmed();
     if (text.isEmpty())
         text = QStringLiteral("Ошибка базы данных.");
     throw DbError(text);
@@ -40,7 +45,7 @@ QSqlQuery prepare(const QSqlDatabase& db, const QString& statement)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(statement))
-        fail(query.lastError(), statement);
+        fail(query.lastError(), statement, query.driver());
     return query;
 }
 
@@ -52,8 +57,12 @@ void bind(QSqlQuery& query, std::initializer_list<Binding> bindings)
 
 void exec(QSqlQuery& query)
 {
-    if (!query.exec())
-        fail(query.lastError(), query.lastQuery());
+    StoredText::checkBindings(query);
+    const QVariantList given = StoredText::protectBindings(query);
+    const bool done = query.exec();
+    StoredText::restoreBindings(query, given);
+    if (!done)
+        fail(query.lastError(), query.lastQuery(), query.driver());
 }
 
 QSqlQuery run(const QSqlDatabase& db, const QString& statement,
@@ -64,7 +73,7 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement,
         QSqlQuery query(db);
         query.setForwardOnly(true);
         if (!query.exec(statement))
-            fail(query.lastError(), statement);
+            fail(query.lastError(), statement, query.driver());
         return query;
     }
     QSqlQuery query = prepare(db, statement);
@@ -115,7 +124,7 @@ Transaction::Transaction(const QSqlDatabase& db) : m_db(db)
     const bool begun = isSqlite(m_db) ? runPlain(m_db, QStringLiteral("BEGIN IMMEDIATE"), error)
                                       : m_db.transaction();
     if (!begun)
-        fail(isSqlite(m_db) ? error : m_db.lastError(), QStringLiteral("BEGIN"));
+        fail(isSqlite(m_db) ? error : m_db.lastError(), QStringLiteral("BEGIN"), m_db.driver());
     m_open = true;
 }
 
@@ -139,7 +148,7 @@ void Transaction::commit()
         if (!isSqlite(m_db))
             error = m_db.lastError();
         m_open = true; // the destructor rolls back what the failed commit left
-        fail(error, QStringLiteral("COMMIT"));
+        fail(error, QStringLiteral("COMMIT"), m_db.driver());
     }
     m_open = false;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "db/StoredText.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
@@ -30,11 +32,10 @@ qint64 returnedId(QSqlQuery& query);
 qint64 insertReturningId(const QSqlDatabase& db, const QString& statement,
                          std::initializer_list<Binding> bindings);
 
-// A text column read as text: NULL reads as empty.
+// A text column read as text, exactly as stored: NULL reads as empty.
 inline QString text(const QSqlQuery& query, int column)
 {
-    const QVariant v = query.value(column);
-    return v.isNull() ? QString() : v.toString();
+    return StoredText::read(query, column);
 }
 
 // A NULL value of text type, for parameters that store NULL.

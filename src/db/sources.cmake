@@ -9,6 +9,8 @@ list(APPEND SPRAV_CORE_SOURCES
     db/SearchIndex.cpp db/SearchIndex.h
     db/SortKey.cpp db/SortKey.h
     db/Sql.cpp db/Sql.h
+    db/SqliteFile.cpp db/SqliteFile.h
+    db/StoredText.cpp db/StoredText.h
     db/TextFold.cpp db/TextFold.h
     db/Visibility.cpp db/Visibility.h
 )

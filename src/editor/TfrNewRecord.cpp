@@ -5,6 +5,7 @@
 #include "common/ShellOpen.h"
 #include "db/DateText.h"
 #include "db/HiddenFields.h"
+#include "db/StoredText.h"
 #include "db/Visibility.h"
 #include "editor/RecordStore.h"
 #include "editor/TfmHide.h"
@@ -95,8 +96,10 @@ QGridLayout* boxGrid(QGroupBox* box)
     return grid;
 }
 
+// The label is the field's buddy: warnings name the field by its caption.
 void addRow(QGridLayout* grid, QLabel* label, QWidget* field)
 {
+    label->setBuddy(field);
     const int row = grid->rowCount();
     grid->addWidget(label, row, 0);
     grid->addWidget(field, row, 1);
@@ -715,6 +718,8 @@ RecordData TfrNewRecord::recordFromFields() const
 
 bool TfrNewRecord::btnOkClick()
 {
+    if (!fieldsStorable())
+        return false;
     return guarded(this, [this] {
         store().insert(recordFromFields());
         ClearRecord();
@@ -728,6 +733,8 @@ bool TfrNewRecord::BtnChangeClick()
         Prompts::instance().warning(this, QStringLiteral("Эту запись вам изменять нельзя"));
         return false;
     }
+    if (!fieldsStorable())
+        return false;
     return guarded(this, [this] {
         store().update(m_curId, recordFromFields());
         ClearRecord();
@@ -756,6 +763,8 @@ void TfrNewRecord::btnReqClick()
     if (!Prompts::instance().getText(this, QStringLiteral("Заполнение реквизитов"),
                                      QStringLiteral("Поле для ввода реквизитов:"), text))
         return;
+    if (!storable(btnReq, text))
+        return;
     m_req = text;
     if (m_curId != 0 && mayChange())
         guarded(this, [this] { store().updateReq(m_curId, m_req); });
@@ -767,7 +776,7 @@ bool TfrNewRecord::BtnSpouceClick()
     if (dialog.exec() != QDialog::Accepted)
         return false;
     m_spouse = dialog.spouse();
-    if (m_curId != 0 && mayChange())
+    if (m_curId != 0 && mayChange() && storable(BtnSpouce, m_spouse.fio + m_spouse.info))
         guarded(this, [this] {
             store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info);
         });
@@ -903,6 +912,37 @@ void TfrNewRecord::warnTooLong(QWidget* field)
     field->setFocus(Qt::OtherFocusReason);
 }
 
+// A button's caption names the texts of its dialog; a label's the field it
+// is the buddy of (the city's label carries the telephone code in brackets).
+QString TfrNewRecord::captionOf(const QWidget* field) const
+{
+    if (const auto* button = qobject_cast<const QPushButton*>(field))
+        return button->text().remove(QStringLiteral("..."));
+    for (const QLabel* label : findChildren<QLabel*>())
+        if (label->buddy() == field)
+            return label->text().section(QStringLiteral(" ("), 0, 0).trimmed();
+    return {};
+}
+
+bool TfrNewRecord::storable(QWidget* field, const QString& text)
+{
+    if (StoredText::storable(text))
+        return true;
+    Prompts::instance().warning(this, StoredText::nulWarning(captionOf(field)));
+    field->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+bool TfrNewRecord::fieldsStorable()
+{
+    for (QLineEdit* edit : std::as_const(m_checkedEdits))
+        if (!storable(edit, fieldText(edit)))
+            return false;
+    return storable(CmbProf, CmbProf->currentText()) && storable(CmbCity, CmbCity->currentText()) &&
+           storable(MmInfo, MmInfo->toPlainText()) &&
+           storable(BtnSpouce, m_spouse.fio + m_spouse.info) && storable(btnReq, m_req);
+}
+
 void TfrNewRecord::TooLong(QLineEdit* edit)
 {
     if (characterCount(edit->text()) > maxFieldLength)
@@ -915,6 +955,8 @@ void TfrNewRecord::CmbProfExit()
         warnTooLong(CmbProf);
         return;
     }
+    if (!storable(CmbProf, CmbProf->currentText()))
+        return;
     const QString title = RecordStore::trimmed(CmbProf->currentText());
     CmbProf->setEditText(title);
     if (title.isEmpty())
@@ -948,6 +990,8 @@ void TfrNewRecord::CmbCityExit()
         warnTooLong(CmbCity);
         return;
     }
+    if (!storable(CmbCity, CmbCity->currentText()))
+        return;
     const QString name = RecordStore::trimmed(CmbCity->currentText());
     CmbCity->setEditText(name);
     setCityCaptionPlain();

@@ -211,6 +211,11 @@ private:
     void setCityCaption(const QString& code);
     void setCityCaptionPlain();
     void warnTooLong(QWidget* field);
+    QString captionOf(const QWidget* field) const;
+    // A text no database stores (a NUL) is refused with a warning naming the
+    // field, before any statement runs.
+    bool storable(QWidget* field, const QString& text);
+    bool fieldsStorable();
     static void addSorted(QComboBox* combo, const QString& text, bool& sorted);
 
     QSqlDatabase m_db;

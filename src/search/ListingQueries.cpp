@@ -27,12 +27,11 @@ struct ListingQueries::Selection {
 namespace
 {
 
-// Records with their place in the order.
-const QString spravInOrder = QStringLiteral("sprav JOIN sprav_order ON sprav_order.id = sprav.id");
-
 // Records joined with their city; a record of an unknown city keeps NULLs.
-const QString spravWithCity =
-    spravInOrder + QStringLiteral(" LEFT JOIN city ON city.id = sprav.cityid");
+QString spravWithCity(const QSqlDatabase& db)
+{
+    return SortKey::records(db) + QStringLiteral(" LEFT JOIN city ON city.id = sprav.cityid");
+}
 
 QSqlQuery open(const QSqlDatabase& db, const QString& statement,
                const std::function<void(QSqlQuery&)>& bind)
@@ -65,7 +64,7 @@ QString ListingQueries::searchText(const QString& typed)
 ListingQueries::Selection ListingQueries::searchSelection(const SearchRequest& request) const
 {
     Selection selection;
-    selection.from = spravWithCity;
+    selection.from = spravWithCity(m_db);
     const QString text = request.text();
     std::function<void(QSqlQuery&)> bindText;
     if (request.kind() == SearchRequest::Kind::Phone) {
@@ -91,7 +90,7 @@ ListingQueries::Selection ListingQueries::searchSelection(const SearchRequest& r
 ListingQueries::Selection ListingQueries::allSelection() const
 {
     Selection selection;
-    selection.from = spravWithCity;
+    selection.from = spravWithCity(m_db);
     selection.where = Visibility::VisibilityFilter(Visibility::Filter::Plain);
     selection.orderBy = SortKey::orderBy(m_db);
     selection.bind = [this](QSqlQuery& query) { Visibility::bindUser(query, m_user); };
@@ -103,6 +102,8 @@ ListingQueries::Selection ListingQueries::allSelection() const
 // user is named in its owns.
 ListingQueries::Selection ListingQueries::allIdsSelection() const
 {
+    if (!SortKey::available(m_db))
+        return allSelection();
     Selection selection;
     selection.from = QStringLiteral("sprav_order");
     selection.where = QStringLiteral("(sprav_order.whole = 0 OR EXISTS (SELECT 1 FROM sprav WHERE "
@@ -117,7 +118,8 @@ ListingQueries::Selection ListingQueries::allIdsSelection() const
 ListingQueries::Selection ListingQueries::citySelection(const QString& cityName) const
 {
     Selection selection;
-    selection.from = spravInOrder + QStringLiteral(" JOIN city ON city.id = sprav.cityid");
+    selection.from =
+        SortKey::records(m_db) + QStringLiteral(" JOIN city ON city.id = sprav.cityid");
     selection.where = TextFold::sql(QStringLiteral("city.cityname")) + QStringLiteral(" = ") +
                       TextFold::sql(QStringLiteral(":cityname")) + QStringLiteral(" AND ") +
                       Visibility::VisibilityFilter(Visibility::Filter::Qualified);
@@ -345,7 +347,7 @@ QString birthdayCondition(const BirthdayWindow& window, Visibility::Filter filte
 ListingQueries::Selection ListingQueries::birthdaySelection(const BirthdayWindow& window) const
 {
     Selection selection;
-    selection.from = spravInOrder;
+    selection.from = SortKey::records(m_db);
     selection.where = birthdayCondition(window, Visibility::Filter::Birthday);
     selection.orderBy = SortKey::orderBy(m_db);
     selection.bind = [this, window](QSqlQuery& query) {

@@ -60,6 +60,7 @@ private slots:
     void unknownCityListedWithoutPrefix();
     void cityListing();
     void russianOrder();
+    void olderDatabaseBrowsedReadOnly();
     void cityList();
     void birthdayWindowAcrossYearEnd();
     void birthdayWindowAcrossMonthEnd();
@@ -75,6 +76,7 @@ private:
     int add(const RecordSeed::Record& record, bool directory = true);
 
     std::unique_ptr<TestDatabase> m_db;
+    QTemporaryDir m_dir;
     // "f io" of the directory records (not the birthday ones) and who sees them.
     QList<QPair<QString, QString>> m_directory; // name, owns of a record hidden as a whole
     int m_moscow = 0;
@@ -452,6 +454,49 @@ void TestListingQueries::russianOrder()
     QCOMPARE(SortKey::of(longName, longName), QString(SortKey::MaxPartLength, QChar(u'я')) +
                                                   QChar(1) +
                                                   QString(SortKey::MaxPartLength, QChar(u'я')));
+}
+
+// A database of an older program opened read-only has none of the tables
+// that keep order and indexes: it is listed and searched all the same.
+void TestListingQueries::olderDatabaseBrowsedReadOnly()
+{
+    if (m_db->engine() != Engine::SQLite)
+        QSKIP("only SQLite files are opened read-only");
+    DataLink link;
+    {
+        TestDatabase older(QStringLiteral("older"));
+        const QSqlDatabase db = older.db();
+        RecordSeed::Record record;
+        record.f = QStringLiteral("Ёжиков");
+        const int id = RecordSeed::record(db, record);
+        record.f = QStringLiteral("Аистов");
+        RecordSeed::record(db, record);
+        RecordSeed::phone(db, id, 1, QStringLiteral("+7 (843) 512-34-56"));
+        QStringList triggers;
+        QSqlQuery q = Sql::run(db, QStringLiteral("SELECT name FROM sqlite_master "
+                                                  "WHERE type = 'trigger'"));
+        while (q.next())
+            triggers.append(q.value(0).toString());
+        for (const QString& trigger : std::as_const(triggers))
+            Sql::run(db, QStringLiteral("DROP TRIGGER %1").arg(trigger));
+        for (const char* name : {"sprav_order", "sprav_fts", "phone_fts", "sprav_mail_fts"})
+            Sql::run(db, QStringLiteral("DROP TABLE %1").arg(QLatin1String(name)));
+        Sql::run(db, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        link = older.link();
+        QFile::copy(link.databaseFile(), m_dir.filePath(QStringLiteral("older.db")));
+    }
+    link.dataSource = m_dir.filePath(QStringLiteral("older.db"));
+    link.readOnly = true;
+    const Database readOnly(link, QStringLiteral("readonly"));
+    const ListingQueries q(readOnly.db(), petrov);
+    // Without the order table, in code order.
+    QCOMPARE(names(q.allRecords()),
+             (QStringList{QStringLiteral("Ёжиков "), QStringLiteral("Аистов ")}));
+    QCOMPARE(q.allRecordIds().size(), 2);
+    QCOMPARE(names(q.search(QStringLiteral("ежик")).value()),
+             QStringList{QStringLiteral("Ёжиков ")});
+    QCOMPARE(names(q.search(QStringLiteral("5123456")).value()),
+             QStringList{QStringLiteral("Ёжиков ")});
 }
 
 void TestListingQueries::cityList()

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "TestDatabase.h"
+#include "auth/AccountStore.h"
 #include "common/DbError.h"
 #include "db/Sql.h"
 #include "editor/RecordStore.h"
+#include "search/ListingQueries.h"
 
 #include <QtTest>
 #include <latch>
@@ -147,6 +149,11 @@ private slots:
     void lookupsIgnoreCaseAndQuotes();
     void listsAndUsers();
     void requisitesSpouseAndPrivacy();
+    void exoticTextsStoredExactly_data();
+    void exoticTextsStoredExactly();
+    void textWithNulRefused();
+    void readOnlyDatabaseBrowsed_data();
+    void readOnlyDatabaseBrowsed();
 };
 
 void TestRecordStore::trimmedRemovesBlanksAndControls()
@@ -692,6 +699,113 @@ void TestRecordStore::requisitesSpouseAndPrivacy()
     rows = phoneRows(db, id);
     QCOMPARE(rows.value(1).second, false);
     QCOMPARE(rows.value(3).second, false);
+}
+
+void TestRecordStore::exoticTextsStoredExactly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("readBack");
+    const auto exact = [](const char* name, const QString& text) {
+        QTest::newRow(name) << text << text;
+    };
+    exact("leading byte-order mark", QStringLiteral("\uFEFFИванов"));
+    exact("two leading marks", QStringLiteral("\uFEFF\uFEFFx"));
+    exact("mark alone", QStringLiteral("\uFEFF"));
+    exact("marks inside and at the end", QStringLiteral("a\uFEFFb\uFEFF"));
+    exact("direction and joiner marks", QStringLiteral("\u202Eabc\u200D\u200B"));
+    exact("combining and astral", QStringLiteral("e\u0301 𝔘𝔫𝔦 \U0001F600"));
+    // SQLite keeps the noncharacter U+FFFE but gives it back as U+FFFD; the
+    // rest of the text stays as it was (it used to come back byte-swapped).
+    QTest::newRow("leading noncharacter U+FFFE")
+        << QStringLiteral("\uFFFEПетров")
+        << (TestDatabase::wantsPostgres() ? QStringLiteral("\uFFFEПетров")
+                                          : QStringLiteral("\uFFFDПетров"));
+}
+
+// Every column the editor writes, the phones, the lists and the lookups.
+void TestRecordStore::exoticTextsStoredExactly()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, readBack);
+    const auto filled = [](const QString& value) {
+        RecordData r;
+        for (QString* field :
+             {&r.f, &r.io, &r.prof, &r.shortpp, &r.longpp, &r.legaladdress, &r.postaddress,
+              &r.fizaddress, &r.homeaddress, &r.city, &r.path, &r.email, &r.www, &r.otherphones,
+              &r.info, &r.spfio, &r.spinfo, &r.req, &r.phones[2]})
+            *field = value;
+        return r;
+    };
+    TestDatabase database;
+    RecordStore store(database.db());
+    store.addProf(text);
+    store.addCity(text, text);
+    const int id = store.insert(filled(text));
+    compareRecords(*store.load(id, QString()), filled(readBack));
+    QCOMPARE(store.profTitles(), QStringList{readBack});
+    QCOMPARE(store.cityCode(text), std::optional<QString>(readBack));
+    const QList<FoundRow> listed = ListingQueries(database.db(), QString()).allRecords();
+    QCOMPARE(listed.size(), 1);
+    QCOMPARE(listed.first().second, readBack);
+}
+
+// No database keeps a NUL: refused before the statement runs, on both engines.
+void TestRecordStore::textWithNulRefused()
+{
+    TestDatabase database;
+    RecordStore store(database.db());
+    RecordData r = fullRecord();
+    const int id = store.insert(r);
+    r.f = QStringLiteral("Ива") + QChar(u'\0') + QStringLiteral("нов");
+    QVERIFY_THROWS_EXCEPTION(DbError, store.insert(r));
+    QVERIFY_THROWS_EXCEPTION(DbError, store.update(id, r));
+    QCOMPARE(count(database.db(), QStringLiteral("SELECT COUNT(*) FROM sprav")), 1);
+    QCOMPARE(store.load(id, QString())->f, fullRecord().f);
+}
+
+void TestRecordStore::readOnlyDatabaseBrowsed_data()
+{
+    QTest::addColumn<bool>("writeProtected"); // else the data link asks for reading only
+    QTest::newRow("data link asks") << false;
+    QTest::newRow("write-protected file") << true;
+}
+
+// Searches, listings, the record view and signing in work; storing says why
+// it cannot.
+void TestRecordStore::readOnlyDatabaseBrowsed()
+{
+    if (TestDatabase::wantsPostgres())
+        QSKIP("a database file of SQLite");
+    QFETCH(bool, writeProtected);
+    TestDatabase database;
+    const int id = RecordStore(database.db()).insert(fullRecord());
+    // An account of an earlier version, its password not yet hashed.
+    Sql::run(database.db(), QStringLiteral("INSERT INTO users (log, pass) VALUES (:log, :pass)"),
+             {{"log", QStringLiteral("old")}, {"pass", QStringLiteral("pw")}});
+    DataLink link = database.link();
+    const QString path = link.databaseFile();
+    if (writeProtected) {
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+        if (QFile(path).open(QIODevice::ReadWrite))
+            QSKIP("this user may write to write-protected files");
+    } else {
+        link.readOnly = true;
+    }
+
+    Database reader(link, QStringLiteral("reader"));
+    const QSqlDatabase db = reader.db();
+    QCOMPARE(ListingQueries(db, QString()).allRecords().size(), 1);
+    QCOMPARE(ListingQueries(db, QString()).search(QStringLiteral("иванов"))->size(), 1);
+    QCOMPARE(RecordStore(db).load(id, QStringLiteral("boss"))->f, fullRecord().f);
+    QCOMPARE(AccountStore(db).login(QStringLiteral("old"), QStringLiteral("pw")).outcome,
+             AccountStore::Outcome::Accepted);
+    try {
+        RecordStore(db).insert(fullRecord());
+        QFAIL("a database that can only be read must refuse storing");
+    } catch (const DbError& e) {
+        QVERIFY2(TestDatabase::namesFileInRussian(e.text(), path), qPrintable(e.text()));
+    }
+    QCOMPARE(count(database.db(), QStringLiteral("SELECT COUNT(*) FROM sprav")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRecordStore)

@@ -3,10 +3,16 @@
 #include "TestDatabase.h"
 #include "common/DbError.h"
 #include "db/Schema.h"
+#include "db/SearchIndex.h"
 #include "db/Sql.h"
 
 #include <QSqlRecord>
 #include <QtTest>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+Q_DECLARE_METATYPE(DataLink)
 
 class TestSchema : public QObject
 {
@@ -20,10 +26,70 @@ private slots:
     void reopeningKeepsData();
     void functionsForStatements();
     void unopenableDatabase();
+    void foreignDatabaseLeftUntouched_data();
+    void foreignDatabaseLeftUntouched();
+    void earlierOrEmptyDatabasesAccepted_data();
+    void earlierOrEmptyDatabasesAccepted();
+    void damagedFileExplained_data();
+    void damagedFileExplained();
+    void openingErrorHidesPassword_data();
+    void openingErrorHidesPassword();
 
 private:
     static QStringList columnsOf(const QSqlDatabase& db, const QString& table);
 };
+
+namespace
+{
+
+DataLink sqliteLink(const QString& path)
+{
+    DataLink link;
+    link.provider = DataLink::Provider::SQLite;
+    link.dataSource = path;
+    return link;
+}
+
+// Runs statements on the file through a plain connection of its own.
+void runOnFile(const QString& path, const QStringList& statements)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "plain");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        for (const QString& statement : statements)
+            Sql::run(db, statement);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("plain"));
+}
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void overwrite(const QString& path, qint64 offset, char byte)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(offset));
+    QVERIFY(file.putChar(byte));
+}
+
+// Opening fails; gives the message.
+QString openingError(const DataLink& link)
+{
+    try {
+        Database database(link, QStringLiteral("refused"));
+    } catch (const DbError& e) {
+        return e.text();
+    }
+    return QString();
+}
+
+} // namespace
 
 QStringList TestSchema::columnsOf(const QSqlDatabase& db, const QString& table)
 {
@@ -139,6 +205,161 @@ void TestSchema::unopenableDatabase()
     QVERIFY_THROWS_EXCEPTION(DbError, Database(link, QStringLiteral("bad")));
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("bad")));
     QVERIFY2(log.all().contains(link.databaseFile()), qPrintable(log.all()));
+}
+
+void TestSchema::foreignDatabaseLeftUntouched_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::newRow("another program's tables")
+        << QStringList{"CREATE TABLE customers (id INTEGER PRIMARY KEY, name TEXT)",
+                       "INSERT INTO customers (name) VALUES ('Acme')"};
+    QTest::newRow("sprav lacking columns")
+        << QStringList{"CREATE TABLE sprav (id INTEGER PRIMARY KEY, f TEXT, io TEXT)",
+                       "INSERT INTO sprav (f, io) VALUES ('Иванов', 'Иван')"};
+}
+
+// Refused before anything is written: no table, trigger or WAL switch.
+void TestSchema::foreignDatabaseLeftUntouched()
+{
+    if (TestDatabase::wantsPostgres())
+        QSKIP("a database file of SQLite");
+    QFETCH(QStringList, statements);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.db"));
+    runOnFile(path, statements);
+    const QByteArray before = contentsOf(path);
+    QVERIFY(!before.isEmpty());
+
+    const QString message = openingError(sqliteLink(path));
+    QVERIFY2(TestDatabase::namesFileInRussian(message, path), qPrintable(message));
+    QCOMPARE(contentsOf(path), before);
+    QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+    QVERIFY(!QSqlDatabase::contains(QStringLiteral("refused")));
+}
+
+void TestSchema::earlierOrEmptyDatabasesAccepted_data()
+{
+    QTest::addColumn<bool>("emptyFile");
+    QTest::addColumn<QStringList>("change"); // made to a directory of this program
+    QTest::newRow("empty file") << true << QStringList();
+    QTest::newRow("without search index")
+        << false
+        << QStringList{"DROP TRIGGER sprav_fts_insert", "DROP TRIGGER sprav_fts_delete",
+                       "DROP TRIGGER sprav_fts_update", "DROP TABLE sprav_fts"};
+    QTest::newRow("with a table of the user's own")
+        << false << QStringList{"CREATE TABLE my_notes (x TEXT)"};
+}
+
+void TestSchema::earlierOrEmptyDatabasesAccepted()
+{
+    if (TestDatabase::wantsPostgres())
+        QSKIP("a database file of SQLite");
+    QFETCH(bool, emptyFile);
+    QFETCH(QStringList, change);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sprav.db"));
+    if (emptyFile) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else {
+        Database(sqliteLink(path), QStringLiteral("earlier"));
+        runOnFile(path, change);
+    }
+    Database database(sqliteLink(path), QStringLiteral("again"));
+    QSqlQuery notes = Sql::run(database.db(), QStringLiteral("SELECT COUNT(*) FROM notes"));
+    QVERIFY(notes.next());
+    QCOMPARE(notes.value(0).toInt(), 6);
+    QVERIFY(SearchIndex::indexed(database.db()));
+}
+
+void TestSchema::damagedFileExplained_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("engineText");
+    QTest::newRow("not a database") << "text"
+                                    << "file is not a database";
+    QTest::newRow("damaged schema page") << "schema"
+                                         << "malformed";
+    QTest::newRow("damaged table page") << "table"
+                                        << "malformed";
+#ifdef Q_OS_UNIX
+    QTest::newRow("pipe") << "pipe"
+                          << "";
+#endif
+}
+
+void TestSchema::damagedFileExplained()
+{
+    if (TestDatabase::wantsPostgres())
+        QSKIP("a database file of SQLite");
+    QFETCH(QString, damage);
+    QFETCH(QString, engineText);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sprav.db"));
+    if (damage == QLatin1String("text")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+    } else if (damage == QLatin1String("pipe")) {
+#ifdef Q_OS_UNIX
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+    } else {
+        int page = 1;
+        {
+            Database database(sqliteLink(path), QStringLiteral("made"));
+            QSqlQuery root = Sql::run(database.db(), QStringLiteral("SELECT rootpage FROM "
+                                                                    "sqlite_master WHERE "
+                                                                    "name = 'sprav'"));
+            QVERIFY(root.next());
+            if (damage == QLatin1String("table"))
+                page = root.value(0).toInt();
+        }
+        const QByteArray header = contentsOf(path).left(100);
+        const int pageSize = (quint8(header.at(16)) << 8) | quint8(header.at(17));
+        // The b-tree page header follows the 100-byte file header on page 1.
+        overwrite(path, qint64(page - 1) * pageSize + (page == 1 ? 100 : 0), '\xFF');
+    }
+    // Found at opening, or by the first statement that reads the damaged page.
+    QString message;
+    try {
+        Database database(sqliteLink(path), QStringLiteral("damaged"));
+        Sql::run(database.db(), QStringLiteral("SELECT * FROM sprav"));
+    } catch (const DbError& e) {
+        message = e.text();
+    }
+    QVERIFY2(TestDatabase::namesFileInRussian(message, path), qPrintable(message));
+    QVERIFY2(message.contains(engineText), qPrintable(message));
+}
+
+void TestSchema::openingErrorHidesPassword_data()
+{
+    QTest::addColumn<DataLink>("link");
+    // Values that a mistyped separator ran together with the password.
+    if (!TestDatabase::wantsPostgres()) {
+        QTest::newRow("file") << sqliteLink(QStringLiteral("/nonexistent/x.db,Password=Sekret42"));
+        return;
+    }
+    DataLink server;
+    server.provider = DataLink::Provider::PostgreSQL;
+    server.dataSource = qEnvironmentVariable("SPRAV_PG_HOST");
+    server.port = qEnvironmentVariableIntValue("SPRAV_PG_PORT");
+    server.user = qEnvironmentVariable("SPRAV_PG_USER");
+    server.catalog = QStringLiteral("postgres");
+    DataLink user = server;
+    user.user = QStringLiteral("clerk,Password=Sekret42");
+    QTest::newRow("user") << user;
+    DataLink catalog = server;
+    catalog.catalog = QStringLiteral("nodb,Password=Sekret42");
+    QTest::newRow("catalog") << catalog;
+}
+
+void TestSchema::openingErrorHidesPassword()
+{
+    QFETCH(DataLink, link);
+    const QString message = openingError(link);
+    QVERIFY(!message.isEmpty());
+    QVERIFY2(!message.contains(QStringLiteral("Sekret42")), qPrintable(message));
 }
 
 QTEST_GUILESS_MAIN(TestSchema)

@@ -362,12 +362,13 @@ void TestSearchIndex::rebuiltWhenTriggerMissing()
         QSKIP("PostgreSQL's indexes need no triggers");
     const QSqlDatabase db = test.db();
     DataGenerator(9).fill(db, 500);
-    // Changes made while a trigger was missing leave the index behind...
+    // Changes made while a trigger was missing leave the index behind, so
+    // it is not used until it is built anew...
     Sql::run(db, QStringLiteral("DROP TRIGGER sprav_fts_update"));
     Sql::run(db, QStringLiteral("UPDATE sprav SET f = 'Гиппопотамов' WHERE id % 10 = 0"));
     const QString text = QStringLiteral("ппопот");
-    QVERIFY(idsWhere(db, SearchIndex::condition(db), text) !=
-            idsWhere(db, SearchIndex::plainCondition(), text));
+    QCOMPARE(SearchIndex::condition(db), SearchIndex::plainCondition());
+    QVERIFY(!idsWhere(db, SearchIndex::plainCondition(), text).isEmpty());
     // ... and opening the database builds it anew.
     const auto again = test.connectAgain(QStringLiteral("again"));
     compareSearches(again->db(), {text, QStringLiteral("Гиппо")});

@@ -15,6 +15,7 @@
 #include "search/TfrFind.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -68,6 +69,8 @@ private slots:
     void hashFailureKeepsDialogsOpen();
     void registrationSignsInWithoutSecondLogin();
     void cancelledRegistrationReturnsToLogin();
+    void nameWithNulRefused_data();
+    void nameWithNulRefused();
 
 private:
     QString settingsFile() const { return m_dir->filePath(QStringLiteral("Kavelton.ini")); }
@@ -776,6 +779,48 @@ void TestLogin::cancelledRegistrationReturnsToLogin()
     QVERIFY(m_main->currentUser().isEmpty());
     QVERIFY(!AccountStore(m_database->db()).exists(QStringLiteral("someone")));
     QVERIFY(!m_main->isClosed());
+}
+
+void TestLogin::nameWithNulRefused_data()
+{
+    QTest::addColumn<bool>("registration");
+    QTest::newRow("login") << false;
+    QTest::newRow("registration") << true;
+}
+
+// Refused with a warning naming the box, before any statement runs.
+void TestLogin::nameWithNulRefused()
+{
+    QFETCH(bool, registration);
+    const QString name = QStringLiteral("iv") + QChar(u'\0') + QStringLiteral("an");
+    std::unique_ptr<QDialog> dialog;
+    QLineEdit* edit = nullptr;
+    QLabel* label = nullptr;
+    if (registration) {
+        auto reg = openRegistration();
+        edit = reg->EdtLogin;
+        label = reg->Label1;
+        edit->setText(name);
+        QTest::mouseClick(reg->BtnOk, Qt::LeftButton);
+        dialog = std::move(reg);
+    } else {
+        auto login = openLogin();
+        edit = login->EdtLogin;
+        label = login->Label1;
+        edit->setText(name);
+        QTest::mouseClick(login->BtnOk, Qt::LeftButton);
+        dialog = std::move(login);
+    }
+    QCOMPARE(m_prompts->log().size(), 1);
+    QVERIFY2(m_prompts->last().startsWith(QStringLiteral("warning: ")) &&
+                 m_prompts->last().contains(label->text().remove(QLatin1Char(':'))),
+             qPrintable(m_prompts->last()));
+    QCOMPARE(dialog->focusWidget(), edit);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(m_main->currentUser().isEmpty());
+    QSqlQuery users = Sql::run(m_database->db(), QStringLiteral("SELECT COUNT(*) FROM users"));
+    QVERIFY(users.next());
+    QCOMPARE(users.value(0).toInt(), 0);
 }
 
 QTEST_MAIN(TestLogin)

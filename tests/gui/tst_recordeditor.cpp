@@ -91,6 +91,8 @@ private slots:
     void mailAndWebLinks();
     void hostileInputInEveryBox();
     void failedStoreKeepsTheTyping();
+    void nulRefusedWithFieldWarning_data();
+    void nulRefusedWithFieldWarning();
 };
 
 void TestRecordEditor::controlsAndTabOrder()
@@ -1096,6 +1098,59 @@ void TestRecordEditor::failedStoreKeepsTheTyping()
     QCOMPARE(e.EdtPhoneRab->text(), QStringLiteral("111"));
     QVERIFY(e.isModified());
     QVERIFY(!e.btnOkClick());
+}
+
+void TestRecordEditor::nulRefusedWithFieldWarning_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("label"); // the field's label
+    QTest::addColumn<bool>("shown");    // a shown record changed, else a new record stored
+    QTest::newRow("surname") << "EdtF"
+                             << "Label1" << false;
+    QTest::newRow("mobile phone") << "EdtPhoneMob"
+                                  << "Label17" << false;
+    QTest::newRow("job title") << "CmbProf"
+                               << "Label3" << false;
+    QTest::newRow("notes") << "MmInfo"
+                           << "StaticText1" << false;
+    QTest::newRow("name of a shown record") << "EdtIO"
+                                            << "Label2" << true;
+}
+
+// No database keeps a NUL: the field's own warning, before any statement.
+void TestRecordEditor::nulRefusedWithFieldWarning()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, label);
+    QFETCH(bool, shown);
+    EditorHarness h(QStringLiteral("u1"));
+    TfrNewRecord& e = h.editor();
+    RecordData stored;
+    stored.f = QStringLiteral("Иванов");
+    stored.io = QStringLiteral("Иван");
+    const int id = shown ? h.insertRecord(stored) : 0;
+    if (shown)
+        h.showRecord(id);
+    else
+        h.main().newRecord();
+    const QString text = QStringLiteral("Ива") + QChar(u'\0') + QStringLiteral("нов");
+    QWidget* widget = e.findChild<QWidget*>(field);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        edit->setText(text);
+    else if (auto* combo = qobject_cast<QComboBox*>(widget))
+        combo->setEditText(text);
+    else
+        qobject_cast<QPlainTextEdit*>(widget)->setPlainText(text);
+
+    QTest::mouseClick(shown ? e.BtnChange : e.btnOk, Qt::LeftButton);
+    QCOMPARE(h.prompts().log().size(), 1);
+    QVERIFY2(h.prompts().last().startsWith(QStringLiteral("warning: ")) &&
+                 h.prompts().last().contains(e.findChild<QLabel*>(label)->text().trimmed()),
+             qPrintable(h.prompts().last()));
+    QCOMPARE(focused(), widget);
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), shown ? 1 : 0);
+    if (shown)
+        QCOMPARE(h.column(id, QStringLiteral("io")).toString(), stored.io);
 }
 
 QTEST_MAIN(TestRecordEditor)

@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sodium.h>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 // The program's start-up in a working folder of its own, on SQLite.
 class TestStartup : public QObject
@@ -28,6 +31,8 @@ private slots:
     void cleanup();
     void missingDataLinkEndsWithError();
     void unknownProviderEndsWithError();
+    void hostileDataLinkEndsWithError_data();
+    void hostileDataLinkEndsWithError();
     void unopenableDatabaseEndsWithError();
     void cancelledLoginEndsProgram();
     void loginThenCloseEndsProgram();
@@ -100,6 +105,37 @@ void TestStartup::unknownProviderEndsWithError()
     QCOMPARE(Startup::run(*qApp, m_dir->filePath(QStringLiteral("k.ini"))), 1);
     QCOMPARE(m_prompts->log().size(), 1);
     QVERIFY2(m_prompts->last().contains(QStringLiteral("Microsoft.Jet.OLEDB.4.0")),
+             qPrintable(m_prompts->last()));
+}
+
+void TestStartup::hostileDataLinkEndsWithError_data()
+{
+    QTest::addColumn<QByteArray>("text"); // empty: the data-link file is a pipe
+#ifdef Q_OS_UNIX
+    QTest::newRow("pipe") << QByteArray();
+#endif
+    QTest::newRow("mistyped separator")
+        << QByteArray("Provider=PostgreSQL,Password=Sekret42;Data Source=db.local\r\n");
+}
+
+// The program ends with an error box naming the file, neither hanging nor
+// showing a password.
+void TestStartup::hostileDataLinkEndsWithError()
+{
+    QFETCH(QByteArray, text);
+    const QString path = m_dir->filePath(QStringLiteral("sprav.udl"));
+    if (text.isEmpty()) {
+#ifdef Q_OS_UNIX
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+    } else {
+        writeDataLink(text);
+    }
+    QCOMPARE(Startup::run(*qApp, m_dir->filePath(QStringLiteral("k.ini"))), 1);
+    QCOMPARE(m_prompts->log().size(), 1);
+    QVERIFY2(m_prompts->last().startsWith(QStringLiteral("error: ")) &&
+                 m_prompts->last().contains(QDir::toNativeSeparators(path)) &&
+                 !m_prompts->last().contains(QStringLiteral("Sekret42")),
              qPrintable(m_prompts->last()));
 }
 

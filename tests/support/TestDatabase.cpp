@@ -3,6 +3,8 @@
 #include "db/Sql.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
 #include <QSqlError>
 
 namespace
@@ -89,4 +91,11 @@ TestDatabase::~TestDatabase() = default;
 std::unique_ptr<Database> TestDatabase::connectAgain(const QString& connectionName) const
 {
     return std::make_unique<Database>(m_link, connectionName);
+}
+
+bool TestDatabase::namesFileInRussian(const QString& message, const QString& path)
+{
+    const QString first = message.section(QLatin1Char('\n'), 0, 0);
+    return first.contains(QDir::toNativeSeparators(path)) &&
+           first.contains(QRegularExpression(QStringLiteral("[а-яё]{4}")));
 }

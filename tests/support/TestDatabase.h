@@ -28,6 +28,10 @@ public:
     // A second connection to the same database, e.g. for concurrency tests.
     std::unique_ptr<Database> connectAgain(const QString& connectionName) const;
 
+    // The message names the file at path in Russian, before anything the
+    // engine says on the lines after it.
+    static bool namesFileInRussian(const QString& message, const QString& path);
+
 private:
     QTemporaryDir m_dir;
     DataLink m_link;

@@ -6,6 +6,9 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 class TestDataLink : public QObject
 {
@@ -17,6 +20,12 @@ private slots:
     void postgresKeys();
     void unknownOrMissingProvider();
     void missingFile();
+    void encodings_data();
+    void encodings();
+    void passwordNeverQuoted_data();
+    void passwordNeverQuoted();
+    void onlyRegularFileRead_data();
+    void onlyRegularFileRead();
 };
 
 void TestDataLink::sqliteRelativeAndAbsolute()
@@ -89,6 +98,94 @@ void TestDataLink::missingFile()
     file.write("Provider=SQLite;Data Source=sprav.db\n");
     file.close();
     QCOMPARE(DataLink::fromFile(path).databaseFile(), dir.filePath(QStringLiteral("sprav.db")));
+}
+
+void TestDataLink::encodings_data()
+{
+    const QString text = QStringLiteral("Provider=SQLite;Data Source=справка.db\r\n");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("readable");
+    QTest::newRow("UTF-16LE without mark")
+        << QByteArray(QStringEncoder(QStringEncoder::Utf16LE).encode(text)) << true;
+    QTest::newRow("UTF-16BE without mark")
+        << QByteArray(QStringEncoder(QStringEncoder::Utf16BE).encode(text)) << true;
+    QTest::newRow("UTF-16LE starting with Cyrillic")
+        << QByteArray(QStringEncoder(QStringEncoder::Utf16LE)
+                          .encode(QStringLiteral("; Справочник\r\n") + text))
+        << true;
+    // Windows-1251: "справка" is not UTF-8.
+    QTest::newRow("Windows-1251") << QByteArray("Provider=SQLite;Data Source=\xF1\xEF\xF0.db")
+                                  << false;
+}
+
+void TestDataLink::encodings()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, readable);
+    try {
+        const DataLink link = DataLink::parse(bytes, QStringLiteral("/d"));
+        QVERIFY(readable);
+        QCOMPARE(link.databaseFile(), QStringLiteral("/d/справка.db"));
+    } catch (const DbError& e) {
+        QVERIFY2(!readable, qPrintable(e.text()));
+        QVERIFY(e.text().contains(QStringLiteral("sprav.udl")));
+    }
+}
+
+void TestDataLink::passwordNeverQuoted_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("comma after provider")
+        << QByteArray("Provider=PostgreSQL,Password=Sekret42;Data Source=db.local");
+    QTest::newRow("blank after provider")
+        << QByteArray("Provider=PostgreSQL Password=Sekret42;Data Source=db.local");
+    QTest::newRow("quoted provider") << QByteArray("Provider=\"PostgreSQL;PWD = Sekret42\"");
+    QTest::newRow("comma after port")
+        << QByteArray("Provider=PostgreSQL;Data Source=db.local;Port=5432,password=Sekret42");
+}
+
+void TestDataLink::passwordNeverQuoted()
+{
+    QFETCH(QByteArray, text);
+    try {
+        DataLink::parse(text, QString());
+        QFAIL("a mistyped data link must be refused");
+    } catch (const DbError& e) {
+        QVERIFY2(!e.text().contains(QStringLiteral("Sekret42")), qPrintable(e.text()));
+        QVERIFY(e.text().contains(QStringLiteral("sprav.udl")));
+    }
+}
+
+void TestDataLink::onlyRegularFileRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("folder") << QStringLiteral("folder");
+#ifdef Q_OS_UNIX
+    QTest::newRow("pipe") << QStringLiteral("pipe");
+    QTest::newRow("device") << QStringLiteral("device");
+#endif
+}
+
+// Reading a pipe would wait for a writer for ever, a device for ever longer.
+void TestDataLink::onlyRegularFileRead()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("sprav.udl"));
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sprav.udl")));
+#ifdef Q_OS_UNIX
+    if (kind == QLatin1String("pipe"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (kind == QLatin1String("device"))
+        path = QStringLiteral("/dev/zero");
+#endif
+    try {
+        DataLink::fromFile(path);
+        QFAIL("only a regular file may be read");
+    } catch (const DbError& e) {
+        QVERIFY2(e.text().contains(path), qPrintable(e.text()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDataLink)
