@@ -45,13 +45,15 @@ QString part(const QString& name)
 // writes the file without it (the sqlite3 shell, say) is refused by the
 // triggers rather than leaving a record without its place.
 
-const QString wholeOf = QStringLiteral("(instr(coalesce(%1hided, ''), 'all') > 0)");
+// The owns of a record hidden as a whole, NULL for every other record.
+const QString hiddenOwnsOf = QStringLiteral("CASE WHEN instr(coalesce(%1hided, ''), 'all') > 0 "
+                                            "THEN coalesce(%1owns, '') END");
 
 QString sqliteRow(const QString& prefix)
 {
-    return QStringLiteral("INSERT OR REPLACE INTO sprav_order (id, sortkey, whole) "
+    return QStringLiteral("INSERT OR REPLACE INTO sprav_order (id, sortkey, hiddenowns) "
                           "VALUES (%1id, sortkey(%1f, %1io), %2);")
-        .arg(prefix, wholeOf.arg(prefix));
+        .arg(prefix, hiddenOwnsOf.arg(prefix));
 }
 
 QMap<QString, QString> sqliteObjects()
@@ -60,15 +62,15 @@ QMap<QString, QString> sqliteObjects()
     return {
         {QStringLiteral("sprav_order"),
          QStringLiteral("CREATE TABLE sprav_order (id INTEGER PRIMARY KEY, sortkey TEXT NOT NULL, "
-                        "whole INTEGER NOT NULL)")},
+                        "hiddenowns TEXT)")},
         {QStringLiteral("sprav_order_key"),
-         QStringLiteral("CREATE INDEX sprav_order_key ON sprav_order (sortkey, id, whole)")},
+         QStringLiteral("CREATE INDEX sprav_order_key ON sprav_order (sortkey, id, hiddenowns)")},
         {QStringLiteral("sprav_order_insert"),
          QStringLiteral("CREATE TRIGGER sprav_order_insert AFTER INSERT ON sprav BEGIN %1 END")
              .arg(sqliteRow(newRow))},
         {QStringLiteral("sprav_order_update"),
-         QStringLiteral("CREATE TRIGGER sprav_order_update AFTER UPDATE OF id, f, io, hided ON "
-                        "sprav BEGIN DELETE FROM sprav_order WHERE id = old.id; %1 END")
+         QStringLiteral("CREATE TRIGGER sprav_order_update AFTER UPDATE OF id, f, io, hided, owns "
+                        "ON sprav BEGIN DELETE FROM sprav_order WHERE id = old.id; %1 END")
              .arg(sqliteRow(newRow))},
         {QStringLiteral("sprav_order_delete"),
          QStringLiteral("CREATE TRIGGER sprav_order_delete AFTER DELETE ON sprav BEGIN "
@@ -99,9 +101,9 @@ void ensureSqlite(const QSqlDatabase& db)
         Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(trigger)));
     Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_order"));
     Sql::run(db, wanted.value(QStringLiteral("sprav_order")));
-    Sql::run(db, QStringLiteral("INSERT INTO sprav_order (id, sortkey, whole) "
+    Sql::run(db, QStringLiteral("INSERT INTO sprav_order (id, sortkey, hiddenowns) "
                                 "SELECT id, sortkey(f, io), %1 FROM sprav")
-                     .arg(wholeOf.arg(QString())));
+                     .arg(hiddenOwnsOf.arg(QString())));
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         if (it.key() != QLatin1String("sprav_order"))
             Sql::run(db, it.value());
@@ -128,9 +130,9 @@ QString postgresPartBody()
 const QString postgresSync = QStringLiteral(
     "BEGIN "
     "IF TG_OP <> 'INSERT' THEN DELETE FROM sprav_order WHERE id = OLD.id; END IF; "
-    "IF TG_OP <> 'DELETE' THEN INSERT INTO sprav_order (id, sortkey, whole) VALUES (NEW.id, "
-    "sortkey(NEW.f, NEW.io), CASE WHEN strpos(coalesce(NEW.hided, ''), 'all') > 0 THEN 1 "
-    "ELSE 0 END); END IF; "
+    "IF TG_OP <> 'DELETE' THEN INSERT INTO sprav_order (id, sortkey, hiddenowns) VALUES "
+    "(NEW.id, sortkey(NEW.f, NEW.io), CASE WHEN strpos(coalesce(NEW.hided, ''), 'all') > 0 "
+    "THEN coalesce(NEW.owns, '') END); END IF; "
     "RETURN NULL; END");
 
 QString postgresFunctionBody(const QSqlDatabase& db, const QString& name)
@@ -168,15 +170,15 @@ void ensurePostgres(const QSqlDatabase& db)
                      .arg(postgresSync));
     Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_order"));
     Sql::run(db, QStringLiteral("CREATE TABLE sprav_order (id INTEGER PRIMARY KEY, "
-                                "sortkey TEXT COLLATE \"C\" NOT NULL, whole INTEGER NOT NULL)"));
-    Sql::run(db, QStringLiteral("INSERT INTO sprav_order (id, sortkey, whole) SELECT id, "
-                                "sortkey(f, io), CASE WHEN strpos(coalesce(hided, ''), 'all') > 0 "
-                                "THEN 1 ELSE 0 END FROM sprav"));
-    Sql::run(db,
-             QStringLiteral("CREATE INDEX sprav_order_key ON sprav_order (sortkey, id, whole)"));
+                                "sortkey TEXT COLLATE \"C\" NOT NULL, hiddenowns TEXT)"));
+    Sql::run(db, QStringLiteral("INSERT INTO sprav_order (id, sortkey, hiddenowns) SELECT id, "
+                                "sortkey(f, io), %1 FROM sprav")
+                     .arg(hiddenOwnsOf.arg(QString())));
+    // Without the owns: an index entry must stay within PostgreSQL's limit.
+    Sql::run(db, QStringLiteral("CREATE INDEX sprav_order_key ON sprav_order (sortkey, id)"));
     Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS sprav_order_sync ON sprav"));
     Sql::run(db, QStringLiteral("CREATE TRIGGER sprav_order_sync AFTER INSERT OR DELETE OR UPDATE "
-                                "OF id, f, io, hided ON sprav FOR EACH ROW EXECUTE FUNCTION "
+                                "OF id, f, io, hided, owns ON sprav FOR EACH ROW EXECUTE FUNCTION "
                                 "sprav_order_sync()"));
 }
 

@@ -7,7 +7,7 @@
 // The order of records in lists, as a Russian reader expects it: by surname,
 // then name and patronymic; letter case ignored, «ё» sorted with «е», blanks
 // around a name ignored, Cyrillic before Latin. Stored texts never change:
-// each record's key is kept in the table sprav_order (id, sortkey, whole),
+// each record's key is kept in the table sprav_order (id, sortkey, hiddenowns),
 // filled by triggers on sprav, and compared byte by byte on both engines (the
 // collation "C" on PostgreSQL).
 //
@@ -15,9 +15,9 @@
 // the Latin letters a to z moved behind every other letter (to the fullwidth
 // forms), cut to MaxPartLength characters so that an index entry stays within
 // PostgreSQL's limit; the surname's key and the given names' key are joined by
-// the character 1, which sorts before any character of a name. `whole` is 1
-// for a record hidden as a whole, so that "Все записи" reads the order table
-// alone for every other record.
+// the character 1, which sorts before any character of a name. `hiddenowns`
+// holds the owns of a record hidden as a whole (NULL for the others), so that
+// "Все записи" reads the order table alone.
 class SortKey
 {
 public:

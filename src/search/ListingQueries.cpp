@@ -98,17 +98,16 @@ ListingQueries::Selection ListingQueries::allSelection() const
 }
 
 // The ids of "Все записи" come from the order table alone, in its index's
-// order; only a record hidden as a whole is looked up, to see whether the
-// user is named in its owns.
+// order (the visibility filter's test on the owns of records hidden as a
+// whole).
 ListingQueries::Selection ListingQueries::allIdsSelection() const
 {
     if (!SortKey::available(m_db))
         return allSelection();
     Selection selection;
     selection.from = QStringLiteral("sprav_order");
-    selection.where = QStringLiteral("(sprav_order.whole = 0 OR EXISTS (SELECT 1 FROM sprav WHERE "
-                                     "sprav.id = sprav_order.id AND %1))")
-                          .arg(Visibility::VisibilityFilter(Visibility::Filter::Plain));
+    selection.where = QStringLiteral("(sprav_order.hiddenowns IS NULL OR "
+                                     "instr(sprav_order.hiddenowns, :visuser) > 0)");
     selection.orderBy = QStringLiteral("sprav_order.sortkey, sprav_order.id");
     selection.id = QStringLiteral("sprav_order.id");
     selection.bind = [this](QSqlQuery& query) { Visibility::bindUser(query, m_user); };
