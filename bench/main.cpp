@@ -10,6 +10,7 @@
 #include "Operations.h"
 #include "StartupFigures.h"
 #include "common/DbError.h"
+#include "db/ContactIndex.h"
 #include "db/DataLink.h"
 #include "db/Database.h"
 #include "db/SearchIndex.h"
@@ -208,6 +209,43 @@ QString pickCity(const QSqlDatabase& db, double wanted)
     return best;
 }
 
+// A stored mobile number as another user would type it: "8 (9xx) xxx xx xx"
+// for "+7 9xx xxx-xx-xx".
+QString pickPhone(const QSqlDatabase& db)
+{
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT phone FROM phone WHERE noteid = 3 "
+                                              "ORDER BY parentid LIMIT 1 OFFSET 500"));
+    const QString digits = q.next() ? ContactIndex::digitsOf(Sql::text(q, 0)) : QString();
+    return QStringLiteral("8 (%1) %2 %3 %4")
+        .arg(digits.mid(1, 3), digits.mid(4, 3), digits.mid(7, 2), digits.mid(9));
+}
+
+// Four digits that occur in the phones of about `wanted` records.
+QString pickDigits(const ListingQueries& queries, double wanted)
+{
+    QString best;
+    double bestDistance = 1e300;
+    // Mobile numbers begin +7 9xy: such four digits are the most frequent.
+    for (const char* digits :
+         {"1234", "3456", "5678", "7890", "7912", "7934", "7956", "7978", "+7 91", "+7 95"}) {
+        const QString text = QString::fromLatin1(digits);
+        const double n = double(queries.searchIds(text).value_or(QList<int>()).size());
+        const double distance = std::abs(std::log((n + 0.5) / wanted));
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = text;
+        }
+    }
+    return best;
+}
+
+QString pickEmail(const QSqlDatabase& db)
+{
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT email FROM sprav WHERE email LIKE '%@%' "
+                                              "ORDER BY id LIMIT 1 OFFSET 5000"));
+    return q.next() ? Sql::text(q, 0) : QStringLiteral("ivanov@");
+}
+
 // The plan of the search listing's record statement, in one line.
 QString searchPlan(const QSqlDatabase& db, const QString& text)
 {
@@ -315,6 +353,15 @@ void runBenchmark(const QSqlDatabase& db, const DataLink& link, const Options& o
     info(QStringLiteral("plan: ") + searchPlan(db, selective));
     listing(QStringLiteral("search_broad"), QStringLiteral("text \"%1\"").arg(broad),
             [&] { return ops.search(broad); });
+    const QString phoneFull = pickPhone(db);
+    listing(QStringLiteral("search_phone_full"), QStringLiteral("number \"%1\"").arg(phoneFull),
+            [&] { return ops.search(phoneFull); });
+    const QString phonePart = pickDigits(ListingQueries(db, user), double(records) * 0.01);
+    listing(QStringLiteral("search_phone_part"), QStringLiteral("number \"%1\"").arg(phonePart),
+            [&] { return ops.search(phonePart); });
+    const QString email = pickEmail(db);
+    listing(QStringLiteral("search_email"), QStringLiteral("e-mail \"%1\"").arg(email),
+            [&] { return ops.search(email); });
     const Measure::Figures all = listing(QStringLiteral("all_records"), QStringLiteral("all"),
                                          [&] { return ops.allRecords(); });
     listing(QStringLiteral("city"), QStringLiteral("city \"%1\"").arg(city),

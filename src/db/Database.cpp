@@ -2,8 +2,10 @@
 #include "db/Database.h"
 #include "common/DbError.h"
 #include "db/Connection.h"
+#include "db/ContactIndex.h"
 #include "db/DbLog.h"
 #include "db/Schema.h"
+#include "db/SortKey.h"
 #include "db/Sql.h"
 #include "db/SqliteFile.h"
 
@@ -43,6 +45,31 @@ void enableWal(const QSqlDatabase& db)
         }
         QThread::msleep(10);
     }
+}
+
+QString sqliteText(sqlite3_value* value)
+{
+    if (sqlite3_value_type(value) == SQLITE_NULL)
+        return QString();
+    const auto* raw = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return QString::fromUtf8(raw, sqlite3_value_bytes(value));
+}
+
+void sqliteSortKey(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (argc != 2) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QByteArray key = SortKey::of(sqliteText(argv[0]), sqliteText(argv[1])).toUtf8();
+    sqlite3_result_text(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+}
+
+void sqlitePhoneDigits(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    const QByteArray digits =
+        ContactIndex::digitsOf(argc == 1 ? sqliteText(argv[0]) : QString()).toLatin1();
+    sqlite3_result_text(context, digits.constData(), int(digits.size()), SQLITE_TRANSIENT);
 }
 
 // The engine's text may quote values of the data link, and with them a
@@ -203,6 +230,10 @@ void Database::registerSqliteFunctions(const QSqlDatabase& db)
         throw DbError(QStringLiteral("Нет доступа к соединению SQLite."));
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     if (sqlite3_create_function(handle, "ulower", 1, flags, nullptr, sqliteLower, nullptr,
-                                nullptr) != SQLITE_OK)
+                                nullptr) != SQLITE_OK ||
+        sqlite3_create_function(handle, "sortkey", 2, flags, nullptr, sqliteSortKey, nullptr,
+                                nullptr) != SQLITE_OK ||
+        sqlite3_create_function(handle, "phonedigits", 1, flags, nullptr, sqlitePhoneDigits,
+                                nullptr, nullptr) != SQLITE_OK)
         throw DbError(QString::fromUtf8(sqlite3_errmsg(handle)));
 }

@@ -32,7 +32,8 @@ public:
     static bool isReadOnly(const QSqlDatabase& db);
 
     // Registers the functions the statements need on an SQLite connection
-    // (ulower: fold() for every alphabet).
+    // (ulower: fold() for every alphabet; sortkey: SortKey::of;
+    // phonedigits: ContactIndex::digitsOf).
     static void registerSqliteFunctions(const QSqlDatabase& db);
     // The text as both engines' ulower() compare it, ignoring letter case:
     // QString::toLower, with the final sigma written as σ.

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "db/Schema.h"
 #include "common/DbError.h"
+#include "db/ContactIndex.h"
 #include "db/Database.h"
 #include "db/DbLog.h"
 #include "db/SearchIndex.h"
 #include "db/ServerLock.h"
+#include "db/SortKey.h"
 #include "db/Sql.h"
 
 #include <QMap>
@@ -142,7 +144,12 @@ void refreshSqliteStatistics(const QSqlDatabase& db)
                                        "WHERE name = 'sqlite_stat1'")) > 0)
         then = firstNumber(db, QStringLiteral("SELECT stat FROM sqlite_stat1 "
                                               "WHERE tbl = 'sprav' AND idx = 'sprav_cityid'"));
-    const bool current = then < 0 ? now < 1000 : now <= 2 * then && then <= 2 * now;
+    bool current = then < 0 ? now < 1000 : now <= 2 * then && then <= 2 * now;
+    // Tables added to an older database have no statistics of their own yet.
+    if (current && then >= 0 &&
+        firstNumber(db, QStringLiteral("SELECT count(*) FROM sqlite_stat1 "
+                                       "WHERE tbl = 'sprav_order'")) == 0)
+        current = false;
     if (current)
         return;
     Sql::run(db, QStringLiteral("PRAGMA analysis_limit = 1000"));
@@ -162,6 +169,12 @@ void ensureSqlite(const QSqlDatabase& db)
     if (!sqliteComplete(db))
         completeSqlite(db);
     SearchIndex::ensure(db);
+    if (!SortKey::current(db) || !ContactIndex::current(db)) {
+        Sql::Transaction transaction(db);
+        SortKey::ensure(db);
+        ContactIndex::ensure(db);
+        transaction.commit();
+    }
     refreshSqliteStatistics(db); // PostgreSQL's autovacuum keeps its own
     reportDoubledNames(db);
 }
@@ -175,7 +188,8 @@ void ensureSqlite(const QSqlDatabase& db)
 // the schema in one transaction, or brings an existing one up to date with
 // CREATE INDEX CONCURRENTLY, which lets the other copies go on writing.
 
-// 1: version kept; ulower() folds the final sigma; unique user names.
+// 1: version kept; ulower() folds the final sigma; unique user names; the
+// order table and the phone and e-mail indexes.
 constexpr int postgresVersion = 1;
 
 const QString uniqueUsersIndex = QStringLiteral("users_log_unique");
@@ -207,8 +221,14 @@ struct PostgresState {
     int version = 0;     // 0: made before versions were kept
     bool uniqueUsers = false;
     bool trigramsMissing = false; // pg_trgm is there, its indexes are not
+    bool orderCurrent = false;    // SortKey's table
+    bool contactsCurrent = false; // ContactIndex's function and indexes
 
-    bool complete() const { return version == postgresVersion && uniqueUsers && !trigramsMissing; }
+    bool complete() const
+    {
+        return version == postgresVersion && uniqueUsers && !trigramsMissing && orderCurrent &&
+               contactsCurrent;
+    }
 };
 
 PostgresState postgresState(const QSqlDatabase& db)
@@ -228,6 +248,8 @@ PostgresState postgresState(const QSqlDatabase& db)
             firstNumber(db, QStringLiteral("SELECT coalesce(max(version), 0) FROM sprav_schema")));
     state.uniqueUsers = postgresIndexState(db, uniqueUsersIndex) == IndexState::Valid;
     state.trigramsMissing = trigrams && !SearchIndex::indexed(db);
+    state.orderCurrent = state.tables && SortKey::current(db);
+    state.contactsCurrent = state.tables && ContactIndex::current(db);
     return state;
 }
 
@@ -300,6 +322,8 @@ void createPostgres(const QSqlDatabase& db)
     Sql::run(
         db,
         QStringLiteral("CREATE UNIQUE INDEX %1 %2").arg(uniqueUsersIndex, uniqueUsersDefinition));
+    SortKey::ensure(db);
+    ContactIndex::ensure(db);
     addPhoneKinds(db);
     writePostgresVersion(db);
     transaction.commit();
@@ -341,6 +365,20 @@ void uniqueUserNames(const QSqlDatabase& db, bool rebuild)
     }
 }
 
+// The order table is made anew in one transaction. Its trigger on `sprav`
+// needs a lock that saves in progress hold, while their triggers may want the
+// order table this transaction replaces: `sprav` is locked first, so saves
+// wait for the new table instead of deadlocking with its making.
+void upgradeOrderTable(const QSqlDatabase& db)
+{
+    if (SortKey::current(db))
+        return;
+    Sql::Transaction transaction(db);
+    Sql::run(db, QStringLiteral("LOCK TABLE sprav IN SHARE ROW EXCLUSIVE MODE"));
+    SortKey::ensure(db);
+    transaction.commit();
+}
+
 void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
 {
     if (state.version != postgresVersion)
@@ -349,6 +387,7 @@ void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
     {
         Sql::Transaction transaction(db);
         refolded = ensurePostgresFunctions(db);
+        ContactIndex::ensurePostgresFunction(db);
         for (const QString& statement : postgresTables())
             Sql::run(db, statement);
         addPhoneKinds(db);
@@ -356,10 +395,14 @@ void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
     }
     for (const auto& [name, definition] : postgresIndexes())
         indexConcurrently(db, name, definition, false);
+    for (const QString& name : SearchIndex::outdatedPostgresIndexes())
+        Sql::run(db, QStringLiteral("DROP INDEX CONCURRENTLY IF EXISTS %1").arg(name));
     if (SearchIndex::enablePostgresTrigrams(db)) {
-        for (const auto& [name, definition] : SearchIndex::postgresIndexes())
+        for (const auto& [name, definition] :
+             SearchIndex::postgresIndexes() + ContactIndex::postgresIndexes())
             indexConcurrently(db, name, definition, refolded);
     }
+    upgradeOrderTable(db);
     uniqueUserNames(db, refolded);
     Sql::Transaction transaction(db);
     writePostgresVersion(db);

@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "db/Database.h"
 #include "db/Sql.h"
+#include "db/TextFold.h"
 
 #include <QElapsedTimer>
 #include <QMap>
@@ -29,12 +30,13 @@ QString column(const char* name)
 // the triggers below and nothing else. The index serves as a candidate filter
 // in front of the exact test, so it must never miss a record the test finds:
 // for every character c that the search text may use in the index, each
-// character whose Database::fold() contains c must fold to c in FTS5 as well.
-// FTS5 folds all but a few letters as fold() does (ς to σ included); the one
-// common exception is the capital I with dot (its lower case is i + combining
-// dot, FTS5 keeps it), which the triggers therefore write as its lower case.
-// Search texts use only the characters of indexable(); the others are left to
-// the exact test.
+// character whose folded form (TextFold) contains c must fold to c in FTS5
+// as well. FTS5 folds all but a few letters as Database::fold() does (ς to σ
+// included); the one common exception is the capital I with dot (its lower
+// case is i + combining dot, FTS5 keeps it), which the triggers therefore
+// write as its lower case. «ё» and «Ё» are written as «е» and «Е», as the
+// search reads them (TextFold). Search texts use only the characters of
+// indexable(); the others are left to the exact test.
 
 const QString ftsTable = QStringLiteral("sprav_fts");
 
@@ -48,7 +50,9 @@ QString ftsDefinition()
 // The value the index is given for a column of a row (prefix new. or old.).
 QString ftsValue(const QString& prefix, const char* name)
 {
-    return QStringLiteral("replace(%1%2, '\u0130', 'i\u0307')").arg(prefix, column(name));
+    return QStringLiteral("replace(replace(replace(%1%2, '\u0130', 'i\u0307'), '\u0401', "
+                          "'\u0415'), '\u0451', '\u0435')")
+        .arg(prefix, column(name));
 }
 
 QString ftsValues(const QString& prefix)
@@ -128,15 +132,6 @@ SqliteIndex sqliteIndexState(const QSqlDatabase& db)
     if (stored != wanted)
         return SqliteIndex::Missing;
     return building ? SqliteIndex::Building : SqliteIndex::Complete;
-}
-
-bool sqliteIndexPresent(const QSqlDatabase& db)
-{
-    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT 1 FROM sqlite_master "
-                                              "WHERE type = 'table' AND name = 'sprav_fts' AND "
-                                              "NOT EXISTS (SELECT 1 FROM sqlite_master "
-                                              "WHERE name = 'sprav_fts_build')"));
-    return q.next();
 }
 
 void dropSqliteIndex(const QSqlDatabase& db)
@@ -313,10 +308,16 @@ QString ftsQuery(const QString& needle)
 
 QString loweredColumn(const QString& table, const char* name)
 {
-    return QStringLiteral("ulower(coalesce(%1%2, ''))").arg(table, column(name));
+    return TextFold::sql(QStringLiteral("coalesce(%1%2, '')").arg(table, column(name)));
 }
 
 QString trgmIndexName(const char* name)
+{
+    return QStringLiteral("sprav_%1_fold_trgm").arg(column(name));
+}
+
+// Indexes of an older program, on the columns in lower case only.
+QString outdatedTrgmIndexName(const char* name)
 {
     return QStringLiteral("sprav_%1_trgm").arg(column(name));
 }
@@ -361,6 +362,14 @@ void SearchIndex::ensure(const QSqlDatabase& db)
         ensureSqlite(db);
 }
 
+QStringList SearchIndex::outdatedPostgresIndexes()
+{
+    QStringList names;
+    for (const char* name : searchedColumns)
+        names.append(outdatedTrgmIndexName(name));
+    return names;
+}
+
 QList<QPair<QString, QString>> SearchIndex::postgresIndexes()
 {
     QList<QPair<QString, QString>> indexes;
@@ -392,8 +401,11 @@ bool SearchIndex::enablePostgresTrigrams(const QSqlDatabase& db)
 
 bool SearchIndex::indexed(const QSqlDatabase& db)
 {
-    return Database::engineOf(db) == Engine::PostgreSQL ? postgresIndexPresent(db)
-                                                        : sqliteIndexPresent(db);
+    // An index half built, or left outdated in a database opened read-only,
+    // is not used.
+    return Database::engineOf(db) == Engine::PostgreSQL
+               ? postgresIndexPresent(db)
+               : sqliteIndexState(db) == SqliteIndex::Complete;
 }
 
 QString SearchIndex::plainCondition()
@@ -462,9 +474,19 @@ QString SearchIndex::condition(const QSqlDatabase& db)
         .arg(plainCondition());
 }
 
+QString SearchIndex::trigramQuery(const QString& folded)
+{
+    return ftsQuery(folded);
+}
+
+QString SearchIndex::likePattern(const QString& folded)
+{
+    return containsPattern(folded);
+}
+
 void SearchIndex::bind(QSqlQuery& query, const QString& text)
 {
-    const QString needle = Database::fold(text);
+    const QString needle = TextFold::text(text);
     query.bindValue(QStringLiteral(":needle"), needle);
     if (isPostgres(query)) {
         query.bindValue(QStringLiteral(":pattern"), containsPattern(needle));

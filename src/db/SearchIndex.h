@@ -5,14 +5,15 @@
 #include <QPair>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QSqlQuery;
 
 // Finds the records whose surname, name and patronymic, short or long
 // enterprise name contain a typed text, ignoring letter case for every
-// alphabet. The listing queries put condition() into their WHERE clause and
-// bind the text with bind().
+// alphabet and reading «ё» as «е» (TextFold). The listing queries put
+// condition() into their WHERE clause and bind the text with bind().
 //
 // The condition always ends in the plain containment test, so it finds exactly
 // the records that test finds; an index inside the database only narrows the
@@ -37,8 +38,10 @@ public:
     static void ensure(const QSqlDatabase& db);
 
     // PostgreSQL: the GIN indexes the condition uses, each as its name and the
-    // rest of its CREATE INDEX statement after the name.
+    // rest of its CREATE INDEX statement after the name; and those an older
+    // program made, which are dropped.
     static QList<QPair<QString, QString>> postgresIndexes();
+    static QStringList outdatedPostgresIndexes();
     // PostgreSQL: makes pg_trgm available when the user may create it (inside
     // a transaction too); false when it is not there.
     static bool enablePostgresTrigrams(const QSqlDatabase& db);
@@ -51,6 +54,12 @@ public:
     // Works in short write transactions, outside any transaction.
     static void compact(const QSqlDatabase& db);
     static void bind(QSqlQuery& query, const QString& text);
+
+    // For other trigram indexes: the FTS5 query that requires every trigram
+    // of a folded text (empty when it has none), and the LIKE pattern that
+    // finds the text anywhere.
+    static QString trigramQuery(const QString& folded);
+    static QString likePattern(const QString& folded);
 
     // The containment test alone, bound by bind() as well: what condition()
     // finds, without any index's help.

@@ -4,6 +4,7 @@
 #include "db/DateText.h"
 #include "db/HiddenFields.h"
 #include "db/Sql.h"
+#include "db/TextFold.h"
 #include "db/Visibility.h"
 
 #include <QSet>
@@ -341,9 +342,11 @@ int RecordStore::profId(const QString& title)
 {
     if (title.isEmpty())
         return 0;
-    QSqlQuery q = Sql::run(
-        m_db, QStringLiteral("SELECT id FROM prof WHERE ulower(proftitle) = ulower(:title)"),
-        {{"title", title}});
+    QSqlQuery q = Sql::run(m_db,
+                           QStringLiteral("SELECT id FROM prof WHERE %1 = %2")
+                               .arg(TextFold::sql(QStringLiteral("proftitle")),
+                                    TextFold::sql(QStringLiteral(":title"))),
+                           {{"title", title}});
     return q.next() ? q.value(0).toInt() : 0;
 }
 
@@ -351,9 +354,11 @@ int RecordStore::cityId(const QString& name)
 {
     if (name.isEmpty())
         return 0;
-    QSqlQuery q =
-        Sql::run(m_db, QStringLiteral("SELECT id FROM city WHERE ulower(cityname) = ulower(:name)"),
-                 {{"name", name}});
+    QSqlQuery q = Sql::run(
+        m_db,
+        QStringLiteral("SELECT id FROM city WHERE %1 = %2")
+            .arg(TextFold::sql(QStringLiteral("cityname")), TextFold::sql(QStringLiteral(":name"))),
+        {{"name", name}});
     return q.next() ? q.value(0).toInt() : 0;
 }
 
@@ -361,10 +366,11 @@ std::optional<QString> RecordStore::cityCode(const QString& name)
 {
     if (name.isEmpty())
         return std::nullopt;
-    QSqlQuery q = Sql::run(m_db,
-                           QStringLiteral("SELECT id, cityname, citycode FROM city "
-                                          "WHERE ulower(cityname) = ulower(:name)"),
-                           {{"name", name}});
+    QSqlQuery q = Sql::run(
+        m_db,
+        QStringLiteral("SELECT id, cityname, citycode FROM city WHERE %1 = %2")
+            .arg(TextFold::sql(QStringLiteral("cityname")), TextFold::sql(QStringLiteral(":name"))),
+        {{"name", name}});
     if (!q.next())
         return std::nullopt;
     return Sql::text(q, 2);

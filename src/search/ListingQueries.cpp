@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "search/ListingQueries.h"
+#include "db/ContactIndex.h"
 #include "db/Database.h"
 #include "db/SearchIndex.h"
+#include "db/SortKey.h"
 #include "db/Sql.h"
+#include "db/TextFold.h"
 #include "db/Visibility.h"
 #include "search/BirthdayWindow.h"
+#include "search/SearchRequest.h"
 
 #include <QHash>
 #include <QSqlQuery>
@@ -16,17 +20,18 @@ struct ListingQueries::Selection {
     QString from;
     QString where;
     QString orderBy;
+    QString id = QStringLiteral("sprav.id");
     std::function<void(QSqlQuery&)> bind;
 };
 
 namespace
 {
 
-const QString orderByName =
-    QStringLiteral("coalesce(sprav.f, ''), coalesce(sprav.io, ''), sprav.id");
-
 // Records joined with their city; a record of an unknown city keeps NULLs.
-const QString spravWithCity = QStringLiteral("sprav LEFT JOIN city ON city.id = sprav.cityid");
+QString spravWithCity(const QSqlDatabase& db)
+{
+    return SortKey::records(db) + QStringLiteral(" LEFT JOIN city ON city.id = sprav.cityid");
+}
 
 QSqlQuery open(const QSqlDatabase& db, const QString& statement,
                const std::function<void(QSqlQuery&)>& bind)
@@ -52,24 +57,31 @@ ListingQueries::ListingQueries(const QSqlDatabase& db, const QString& user,
 
 QString ListingQueries::searchText(const QString& typed)
 {
-    qsizetype begin = 0;
-    qsizetype end = typed.size();
-    while (begin < end && typed.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && typed.at(end - 1).unicode() <= 32)
-        --end;
-    return typed.mid(begin, end - begin);
+    return SearchRequest(typed).text();
 }
 
-ListingQueries::Selection ListingQueries::searchSelection(const QString& text) const
+// A name, number or e-mail search, as the request says.
+ListingQueries::Selection ListingQueries::searchSelection(const SearchRequest& request) const
 {
     Selection selection;
-    selection.from = spravWithCity;
-    selection.where = SearchIndex::condition(m_db) + QStringLiteral(" AND ") +
-                      Visibility::VisibilityFilter(Visibility::Filter::Plain);
-    selection.orderBy = orderByName;
-    selection.bind = [this, text](QSqlQuery& query) {
-        SearchIndex::bind(query, text);
+    selection.from = spravWithCity(m_db);
+    const QString text = request.text();
+    std::function<void(QSqlQuery&)> bindText;
+    if (request.kind() == SearchRequest::Kind::Phone) {
+        selection.where = ContactIndex::phoneCondition(m_db);
+        bindText = [text](QSqlQuery& query) { ContactIndex::bindPhone(query, text); };
+    } else if (request.kind() == SearchRequest::Kind::Email) {
+        selection.where = ContactIndex::emailCondition(m_db);
+        bindText = [text](QSqlQuery& query) { ContactIndex::bindEmail(query, text); };
+    } else {
+        selection.where = SearchIndex::condition(m_db);
+        bindText = [text](QSqlQuery& query) { SearchIndex::bind(query, text); };
+    }
+    selection.where +=
+        QStringLiteral(" AND ") + Visibility::VisibilityFilter(Visibility::Filter::Plain);
+    selection.orderBy = SortKey::orderBy(m_db);
+    selection.bind = [this, bindText](QSqlQuery& query) {
+        bindText(query);
         Visibility::bindUser(query, m_user);
     };
     return selection;
@@ -78,9 +90,26 @@ ListingQueries::Selection ListingQueries::searchSelection(const QString& text) c
 ListingQueries::Selection ListingQueries::allSelection() const
 {
     Selection selection;
-    selection.from = spravWithCity;
+    selection.from = spravWithCity(m_db);
     selection.where = Visibility::VisibilityFilter(Visibility::Filter::Plain);
-    selection.orderBy = orderByName;
+    selection.orderBy = SortKey::orderBy(m_db);
+    selection.bind = [this](QSqlQuery& query) { Visibility::bindUser(query, m_user); };
+    return selection;
+}
+
+// The ids of "Все записи" come from the order table alone, in its index's
+// order (the visibility filter's test on the owns of records hidden as a
+// whole).
+ListingQueries::Selection ListingQueries::allIdsSelection() const
+{
+    if (!SortKey::available(m_db))
+        return allSelection();
+    Selection selection;
+    selection.from = QStringLiteral("sprav_order");
+    selection.where = QStringLiteral("(sprav_order.hiddenowns IS NULL OR "
+                                     "instr(sprav_order.hiddenowns, :visuser) > 0)");
+    selection.orderBy = QStringLiteral("sprav_order.sortkey, sprav_order.id");
+    selection.id = QStringLiteral("sprav_order.id");
     selection.bind = [this](QSqlQuery& query) { Visibility::bindUser(query, m_user); };
     return selection;
 }
@@ -88,10 +117,12 @@ ListingQueries::Selection ListingQueries::allSelection() const
 ListingQueries::Selection ListingQueries::citySelection(const QString& cityName) const
 {
     Selection selection;
-    selection.from = QStringLiteral("sprav JOIN city ON city.id = sprav.cityid");
-    selection.where = QStringLiteral("ulower(city.cityname) = ulower(:cityname) AND ") +
+    selection.from =
+        SortKey::records(m_db) + QStringLiteral(" JOIN city ON city.id = sprav.cityid");
+    selection.where = TextFold::sql(QStringLiteral("city.cityname")) + QStringLiteral(" = ") +
+                      TextFold::sql(QStringLiteral(":cityname")) + QStringLiteral(" AND ") +
                       Visibility::VisibilityFilter(Visibility::Filter::Qualified);
-    selection.orderBy = orderByName;
+    selection.orderBy = SortKey::orderBy(m_db);
     selection.bind = [this, cityName](QSqlQuery& query) {
         query.bindValue(QStringLiteral(":cityname"), cityName);
         Visibility::bindUser(query, m_user);
@@ -131,12 +162,12 @@ QList<int> ListingQueries::ids(const Selection& selection) const
 {
     const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
     const QString statement =
-        postgres ? QStringLiteral("SELECT string_agg(CAST(sprav.id AS text), ',' ORDER BY %3) "
+        postgres ? QStringLiteral("SELECT string_agg(CAST(%4 AS text), ',' ORDER BY %3) "
                                   "FROM %1 WHERE %2")
-                 : QStringLiteral("SELECT group_concat(id) FROM (SELECT sprav.id AS id FROM %1 "
+                 : QStringLiteral("SELECT group_concat(id) FROM (SELECT %4 AS id FROM %1 "
                                   "WHERE %2 ORDER BY %3)");
     QSqlQuery query =
-        open(m_db, statement.arg(selection.from, selection.where, selection.orderBy),
+        open(m_db, statement.arg(selection.from, selection.where, selection.orderBy, selection.id),
              selection.bind);
     QList<int> found;
     if (!Sql::next(query))
@@ -162,10 +193,10 @@ QList<int> ListingQueries::ids(const Selection& selection) const
 
 std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) const
 {
-    const QString text = searchText(typed);
-    if (text.size() < MinSearchLength)
+    const SearchRequest request(typed);
+    if (request.kind() == SearchRequest::Kind::None)
         return std::nullopt;
-    return directory(searchSelection(text));
+    return directory(searchSelection(request));
 }
 
 QList<FoundRow> ListingQueries::allRecords() const
@@ -180,15 +211,15 @@ QList<FoundRow> ListingQueries::city(const QString& cityName) const
 
 std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
 {
-    const QString text = searchText(typed);
-    if (text.size() < MinSearchLength)
+    const SearchRequest request(typed);
+    if (request.kind() == SearchRequest::Kind::None)
         return std::nullopt;
-    return ids(searchSelection(text));
+    return ids(searchSelection(request));
 }
 
 QList<int> ListingQueries::allRecordIds() const
 {
-    return ids(allSelection());
+    return ids(allIdsSelection());
 }
 
 QList<int> ListingQueries::cityIds(const QString& cityName) const
@@ -315,9 +346,9 @@ QString birthdayCondition(const BirthdayWindow& window, Visibility::Filter filte
 ListingQueries::Selection ListingQueries::birthdaySelection(const BirthdayWindow& window) const
 {
     Selection selection;
-    selection.from = QStringLiteral("sprav");
+    selection.from = SortKey::records(m_db);
     selection.where = birthdayCondition(window, Visibility::Filter::Birthday);
-    selection.orderBy = orderByName;
+    selection.orderBy = SortKey::orderBy(m_db);
     selection.bind = [this, window](QSqlQuery& query) {
         window.bind(query);
         Visibility::bindUser(query, m_user);

@@ -30,10 +30,12 @@ public:
     static QString searchText(const QString& typed);
 
     // Records whose surname, name and patronymic or enterprise names contain
-    // the text, ignoring letter case. Nothing runs (nullopt) when the trimmed
-    // text is too short.
+    // the text, ignoring letter case and reading «ё» as «е»; for a number,
+    // the records with a matching phone; for a text with @, those whose e-mail
+    // contains it (SearchRequest). Never by a phone or e-mail hidden from the
+    // user. Nothing runs (nullopt) when the trimmed text is too short.
     std::optional<QList<FoundRow>> search(const QString& typed) const;
-    // Every record, ordered by surname, then name and patronymic.
+    // Every record, ordered by surname, then name and patronymic (SortKey).
     QList<FoundRow> allRecords() const;
     // The records of the city of that name (letter case ignored).
     QList<FoundRow> city(const QString& cityName) const;
@@ -64,8 +66,9 @@ public:
 private:
     struct Selection;
 
-    Selection searchSelection(const QString& text) const;
+    Selection searchSelection(const class SearchRequest& request) const;
     Selection allSelection() const;
+    Selection allIdsSelection() const;
     Selection citySelection(const QString& cityName) const;
     Selection birthdaySelection(const class BirthdayWindow& window) const;
     // The selection narrowed to the given ids.

@@ -4,6 +4,7 @@ list(APPEND SPRAV_CORE_SOURCES
     search/FoundModel.cpp search/FoundModel.h
     search/FoundRow.h
     search/ListingQueries.cpp search/ListingQueries.h
+    search/SearchRequest.cpp search/SearchRequest.h
 )
 list(APPEND SPRAV_GUI_SOURCES
     search/TfrFind.cpp search/TfrFind.h

@@ -2,6 +2,7 @@
 #include "RecordSeed.h"
 #include "TestDatabase.h"
 #include "common/DbError.h"
+#include "db/SortKey.h"
 #include "db/Sql.h"
 #include "search/BirthdayWindow.h"
 #include "search/FoundModel.h"
@@ -46,6 +47,8 @@ private slots:
     void cleanupTestCase();
 
     void searchIgnoresLetterCase();
+    void yoAndYeFindEachOther_data();
+    void yoAndYeFindEachOther();
     void shortTextRunsNothing();
     void blanksAroundTextAreNotSearched();
     void quotesAndWildcardsFoundLiterally();
@@ -56,6 +59,8 @@ private slots:
     void phonesOfLargeListingsFromTheWholeTable();
     void unknownCityListedWithoutPrefix();
     void cityListing();
+    void russianOrder();
+    void olderDatabaseBrowsedReadOnly();
     void cityList();
     void birthdayWindowAcrossYearEnd();
     void birthdayWindowAcrossMonthEnd();
@@ -71,11 +76,13 @@ private:
     int add(const RecordSeed::Record& record, bool directory = true);
 
     std::unique_ptr<TestDatabase> m_db;
+    QTemporaryDir m_dir;
     // "f io" of the directory records (not the birthday ones) and who sees them.
     QList<QPair<QString, QString>> m_directory; // name, owns of a record hidden as a whole
     int m_moscow = 0;
     int m_tver = 0;
     int m_klin = 0;
+    int m_sorted = 0;
     qsizetype m_total = 0; // every record
 };
 
@@ -140,6 +147,20 @@ void TestListingQueries::initTestCase()
     RecordSeed::phone(db, id, 1, QStringLiteral("881"), true);
     RecordSeed::phone(db, id, 2, QStringLiteral("882"), true);
     directory("Беспалов", "Ян", "Без телефона", m_tver);
+    directory("Ёлкин", "Савва", "Ёлочка", RecordSeed::city(db, QStringLiteral("Королёв"), {}));
+    // Stored in no particular order, as russianOrder lists them.
+    m_sorted = RecordSeed::city(db, QStringLiteral("Сортировск"), {});
+    for (const auto& [f, io] : {std::pair{"Smith", "John"},
+                                {"ПЕТРОВА", "Анна"},
+                                {"Паниковский", "Михаил"},
+                                {"ёлкина", "Вера"},
+                                {"Ёлкин", "Пётр"},
+                                {"  Аардварков ", "Ян"},
+                                {"Петрова", "Анастасия"},
+                                {"Безвладов", "Ян"},
+                                {"Елкин", "Андрей"},
+                                {"smith", " Adam"}})
+        directory(f, io, "", m_sorted);
 
     // Birthdays. Directory records above have none.
     const auto birthday = [this](const QString& f, const QString& io, const QVariant& b,
@@ -200,10 +221,42 @@ void TestListingQueries::searchIgnoresLetterCase()
              QStringList{QStringLiteral("Петров Пётр Петрович")});
     QCOMPARE(names(q.search(QStringLiteral("limited")).value()),
              QStringList{QStringLiteral("Петров Пётр Петрович")});
-    // ё is a letter of its own, in either case.
-    QCOMPARE(names(q.search(QStringLiteral("ПЁТР ПЕТ")).value()),
-             QStringList{QStringLiteral("Петров Пётр Петрович")});
     QVERIFY(q.search(QStringLiteral("Нет такого")).value().isEmpty());
+}
+
+void TestListingQueries::yoAndYeFindEachOther_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("found");
+    const QString petrov = QStringLiteral("Петров Пётр Петрович");
+    const QStringList petrova = {QStringLiteral("Петрова Анастасия"),
+                                 QStringLiteral("ПЕТРОВА Анна")};
+    QTest::newRow("е finds ё") << QStringLiteral("петр")
+                               << QStringList{QStringLiteral("Ёлкин Пётр"), petrov} + petrova +
+                                      QStringList{QStringLiteral("Процентов Пётр"),
+                                                  QStringLiteral("Пятисотов Пётр")};
+    QTest::newRow("ё finds е") << QStringLiteral("ПЁТРОВ") << QStringList{petrov} + petrova;
+    QTest::newRow("mixed case") << QStringLiteral("пЁтР пЕт") << QStringList{petrov};
+    QTest::newRow("Ё finds ё") << QStringLiteral("ПОДЧЁРК")
+                               << QStringList{QStringLiteral("Подчёркин Ян")};
+    QTest::newRow("е finds Ё") << QStringLiteral("елкин")
+                               << QStringList{
+                                      QStringLiteral("Елкин Андрей"), QStringLiteral("Ёлкин Пётр"),
+                                      QStringLiteral("Ёлкин Савва"), QStringLiteral("ёлкина Вера")};
+    QTest::newRow("enterprise") << QStringLiteral("ЁЛОЧК")
+                                << QStringList{QStringLiteral("Ёлкин Савва")};
+}
+
+// Stored and typed texts alike read «ё» as «е», in any letter case; in the
+// search and in the city listing.
+void TestListingQueries::yoAndYeFindEachOther()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, found);
+    QCOMPARE(names(as(petrov).search(typed).value()), found);
+    for (const char* city : {"КОРОЛЕВ", "королёв"})
+        QCOMPARE(names(as(petrov).city(QString::fromUtf8(city))),
+                 QStringList{QStringLiteral("Ёлкин Савва")});
 }
 
 void TestListingQueries::shortTextRunsNothing()
@@ -223,9 +276,9 @@ void TestListingQueries::shortTextRunsNothing()
 void TestListingQueries::blanksAroundTextAreNotSearched()
 {
     const ListingQueries q = as(petrov);
-    const QStringList plain = names(q.search(QStringLiteral("Петров")).value());
-    QCOMPARE(plain, QStringList{QStringLiteral("Петров Пётр Петрович")});
-    QCOMPARE(names(q.search(QStringLiteral("  \tПетров\r\n ")).value()), plain);
+    const QStringList plain = names(q.search(QStringLiteral("Подчёркин")).value());
+    QCOMPARE(plain, QStringList{QStringLiteral("Подчёркин Ян")});
+    QCOMPARE(names(q.search(QStringLiteral("  \tПодчёркин\r\n ")).value()), plain);
     // Inner blanks are part of the text.
     QCOMPARE(names(q.search(QStringLiteral(" Иван Иванович ")).value()),
              QStringList{QStringLiteral("Иванов Иван Иванович")});
@@ -270,9 +323,17 @@ void TestListingQueries::allRecordsOrderedAndFiltered()
             QVERIFY2(listed.contains(name) == visible,
                      qPrintable(user + QStringLiteral(": ") + name));
         }
-        // Ordered by surname, then name and patronymic (code point order on both engines).
-        for (qsizetype i = 1; i < listed.size(); ++i)
-            QVERIFY2(listed.at(i - 1) <= listed.at(i), qPrintable(listed.at(i)));
+        // Ordered by surname, then name and patronymic (see russianOrder).
+        QString previous;
+        for (const FoundRow& row : rows) {
+            QSqlQuery q =
+                Sql::run(m_db->db(), QStringLiteral("SELECT f, io FROM sprav WHERE id = :id"),
+                         {{"id", row.id}});
+            QVERIFY(q.next());
+            const QString key = SortKey::of(Sql::text(q, 0), Sql::text(q, 1));
+            QVERIFY2(previous <= key, qPrintable(row.name));
+            previous = key;
+        }
     }
     // Birthday records with "8" hidden are still in the directory lists.
     QVERIFY(names(as(petrov).allRecords()).contains(QStringLiteral("Егоров Егор")));
@@ -367,11 +428,84 @@ void TestListingQueries::cityListing()
     QVERIFY(as(petrov).city(QStringLiteral("Снесённый")).isEmpty());
 }
 
+// Russian alphabetical order, the same on both engines: letter case
+// ignored, ё with е, blanks around ignored, Cyrillic before Latin.
+void TestListingQueries::russianOrder()
+{
+    const QStringList expected = {
+        QStringLiteral("  Аардварков  Ян"),  QStringLiteral("Безвладов Ян"),
+        QStringLiteral("Елкин Андрей"),      QStringLiteral("Ёлкин Пётр"),
+        QStringLiteral("ёлкина Вера"),       QStringLiteral("Паниковский Михаил"),
+        QStringLiteral("Петрова Анастасия"), QStringLiteral("ПЕТРОВА Анна"),
+        QStringLiteral("smith  Adam"),       QStringLiteral("Smith John")};
+    QCOMPARE(names(as(petrov).city(QStringLiteral("Сортировск"))), expected);
+    QStringList all = names(as(petrov).allRecords());
+    all.removeIf([&](const QString& name) { return !expected.contains(name); });
+    QCOMPARE(all, expected);
+    // The database's keys are the program's.
+    QSqlQuery q =
+        Sql::run(m_db->db(), QStringLiteral("SELECT sprav.f, sprav.io, sprav_order.sortkey "
+                                            "FROM sprav JOIN sprav_order ON "
+                                            "sprav_order.id = sprav.id"));
+    while (q.next())
+        QCOMPARE(Sql::text(q, 2), SortKey::of(Sql::text(q, 0), Sql::text(q, 1)));
+    // Long names are cut in the key only.
+    const QString longName = QString(300, QChar(u'Я'));
+    QCOMPARE(SortKey::of(longName, longName), QString(SortKey::MaxPartLength, QChar(u'я')) +
+                                                  QChar(1) +
+                                                  QString(SortKey::MaxPartLength, QChar(u'я')));
+}
+
+// A database of an older program opened read-only has none of the tables
+// that keep order and indexes: it is listed and searched all the same.
+void TestListingQueries::olderDatabaseBrowsedReadOnly()
+{
+    if (m_db->engine() != Engine::SQLite)
+        QSKIP("only SQLite files are opened read-only");
+    DataLink link;
+    {
+        TestDatabase older(QStringLiteral("older"));
+        const QSqlDatabase db = older.db();
+        RecordSeed::Record record;
+        record.f = QStringLiteral("Ёжиков");
+        const int id = RecordSeed::record(db, record);
+        record.f = QStringLiteral("Аистов");
+        RecordSeed::record(db, record);
+        RecordSeed::phone(db, id, 1, QStringLiteral("+7 (843) 512-34-56"));
+        QStringList triggers;
+        QSqlQuery q = Sql::run(db, QStringLiteral("SELECT name FROM sqlite_master "
+                                                  "WHERE type = 'trigger'"));
+        while (q.next())
+            triggers.append(q.value(0).toString());
+        for (const QString& trigger : std::as_const(triggers))
+            Sql::run(db, QStringLiteral("DROP TRIGGER %1").arg(trigger));
+        for (const char* name : {"sprav_order", "sprav_fts", "phone_fts", "sprav_mail_fts"})
+            Sql::run(db, QStringLiteral("DROP TABLE %1").arg(QLatin1String(name)));
+        Sql::run(db, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        link = older.link();
+        QFile::copy(link.databaseFile(), m_dir.filePath(QStringLiteral("older.db")));
+    }
+    link.dataSource = m_dir.filePath(QStringLiteral("older.db"));
+    link.readOnly = true;
+    const Database readOnly(link, QStringLiteral("readonly"));
+    const ListingQueries q(readOnly.db(), petrov);
+    // Without the order table, in code order.
+    QCOMPARE(names(q.allRecords()),
+             (QStringList{QStringLiteral("Ёжиков "), QStringLiteral("Аистов ")}));
+    QCOMPARE(q.allRecordIds().size(), 2);
+    QCOMPARE(names(q.search(QStringLiteral("ежик")).value()),
+             QStringList{QStringLiteral("Ёжиков ")});
+    QCOMPARE(names(q.search(QStringLiteral("5123456")).value()),
+             QStringList{QStringLiteral("Ёжиков ")});
+}
+
 void TestListingQueries::cityList()
 {
     // Every city some record refers to, whoever may see the record.
-    QCOMPARE(as(petrov).cities(), (QStringList{QStringLiteral("Клин"), QStringLiteral("Москва"),
-                                               QStringLiteral("Тверь")}));
+    QCOMPARE(
+        as(petrov).cities(),
+        (QStringList{QStringLiteral("Клин"), QStringLiteral("Королёв"), QStringLiteral("Москва"),
+                     QStringLiteral("Сортировск"), QStringLiteral("Тверь")}));
 }
 
 void TestListingQueries::birthdayWindowAcrossYearEnd()

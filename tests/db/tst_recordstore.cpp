@@ -627,8 +627,15 @@ void TestRecordStore::lookupsIgnoreCaseAndQuotes()
     QCOMPARE(store.profId(QStringLiteral("Инж")), 0);
     QCOMPARE(store.profId(QString()), 0);
 
+    // «е» and «ё» find each other, in either letter case.
+    const int receiver = store.addProf(QStringLiteral("Приёмщик"));
+    QCOMPARE(store.profId(QStringLiteral("ПРИЕМЩИК")), receiver);
+    QCOMPARE(store.profId(QStringLiteral("приЁмщик")), receiver);
     const int city = store.addCity(QStringLiteral("Ёлки-Палки"), QStringLiteral(" 07 "));
     QCOMPARE(store.cityId(QStringLiteral("ёЛКИ-пАЛКИ")), city);
+    QCOMPARE(store.cityId(QStringLiteral("Елки-палки")), city);
+    const int korolev = store.addCity(QStringLiteral("Королев"), QStringLiteral("495"));
+    QCOMPARE(store.cityId(QStringLiteral("КОРОЛЁВ")), korolev);
     QCOMPARE(store.cityCode(QStringLiteral("ЁЛКИ-ПАЛКИ")),
              std::optional<QString>(QStringLiteral(" 07 ")));
     QCOMPARE(store.cityCode(QStringLiteral("Ёлки")), std::nullopt);

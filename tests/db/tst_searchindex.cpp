@@ -4,6 +4,7 @@
 #include "common/DbError.h"
 #include "db/SearchIndex.h"
 #include "db/Sql.h"
+#include "db/TextFold.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -47,11 +48,13 @@ struct Row {
 
 QList<Row> allRows(const QSqlDatabase& db, bool lowered = false)
 {
-    const QString columns = lowered ? QStringLiteral("ulower(coalesce(f, '')), "
-                                                     "ulower(coalesce(io, '')), "
-                                                     "ulower(coalesce(shortpp, '')), "
-                                                     "ulower(coalesce(longpp, ''))")
-                                    : QStringLiteral("f, io, shortpp, longpp");
+    QStringList names = {QStringLiteral("f"), QStringLiteral("io"), QStringLiteral("shortpp"),
+                         QStringLiteral("longpp")};
+    if (lowered) {
+        for (QString& name : names)
+            name = TextFold::sql(QStringLiteral("coalesce(%1, '')").arg(name));
+    }
+    const QString columns = names.join(QStringLiteral(", "));
     QList<Row> rows;
     QSqlQuery q = Sql::run(db, QStringLiteral("SELECT id, %1 FROM sprav").arg(columns));
     while (q.next())
@@ -60,11 +63,11 @@ QList<Row> allRows(const QSqlDatabase& db, bool lowered = false)
     return rows;
 }
 
-// What the plain test finds, from the columns as the database lower-cases
-// them: the records where one of them contains the folded text.
+// What the plain test finds, from the columns as the database folds them:
+// the records where one of them contains the folded text.
 Ids expectedIds(const QList<Row>& lowered, const QString& text)
 {
-    const QString needle = Database::fold(text);
+    const QString needle = TextFold::text(text);
     Ids ids;
     for (const Row& row : lowered) {
         if (std::any_of(row.texts.begin(), row.texts.end(),
@@ -237,7 +240,7 @@ void TestSearchIndex::lettersWhereLowerCaseAndFoldingDiffer()
 {
     // Both engines find the same records: Σ lowers to σ, or at the end of a
     // word to ς (ICU; Qt never); ß has the capital ẞ but is not ss; I, İ, ı
-    // and i are four letters; ё is a letter of its own.
+    // and i are four letters; ё is read as е.
     TestDatabase test;
     for (const QString& name :
          {QStringLiteral("ΟΔΥΣΣΕΥΣ"), QStringLiteral("STRAẞE"), QStringLiteral("Straße"),
@@ -254,8 +257,8 @@ void TestSearchIndex::lettersWhereLowerCaseAndFoldingDiffer()
         {QStringLiteral("izmir"), {}},
         {QStringLiteral("IRMAK"), {QStringLiteral("Irmak")}},
         {QStringLiteral("ırmak"), {}},
-        {QStringLiteral("ёлкин"), {QStringLiteral("Ёлкин")}},
-        {QStringLiteral("ЕЛКИН"), {QStringLiteral("Елкин")}},
+        {QStringLiteral("ёлкин"), {QStringLiteral("Ёлкин"), QStringLiteral("Елкин")}},
+        {QStringLiteral("ЕЛКИН"), {QStringLiteral("Ёлкин"), QStringLiteral("Елкин")}},
     };
     QSqlQuery query =
         Sql::prepare(test.db(), QStringLiteral("SELECT f FROM sprav WHERE %1 ORDER BY f")
@@ -313,8 +316,8 @@ void TestSearchIndex::indexIsUsed()
     while (q.next())
         plan.append(q.value(0).toString());
     Sql::run(test.db(), QStringLiteral("RESET ALL"));
-    for (const char* index :
-         {"sprav_f_trgm", "sprav_io_trgm", "sprav_shortpp_trgm", "sprav_longpp_trgm"})
+    for (const char* index : {"sprav_f_fold_trgm", "sprav_io_fold_trgm", "sprav_shortpp_fold_trgm",
+                              "sprav_longpp_fold_trgm"})
         QVERIFY2(plan.join(QLatin1Char('\n')).contains(QLatin1String(index)),
                  qPrintable(plan.join(QLatin1Char('\n'))));
 }
@@ -404,12 +407,13 @@ void TestSearchIndex::rebuiltWhenTriggerMissing()
         QSKIP("PostgreSQL's indexes need no triggers");
     const QSqlDatabase db = test.db();
     DataGenerator(9).fill(db, 500);
-    // Changes made while a trigger was missing leave the index behind...
+    // Changes made while a trigger was missing leave the index behind, so
+    // it is not used until it is built anew...
     Sql::run(db, QStringLiteral("DROP TRIGGER sprav_fts_update"));
     Sql::run(db, QStringLiteral("UPDATE sprav SET f = 'Гиппопотамов' WHERE id % 10 = 0"));
     const QString text = QStringLiteral("ппопот");
-    QVERIFY(idsWhere(db, SearchIndex::condition(db), text) !=
-            idsWhere(db, SearchIndex::plainCondition(), text));
+    QCOMPARE(SearchIndex::condition(db), SearchIndex::plainCondition());
+    QVERIFY(!idsWhere(db, SearchIndex::plainCondition(), text).isEmpty());
     // ... and opening the database builds it anew.
     const auto again = test.connectAgain(QStringLiteral("again"));
     compareSearches(again->db(), {text, QStringLiteral("Гиппо")});

@@ -57,6 +57,7 @@ private slots:
 
     void birthdayCommandsAfterLogin();
     void typingListsFromTheThirdCharacter();
+    void numberTypedOrPastedFindsTheCaller();
     void gridHeightAndColumns();
     void nothingFoundHidesTheGrid();
     void birthdayList();
@@ -210,6 +211,26 @@ void TestTfrFind::typingListsFromTheThirdCharacter()
     typeText(find()->EdtRequest, QStringLiteral("ьфов1"));
     QCOMPARE(shown(), 10);
     QCOMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: 10"));
+}
+
+// A number as a caller-ID display or a note writes it lists the owner of
+// the phone, like any search result; three digits are a name search.
+void TestTfrFind::numberTypedOrPastedFindsTheCaller()
+{
+    openWindow(nobodysDay);
+    const int id = addRecord(QStringLiteral("Звонков"), QStringLiteral("Связь"), m_moscow);
+    RecordSeed::phone(m_db->db(), id, 3, QStringLiteral("+7 (917) 512-34-56"));
+    typeText(find()->EdtRequest, QStringLiteral("8 917 5123456"));
+    QCOMPARE(shown(), 1);
+    QCOMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: 1"));
+    const FoundModel* model = find()->foundModel();
+    QCOMPARE(model->text(0, 1), QStringLiteral("Звонков Тест"));
+    QCOMPARE(model->text(0, 3),
+             QStringLiteral("(495) Рабочий%1-00; Мобильный+7 (917) 512-34-56; ").arg(id));
+    find()->EdtRequest->setText(QStringLiteral("34-56"));
+    QCOMPARE(shown(), 1);
+    find()->EdtRequest->setText(QStringLiteral("512"));
+    QVERIFY(find()->SGFindRes->isHidden());
 }
 
 void TestTfrFind::gridHeightAndColumns()
