@@ -23,6 +23,10 @@ public:
 
     // Stores a new record and its filled phones; gives the new record's id.
     int insert(const RecordData& record);
+    // The same within a transaction the caller has begun, so that many
+    // records go in at once or not at all (an import); the job title and the
+    // city are given as ids (0: none).
+    int insertInTransaction(const RecordData& record, int prof, int city);
     enum class Access { Shown, Missing, HiddenAsWhole };
     // The record as stored, or nothing when there is no such record or it is
     // hidden as a whole from the user (access tells which). Values hidden
@@ -57,6 +61,13 @@ public:
     QStringList cityNames();
     // Every user name, in the order of the accounts.
     QStringList userNames();
+
+    // The record in a row of `SELECT * FROM sprav`, read by position; the job
+    // title and the city stay empty (the row holds their ids).
+    static RecordData fromRow(const QSqlQuery& query);
+    // Leaves out of a record what its privacy codes hide from a user who is
+    // neither named in `owns` nor finds it empty.
+    static void dropHidden(RecordData& record);
 
 private:
     void insertPhone(int parentId, int kind, const QString& phone, const QString& hided);
