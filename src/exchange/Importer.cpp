@@ -57,7 +57,8 @@ Importer::Summary Importer::run(const ContactFile& file, ContactReader& reader,
         }
         const ContactMapper::Result mapped = ContactMapper::map(contact);
         if (mapped.rejected()) {
-            summary.rejections.append({file.where(contact.position), mapped.field, mapped.reason});
+            summary.rejections.append(Rejection{file.where(contact.position), mapped.field,
+                                                mapped.reason, contact.position});
             continue;
         }
         const RecordData& record = mapped.record;
@@ -94,7 +95,8 @@ Importer::Preview Importer::preview(const ContactFile& file, ContactReader& read
         row.field = mapped.field;
         row.reason = mapped.reason;
         if (mapped.rejected()) {
-            preview.rejections.append({row.where, row.field, row.reason});
+            preview.rejections.append(
+                Rejection{row.where, row.field, row.reason, contact.position});
         } else {
             ++preview.records;
             row.duplicate = known.contains(mapped.record);

@@ -23,6 +23,7 @@ public:
         QString where; // "строка 12", "карточка 3"
         QString field; // the editor's caption, may be empty
         QString reason;
+        int position = 0; // the line or the card number
 
         QString text() const;
     };
