@@ -20,3 +20,9 @@ list(APPEND SPRAV_CORE_SOURCES
     exchange/VCardWriter.cpp exchange/VCardWriter.h
     exchange/VisibleRecords.cpp exchange/VisibleRecords.h
 )
+list(APPEND SPRAV_GUI_SOURCES
+    exchange/ExchangeFlow.cpp exchange/ExchangeFlow.h
+    exchange/ExchangeProgress.cpp exchange/ExchangeProgress.h
+    exchange/ExportDialog.cpp exchange/ExportDialog.h
+    exchange/ImportDialog.cpp exchange/ImportDialog.h
+)
