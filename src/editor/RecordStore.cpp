@@ -131,15 +131,17 @@ int RecordStore::insert(const RecordData& r)
 
 int RecordStore::insertInTransaction(const RecordData& r, int prof, int city)
 {
-    QSqlQuery insert = Sql::prepare(
-        m_db,
-        QStringLiteral(
-            "INSERT INTO sprav (f, io, profid, shortpp, longpp, legaladdress, postaddress, "
-            "homeaddress, fizaddress, cityid, path, email, www, birthday, otherphones, spfio, "
-            "spbirthday, spInfo, info, req, owns, hided) VALUES (:f, :io, :profid, :shortpp, "
-            ":longpp, :legaladdress, :postaddress, :homeaddress, :fizaddress, :cityid, :path, "
-            ":email, :www, :birthday, :otherphones, :spfio, :spbirthday, :spinfo, :info, :req, "
-            ":owns, :hided) RETURNING id"));
+    if (!m_recordInsert)
+        m_recordInsert = std::make_shared<QSqlQuery>(Sql::prepare(
+            m_db,
+            QStringLiteral(
+                "INSERT INTO sprav (f, io, profid, shortpp, longpp, legaladdress, postaddress, "
+                "homeaddress, fizaddress, cityid, path, email, www, birthday, otherphones, spfio, "
+                "spbirthday, spInfo, info, req, owns, hided) VALUES (:f, :io, :profid, :shortpp, "
+                ":longpp, :legaladdress, :postaddress, :homeaddress, :fizaddress, :cityid, :path, "
+                ":email, :www, :birthday, :otherphones, :spfio, :spbirthday, :spinfo, :info, "
+                ":req, :owns, :hided) RETURNING id")));
+    QSqlQuery& insert = *m_recordInsert;
     bindEditorColumns(insert, r, prof, city);
     Sql::bind(insert, {{"spfio", exact(trimmed(r.spfio))},
                        {"spbirthday", dateTextValue(r.spbirthday)},
@@ -157,13 +159,15 @@ int RecordStore::insertInTransaction(const RecordData& r, int prof, int city)
 
 void RecordStore::insertPhone(int parentId, int kind, const QString& phone, const QString& hided)
 {
-    Sql::run(m_db,
-             QStringLiteral("INSERT INTO phone (parentid, phone, noteid, hid) "
-                            "VALUES (:parentid, :phone, :noteid, :hid)"),
-             {{"parentid", parentId},
-              {"phone", phone},
-              {"noteid", kind},
-              {"hid", Visibility::PhoneHidFor(hided, kind)}});
+    if (!m_phoneInsert)
+        m_phoneInsert = std::make_shared<QSqlQuery>(
+            Sql::prepare(m_db, QStringLiteral("INSERT INTO phone (parentid, phone, noteid, hid) "
+                                              "VALUES (:parentid, :phone, :noteid, :hid)")));
+    Sql::bind(*m_phoneInsert, {{"parentid", parentId},
+                               {"phone", phone},
+                               {"noteid", kind},
+                               {"hid", Visibility::PhoneHidFor(hided, kind)}});
+    Sql::exec(*m_phoneInsert);
 }
 
 RecordData RecordStore::fromRow(const QSqlQuery& q)

@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 // The statements of the record editor: a record with its phones inserted,
@@ -75,4 +76,8 @@ private:
     QString cityName(const QVariant& id);
 
     QSqlDatabase m_db;
+    // Kept prepared, so that many inserts in a row (an import) compile the
+    // statements and the search index's triggers once.
+    std::shared_ptr<QSqlQuery> m_recordInsert;
+    std::shared_ptr<QSqlQuery> m_phoneInsert;
 };

@@ -28,7 +28,7 @@ VisibleRecords::VisibleRecords(const QSqlDatabase& db, const QString& user) : m_
 
 QList<int> VisibleRecords::allIds() const
 {
-    return idsOf(ListingQueries(m_db, m_user).allRecords());
+    return ListingQueries(m_db, m_user).allRecordIds();
 }
 
 std::optional<QList<int>> VisibleRecords::searchIds(const QString& text) const

@@ -78,14 +78,32 @@ std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) cons
     return directory(selection);
 }
 
-QList<FoundRow> ListingQueries::allRecords() const
+ListingQueries::Selection ListingQueries::allSelection() const
 {
     Selection selection;
     selection.from = spravWithCity;
     selection.where = Visibility::VisibilityFilter(Visibility::Filter::Plain);
     selection.orderBy = orderByName;
     selection.bind = [this](QSqlQuery& query) { Visibility::bindUser(query, m_user); };
-    return directory(selection);
+    return selection;
+}
+
+QList<FoundRow> ListingQueries::allRecords() const
+{
+    return directory(allSelection());
+}
+
+QList<int> ListingQueries::allRecordIds() const
+{
+    const Selection selection = allSelection();
+    QSqlQuery query = open(m_db,
+                           QStringLiteral("SELECT sprav.id FROM %1 WHERE %2 ORDER BY %3")
+                               .arg(selection.from, selection.where, selection.orderBy),
+                           selection.bind);
+    QList<int> ids;
+    while (query.next())
+        ids.append(query.value(0).toInt());
+    return ids;
 }
 
 QList<FoundRow> ListingQueries::city(const QString& cityName) const

@@ -35,6 +35,8 @@ public:
     std::optional<QList<FoundRow>> search(const QString& typed) const;
     // Every record, ordered by surname, then name and patronymic.
     QList<FoundRow> allRecords() const;
+    // The ids of the same records in the same order, without their texts.
+    QList<int> allRecordIds() const;
     // The records of the city of that name (letter case ignored).
     QList<FoundRow> city(const QString& cityName) const;
 
@@ -54,6 +56,7 @@ public:
 private:
     struct Selection;
 
+    Selection allSelection() const;
     QList<FoundRow> directory(const Selection& selection) const;
     void addPhones(QList<FoundRow>& rows, const QList<bool>& permitted,
                    const QStringList& prefixes) const;
