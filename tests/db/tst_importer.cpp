@@ -89,10 +89,13 @@ void TestImporter::storesThroughTheRecordStore()
     QVERIFY(summary.rejections.isEmpty());
 
     RecordStore store(db);
-    QSqlQuery ids = Sql::run(db, QStringLiteral("SELECT id FROM sprav ORDER BY id"));
+    QList<int> ids;
+    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT id FROM sprav ORDER BY id"));
+    while (q.next())
+        ids.append(q.value(0).toInt());
     QList<RecordData> records;
-    while (ids.next())
-        records.append(*store.load(ids.value(0).toInt(), user));
+    for (int id : ids)
+        records.append(*store.load(id, user));
     QCOMPARE(records.size(), 2);
     QCOMPARE(records[0].f, QStringLiteral("Иванов"));
     QCOMPARE(records[0].phones[3], QStringLiteral(" +7 917 1 "));
