@@ -57,6 +57,26 @@ double weight(int letter)
     return letter < 0 ? std::log(0.0005) : std::log(letterFrequency[letter] / 1000);
 }
 
+// The weight of each byte from 0x80 under both readings, worked out once.
+struct Weights {
+    std::array<double, 128> in1251{};
+    std::array<double, 128> inKoi8{};
+};
+
+const Weights& weights()
+{
+    static const Weights table = [] {
+        Weights w;
+        for (int b = 0x80; b < 0x100; ++b) {
+            // 0x98 is no character in Windows-1251.
+            w.in1251[b - 0x80] = b == 0x98 ? -1000 : weight(letterIn1251(uchar(b)));
+            w.inKoi8[b - 0x80] = weight(letterInKoi8(uchar(b)));
+        }
+        return w;
+    }();
+    return table;
+}
+
 QString normalizedCharset(const QString& name)
 {
     return name.trimmed().toLower();
@@ -135,6 +155,7 @@ void TextEncoding::Detector::feed(QByteArrayView chunk)
     m_bytes += chunk.size();
     if (m_bom == Kind::Utf16LE || m_bom == Kind::Utf16BE)
         return;
+    const Weights& table = weights();
     for (const char c : chunk) {
         const auto b = static_cast<unsigned char>(c);
         if (b < 0x20) {
@@ -164,12 +185,10 @@ void TextEncoding::Detector::feed(QByteArrayView chunk)
         }
         if (b >= 0x80) {
             ++m_high;
-            const int letter = letterIn1251(b);
-            if (letter >= 0)
+            if (letterIn1251(b) >= 0)
                 ++m_letters1251;
-            // 0x98 is no character in Windows-1251.
-            m_score1251 += b == 0x98 ? -1000 : weight(letter);
-            m_scoreKoi8 += weight(letterInKoi8(b));
+            m_score1251 += table.in1251[b - 0x80];
+            m_scoreKoi8 += table.inKoi8[b - 0x80];
         }
     }
 }
