@@ -73,9 +73,9 @@ QTableWidget* table(QWidget* parent, const char* name, const QStringList& header
 
 ImportDialog::ImportDialog(const ContactFile& file, const QSqlDatabase& db, const QString& user,
                            QWidget* parent)
-    : QDialog(parent), m_file(file), m_db(db), m_user(user),
-      m_mapping(file.knownMapping().value_or(
-          CsvMapping(QList<CsvColumn>(file.header().size(), CsvColumn()))))
+    : QDialog(parent), m_file(file), m_mapping(file.knownMapping().value_or(CsvMapping(
+                                         QList<CsvColumn>(file.header().size(), CsvColumn())))),
+      m_importer(db, user)
 {
     setObjectName(QStringLiteral("FmImport"));
     setWindowTitle(QStringLiteral("Импорт контактов"));
@@ -219,7 +219,7 @@ bool ImportDialog::readPreview()
         ExchangeProgress progress(isVisible() ? this : parentWidget(),
                                   QStringLiteral("Чтение файла..."), m_file.size() > largeFile);
         Importer::Preview preview =
-            Importer(m_db, m_user).preview(m_file, *reader, previewRows, progress.callback());
+            m_importer.preview(m_file, *reader, previewRows, progress.callback());
         if (preview.cancelled)
             return false;
         m_preview = std::move(preview);

@@ -58,8 +58,7 @@ private:
     void showPreview();
 
     const ContactFile& m_file;
-    QSqlDatabase m_db;
-    QString m_user;
     CsvMapping m_mapping;
+    Importer m_importer;
     Importer::Preview m_preview;
 };

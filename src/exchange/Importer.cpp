@@ -5,7 +5,6 @@
 #include "exchange/ContactFile.h"
 #include "exchange/ContactMapper.h"
 #include "exchange/ContactReader.h"
-#include "exchange/DuplicateIndex.h"
 
 #include <QHash>
 
@@ -80,8 +79,11 @@ Importer::Preview Importer::preview(const ContactFile& file, ContactReader& read
                                     const Progress& progress)
 {
     Preview preview;
-    DuplicateIndex known;
-    known.addVisible(m_db, m_user);
+    if (!m_shown) {
+        m_shown.emplace();
+        m_shown->addVisible(m_db, m_user);
+    }
+    DuplicateIndex known = *m_shown;
     Contact contact;
     int read = 0;
     while (reader.next(contact)) {

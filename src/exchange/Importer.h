@@ -2,11 +2,13 @@
 #pragma once
 
 #include "editor/RecordData.h"
+#include "exchange/DuplicateIndex.h"
 
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class ContactFile;
 class ContactReader;
@@ -62,7 +64,9 @@ public:
     Summary run(const ContactFile& file, ContactReader& reader, bool storeDuplicates,
                 const Progress& progress = {});
     // Reads the whole file as run() would, storing nothing: the first rows
-    // as they would be stored, and the counts. Throws as run() does.
+    // as they would be stored, and the counts. Throws as run() does. The
+    // records of the directory are read once for all previews of this
+    // importer.
     Preview preview(const ContactFile& file, ContactReader& reader, int rows,
                     const Progress& progress = {});
 
@@ -74,4 +78,5 @@ private:
 
     QSqlDatabase m_db;
     QString m_user;
+    std::optional<DuplicateIndex> m_shown;
 };
