@@ -263,9 +263,16 @@ void ImportDialog::showPreview()
                            .arg(m_preview.records + int(m_preview.rejections.size()))
                            .arg(m_preview.duplicates)
                            .arg(m_preview.rejections.size()));
+    // Every refused record up to a number a reader goes through.
+    constexpr qsizetype listed = 1000;
     QStringList rejected;
-    for (const Importer::Rejection& r : m_preview.rejections)
+    for (const Importer::Rejection& r : m_preview.rejections) {
+        if (rejected.size() == listed) {
+            rejected.append(QStringLiteral("… и ещё %1").arg(m_preview.rejections.size() - listed));
+            break;
+        }
         rejected.append(r.text());
+    }
     MmRejected->setPlainText(rejected.join(QLatin1Char('\n')));
     MmRejected->setVisible(!rejected.isEmpty());
     BtnImport->setEnabled(m_preview.records > 0);
