@@ -92,35 +92,42 @@ bool isEmpty(const RecordData& r)
     return !r.birthday.isValid();
 }
 
-// The first field longer than the editor takes, with its caption.
-std::optional<QString> tooLong(const RecordData& r)
+// The texts of a record with the editor's captions; limited marks those
+// whose length the editor checks.
+struct Field {
+    const QString* text;
+    const char* caption;
+    bool limited;
+};
+
+QList<Field> fieldsOf(const RecordData& r)
 {
-    const std::pair<const QString*, const char*> fields[] = {
-        {&r.f, "Фамилия"},
-        {&r.io, "Имя, Отчество"},
-        {&r.prof, "Должность"},
-        {&r.phones[1], "Рабочий"},
-        {&r.phones[2], "Домашний"},
-        {&r.phones[3], "Мобильный"},
-        {&r.phones[4], "Прямой"},
-        {&r.phones[5], "Секретарь"},
-        {&r.phones[6], "Факс"},
-        {&r.otherphones, "Другие"},
-        {&r.shortpp, "Краткое название п/п"},
-        {&r.longpp, "Полное название п/п"},
-        {&r.city, "Город"},
-        {&r.legaladdress, "Юридический адрес"},
-        {&r.fizaddress, "Физический адрес"},
-        {&r.postaddress, "Почтовый адрес"},
-        {&r.homeaddress, "Домашний адрес"},
-        {&r.path, "Как доехать"},
-        {&r.email, "Электронная почта"},
-        {&r.www, "Веб сайт"},
+    return {
+        {&r.f, "Фамилия", true},
+        {&r.io, "Имя, Отчество", true},
+        {&r.prof, "Должность", true},
+        {&r.phones[1], "Рабочий", true},
+        {&r.phones[2], "Домашний", true},
+        {&r.phones[3], "Мобильный", true},
+        {&r.phones[4], "Прямой", true},
+        {&r.phones[5], "Секретарь", true},
+        {&r.phones[6], "Факс", true},
+        {&r.otherphones, "Другие", true},
+        {&r.shortpp, "Краткое название п/п", true},
+        {&r.longpp, "Полное название п/п", true},
+        {&r.city, "Город", true},
+        {&r.legaladdress, "Юридический адрес", true},
+        {&r.fizaddress, "Физический адрес", true},
+        {&r.postaddress, "Почтовый адрес", true},
+        {&r.homeaddress, "Домашний адрес", true},
+        {&r.path, "Как доехать", true},
+        {&r.email, "Электронная почта", true},
+        {&r.www, "Веб сайт", true},
+        {&r.info, "Дополнительная информация", false},
+        {&r.spfio, "Супруг(а)", false},
+        {&r.spinfo, "О супруге", false},
+        {&r.req, "Реквизиты", false},
     };
-    for (const auto& [text, caption] : fields)
-        if (FieldLength::of(*text) > FieldLength::max)
-            return QString::fromUtf8(caption);
-    return std::nullopt;
 }
 
 } // namespace
@@ -232,10 +239,16 @@ ContactMapper::Result ContactMapper::map(const Contact& c)
         return result;
     }
 
-    if (const std::optional<QString> field = tooLong(r)) {
-        result.field = *field;
-        result.reason = QStringLiteral("длиннее %1 знаков").arg(FieldLength::max);
-        return result;
+    for (const Field& field : fieldsOf(r)) {
+        // No database keeps a NUL inside a text.
+        if (field.text->contains(QChar(QChar::Null)))
+            result.reason = QStringLiteral("в тексте нулевой знак (NUL)");
+        else if (field.limited && FieldLength::of(*field.text) > FieldLength::max)
+            result.reason = QStringLiteral("длиннее %1 знаков").arg(FieldLength::max);
+        if (result.rejected()) {
+            result.field = QString::fromUtf8(field.caption);
+            return result;
+        }
     }
     if (isEmpty(r))
         result.reason = QStringLiteral("запись пуста");

@@ -161,15 +161,18 @@ void TestCsvReader::readsRecords_data()
                           {"shortpp", "Tatneft"},
                           {"birthday", "04.07.1990"}}};
 
-    // UTF-16 with a mark; a row with more fields than the header, and a
-    // surname longer than the editor takes, are refused by their lines.
+    // UTF-16 with a mark; a row with more fields than the header, a surname
+    // longer than the editor takes, and a NUL (which UTF-16 can carry) are
+    // refused by their lines.
     QTest::newRow("utf-16, refused rows")
         << utf16le("Фамилия,Имя,Мобильный телефон\r\nОдин,Первый,+7 1\r\n"
                    "Два,Второй,+7 2,лишнее\r\n" +
-                   QString(256, u'Ж').toUtf8() + ",Третий,\r\n")
+                   QString(256, u'Ж').toUtf8() + ",Третий,\r\nЧет" + QByteArray(1, '\0') +
+                   "ыре,,\r\n")
         << QList<Fields>{{{"f", "Один"}, {"io", "Первый"}, {"phone3", "+7 1"}},
                          {{"rejected", "строка 3: в строке больше полей (4), чем столбцов (3)"}},
-                         {{"rejected", "строка 4: Фамилия — длиннее 255 знаков"}}};
+                         {{"rejected", "строка 4: Фамилия — длиннее 255 знаков"}},
+                         {{"rejected", "строка 5: Фамилия — в тексте нулевой знак (NUL)"}}};
 }
 
 void TestCsvReader::readsRecords()
