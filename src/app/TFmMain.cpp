@@ -436,9 +436,11 @@ void TFmMain::importContacts()
 
 void TFmMain::exportContacts()
 {
+    const FoundModel* model = frFindMain->foundModel();
     QList<int> listed;
-    for (const FoundRow& row : frFindMain->foundModel()->rows())
-        listed.append(row.id);
+    listed.reserve(model->rowCount());
+    for (int row = 0; row < model->rowCount(); ++row)
+        listed.append(model->idAt(row));
     ExchangeFlow::exportContacts(this, m_db, m_currentUser, listed);
 }
 
