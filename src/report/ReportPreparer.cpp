@@ -51,18 +51,33 @@ ReportPreparer::ReportPreparer(const ReportTemplate& reportTemplate, UserDataSet
     : m_tpl(reportTemplate), m_dataSet(dataSet), m_onGetValue(std::move(onGetValue)),
       m_unitsPerPoint(reportTemplate.unitsPerPoint())
 {
+    for (const ReportBand& band : m_tpl.bands)
+        for (const ReportMemo& memo : band.memos) {
+            const QFont font =
+                ReportFonts::font(memo.fontFamily, memo.fontSize, memo.bold, memo.italic);
+            m_styles.insert(&memo, {font, ReportTextLayout::measuringFont(font, m_unitsPerPoint)});
+        }
 }
 
 QList<ReportPage> ReportPreparer::prepare()
 {
-    const int total = int(pass(0).size());
-    return pass(total);
+    m_kept.clear();
+    m_keptValues.clear();
+    QList<ReportPage> pages;
+    if (pass(0) && pass(int(m_pages.size())))
+        pages = std::move(m_pages);
+    m_pages.clear();
+    m_kept.clear();
+    m_keptValues.clear();
+    return pages;
 }
 
-QList<ReportPage> ReportPreparer::pass(int totalPages)
+bool ReportPreparer::pass(int totalPages)
 {
     m_pages.clear();
     m_totalPages = totalPages;
+    m_valuesLine = 0;
+    m_lineValues.clear();
     m_edge = 0;
     if (!m_tpl.bands.isEmpty()) {
         m_edge = m_tpl.bands.front().top;
@@ -78,17 +93,45 @@ QList<ReportPage> ReportPreparer::pass(int totalPages)
         int line = 0;
         for (m_dataSet->first(); !m_dataSet->eof(); m_dataSet->next()) {
             ++line;
-            LaidBand band = layoutBand(*data, line);
+            LaidBand band = dataBand(*data, line);
             if (m_y + band.height > m_footerTop + Epsilon && m_movable) {
                 finishPage(false);
                 startPage();
-                band = layoutBand(*data, line); // [Page#] may have changed
+                if (band.onPage)
+                    band = layoutBand(*data, line);
             }
-            placeBand(band);
+            if (counting())
+                keep(band, line);
+            placeBand(std::move(band));
         }
     }
     finishPage(true);
-    return m_pages;
+    return true;
+}
+
+// The second pass lays the same bands on the same pages as the first (the
+// page count is the only value that differs, and only a band that shows it
+// may look different), so it takes the first pass's bands as they were.
+ReportPreparer::LaidBand ReportPreparer::dataBand(const ReportBand& band, int line)
+{
+    if (!counting() && size_t(line) <= m_kept.size()) {
+        if (std::optional<LaidBand>& kept = m_kept[size_t(line) - 1]) {
+            LaidBand laid = std::move(*kept);
+            kept.reset();
+            return laid;
+        }
+    }
+    return layoutBand(band, line);
+}
+
+void ReportPreparer::keep(const LaidBand& band, int line)
+{
+    if (band.onPage) {
+        m_kept.emplace_back();
+        m_keptValues.insert(line, m_lineValues);
+    } else {
+        m_kept.emplace_back(band);
+    }
 }
 
 void ReportPreparer::startPage()
@@ -118,12 +161,12 @@ void ReportPreparer::finishPage(bool last)
 {
     const ReportBand* footer = m_tpl.band(ReportBand::Type::PageFooter);
     const bool first = m_pages.size() == 1;
-    if (!footer || (first && !footer->onFirstPage) || (last && !footer->onLastPage))
+    if (counting() || !footer || (first && !footer->onFirstPage) || (last && !footer->onLastPage))
         return;
     LaidBand band = layoutBand(*footer, 0);
     for (ReportItem& item : band.items) {
         moveItem(item, m_footerTop);
-        m_pages.back().items.append(item);
+        m_pages.back().items.append(std::move(item));
     }
 }
 
@@ -131,11 +174,15 @@ void ReportPreparer::placeBand(LaidBand band)
 {
     if (m_y + band.height > m_footerTop + Epsilon) {
         band.height = std::max<qreal>(m_footerTop - m_y, 0);
-        band.items = clipped(band.items, band.height);
+        if (!counting())
+            band.items = clipped(band.items, band.height);
     }
-    for (ReportItem& item : band.items) {
-        moveItem(item, m_y);
-        m_pages.back().items.append(item);
+    // The first pass only counts the pages.
+    if (!counting()) {
+        for (ReportItem& item : band.items) {
+            moveItem(item, m_y);
+            m_pages.back().items.append(std::move(item));
+        }
     }
     m_y += band.height;
     m_movable = true;
@@ -145,15 +192,14 @@ ReportPreparer::LaidBand ReportPreparer::layoutBand(const ReportBand& band, int 
 {
     // First every object's text, to know how far the band grows ...
     QList<MemoText> texts;
+    texts.reserve(band.memos.size());
     LaidBand laid;
     laid.height = band.height;
+    m_pageBound = false;
     for (const ReportMemo& memo : band.memos) {
-        MemoText t{&memo,
-                   expand(memo.text, line),
-                   ReportFonts::font(memo.fontFamily, memo.fontSize, memo.bold, memo.italic),
-                   memo.rect.translated(0, -band.top),
-                   {}};
-        t.lines = ReportTextLayout(t.text, t.font, m_unitsPerPoint, t.rect.width() - 2 * TextInsetX,
+        const MemoStyle& style = m_styles[&memo];
+        MemoText t{&memo, &style, expand(memo.text, line), memo.rect.translated(0, -band.top), {}};
+        t.lines = ReportTextLayout(t.text, style.measuring, t.rect.width() - 2 * TextInsetX,
                                    memo.wordWrap);
         if (memo.stretch && t.lines.height() + 2 * TextInsetY > t.rect.height()) {
             t.rect.setHeight(t.lines.height() + 2 * TextInsetY);
@@ -173,6 +219,7 @@ ReportPreparer::LaidBand ReportPreparer::layoutBand(const ReportBand& band, int 
         item.band = band.name;
         item.line = line;
     }
+    laid.onPage = m_pageBound;
     return laid;
 }
 
@@ -199,7 +246,7 @@ void ReportPreparer::emitMemo(const MemoText& t, int line, LaidBand& out)
         item.rect = rect;
         item.color = memo.color;
         item.text = t.text;
-        item.font = t.font;
+        item.font = t.style->font;
         item.alignment = memo.alignment;
         item.wordWrap = memo.wordWrap;
         qreal top = rect.top() + TextInsetY;
@@ -255,12 +302,36 @@ QString ReportPreparer::expand(const QString& text, int line)
 
 QString ReportPreparer::value(const QString& name, int line)
 {
-    if (name.compare(QLatin1String("Page#"), Qt::CaseInsensitive) == 0)
+    if (name.compare(QLatin1String("Page#"), Qt::CaseInsensitive) == 0) {
+        m_pageBound = true;
         return QString::number(m_pages.size());
-    if (name.compare(QLatin1String("TOTALPAGES"), Qt::CaseInsensitive) == 0)
+    }
+    if (name.compare(QLatin1String("TOTALPAGES"), Qt::CaseInsensitive) == 0) {
+        m_pageBound = true;
         return QString::number(m_totalPages);
+    }
     if (name.compare(QLatin1String("Line#"), Qt::CaseInsensitive) == 0)
         return QString::number(line);
+    return line > 0 ? recordValue(name, line) : askedValue(name);
+}
+
+// A record's values are asked once, however often its band is laid out.
+QString ReportPreparer::recordValue(const QString& name, int line)
+{
+    if (line != m_valuesLine) {
+        m_valuesLine = line;
+        m_lineValues = m_keptValues.take(line);
+    }
+    for (const auto& [known, value] : std::as_const(m_lineValues))
+        if (known == name)
+            return value;
+    QString asked = askedValue(name);
+    m_lineValues.append({name, asked});
+    return asked;
+}
+
+QString ReportPreparer::askedValue(const QString& name)
+{
     QVariant value;
     if (const ReportVariable* variable = m_tpl.variable(name);
         variable && !variable->value.isEmpty())
