@@ -51,11 +51,15 @@ ReportPreparer::ReportPreparer(const ReportTemplate& reportTemplate, UserDataSet
     : m_tpl(reportTemplate), m_dataSet(dataSet), m_onGetValue(std::move(onGetValue)),
       m_unitsPerPoint(reportTemplate.unitsPerPoint())
 {
+    QHash<QString, std::shared_ptr<ReportTextMeasure>> measures;
     for (const ReportBand& band : m_tpl.bands)
         for (const ReportMemo& memo : band.memos) {
             const QFont font =
                 ReportFonts::font(memo.fontFamily, memo.fontSize, memo.bold, memo.italic);
-            m_styles.insert(&memo, {font, ReportTextLayout::measuringFont(font, m_unitsPerPoint)});
+            std::shared_ptr<ReportTextMeasure>& measure = measures[font.key()];
+            if (!measure)
+                measure = std::make_shared<ReportTextMeasure>(font, m_unitsPerPoint);
+            m_styles.insert(&memo, {font, measure});
         }
 }
 
@@ -197,10 +201,12 @@ ReportPreparer::LaidBand ReportPreparer::layoutBand(const ReportBand& band, int 
     laid.height = band.height;
     m_pageBound = false;
     for (const ReportMemo& memo : band.memos) {
-        const MemoStyle& style = m_styles[&memo];
+        const MemoStyle& style = *m_styles.constFind(&memo);
         MemoText t{&memo, &style, expand(memo.text, line), memo.rect.translated(0, -band.top), {}};
-        t.lines = ReportTextLayout(t.text, style.measuring, t.rect.width() - 2 * TextInsetX,
-                                   memo.wordWrap);
+        // Only lines placed by their widths need them exact.
+        const bool aligned = memo.alignment & (Qt::AlignHCenter | Qt::AlignRight);
+        t.lines =
+            style.measure->layout(t.text, t.rect.width() - 2 * TextInsetX, memo.wordWrap, aligned);
         if (memo.stretch && t.lines.height() + 2 * TextInsetY > t.rect.height()) {
             t.rect.setHeight(t.lines.height() + 2 * TextInsetY);
             laid.height = std::max(laid.height, t.rect.bottom());

@@ -4,12 +4,14 @@
 #include "report/ReportPage.h"
 #include "report/ReportTemplate.h"
 #include "report/ReportTextLayout.h"
+#include "report/ReportTextMeasure.h"
 
 #include <QHash>
 #include <QList>
 #include <QPair>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -53,10 +55,11 @@ private:
         bool onPage = false; // shows [Page#] or [TOTALPAGES]
     };
 
-    // The fonts of a text object, made once.
+    // The font of a text object and what measures its texts (one for all
+    // objects of a font), made once.
     struct MemoStyle {
-        QFont font;      // as printed
-        QFont measuring; // in design units
+        QFont font; // as printed
+        std::shared_ptr<ReportTextMeasure> measure;
     };
 
     // A text object's text, laid out, in band coordinates.

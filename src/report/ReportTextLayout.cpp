@@ -24,14 +24,14 @@ const QImage& measuringDevice()
     return device;
 }
 
-QString trimmedEnd(QString text)
+} // namespace
+
+QString ReportTextLayout::trimmedEnd(QString text)
 {
     while (!text.isEmpty() && (text.back().isSpace() || text.back() == QChar::LineSeparator))
         text.chop(1);
     return text;
 }
-
-} // namespace
 
 QFont ReportTextLayout::measuringFont(const QFont& font, qreal unitsPerPoint)
 {

@@ -24,9 +24,16 @@ public:
 
     ReportTextLayout() = default;
     ReportTextLayout(const QString& text, const QFont& measuringFont, qreal width, bool wordWrap);
+    // Lines measured elsewhere (ReportTextMeasure).
+    ReportTextLayout(QList<Line> lines, qreal height) : m_lines(std::move(lines)), m_height(height)
+    {
+    }
 
     const QList<Line>& lines() const { return m_lines; }
     qreal height() const { return m_height; }
+
+    // The text of a line: without the blanks at its end.
+    static QString trimmedEnd(QString text);
 
 private:
     QList<Line> m_lines;
