@@ -44,12 +44,17 @@ QList<ReportItem> clipped(const QList<ReportItem>& items, qreal limit)
     return result;
 }
 
+bool showsPageCount(const QString& text)
+{
+    return text.contains(QLatin1String("[TOTALPAGES]"), Qt::CaseInsensitive);
+}
+
 } // namespace
 
 ReportPreparer::ReportPreparer(const ReportTemplate& reportTemplate, UserDataSet* dataSet,
-                               ValueCallback onGetValue)
+                               ValueCallback onGetValue, ProgressCallback onProgress)
     : m_tpl(reportTemplate), m_dataSet(dataSet), m_onGetValue(std::move(onGetValue)),
-      m_unitsPerPoint(reportTemplate.unitsPerPoint())
+      m_onProgress(std::move(onProgress)), m_unitsPerPoint(reportTemplate.unitsPerPoint())
 {
     QHash<QString, std::shared_ptr<ReportTextMeasure>> measures;
     for (const ReportBand& band : m_tpl.bands)
@@ -60,18 +65,29 @@ ReportPreparer::ReportPreparer(const ReportTemplate& reportTemplate, UserDataSet
             if (!measure)
                 measure = std::make_shared<ReportTextMeasure>(font, m_unitsPerPoint);
             m_styles.insert(&memo, {font, measure});
+            if (band.type != ReportBand::Type::PageFooter)
+                m_totalAbove =
+                    m_totalAbove || showsPageCount(memo.text) || showsPageCount(memo.highlight);
         }
 }
 
 QList<ReportPage> ReportPreparer::prepare()
 {
-    m_kept.clear();
     m_keptValues.clear();
+    m_done = 0;
+    m_steps = 0;
+    if (m_dataSet && m_tpl.band(ReportBand::Type::MasterData))
+        m_steps = (m_totalAbove ? 2 : 1) * qint64(std::max(m_dataSet->rangeEndCount(), 0));
     QList<ReportPage> pages;
-    if (pass(0) && pass(int(m_pages.size())))
-        pages = std::move(m_pages);
+    if (pass(0)) {
+        // Pages as they are, but for their footers, when the page count shows
+        // in no other band; otherwise laid out again with the count.
+        if (!m_totalAbove)
+            addFooters();
+        if (!m_totalAbove || pass(int(m_pages.size())))
+            pages = std::move(m_pages);
+    }
     m_pages.clear();
-    m_kept.clear();
     m_keptValues.clear();
     return pages;
 }
@@ -97,45 +113,28 @@ bool ReportPreparer::pass(int totalPages)
         int line = 0;
         for (m_dataSet->first(); !m_dataSet->eof(); m_dataSet->next()) {
             ++line;
-            LaidBand band = dataBand(*data, line);
+            LaidBand band = layoutBand(*data, line);
             if (m_y + band.height > m_footerTop + Epsilon && m_movable) {
                 finishPage(false);
                 startPage();
                 if (band.onPage)
                     band = layoutBand(*data, line);
             }
-            if (counting())
-                keep(band, line);
             placeBand(std::move(band));
+            if (counting())
+                m_keptValues.insert(line, m_lineValues);
+            if (!progressed())
+                return false;
         }
     }
     finishPage(true);
     return true;
 }
 
-// The second pass lays the same bands on the same pages as the first (the
-// page count is the only value that differs, and only a band that shows it
-// may look different), so it takes the first pass's bands as they were.
-ReportPreparer::LaidBand ReportPreparer::dataBand(const ReportBand& band, int line)
+bool ReportPreparer::progressed()
 {
-    if (!counting() && size_t(line) <= m_kept.size()) {
-        if (std::optional<LaidBand>& kept = m_kept[size_t(line) - 1]) {
-            LaidBand laid = std::move(*kept);
-            kept.reset();
-            return laid;
-        }
-    }
-    return layoutBand(band, line);
-}
-
-void ReportPreparer::keep(const LaidBand& band, int line)
-{
-    if (band.onPage) {
-        m_kept.emplace_back();
-        m_keptValues.insert(line, m_lineValues);
-    } else {
-        m_kept.emplace_back(band);
-    }
+    ++m_done;
+    return !m_onProgress || m_onProgress(m_done, m_steps);
 }
 
 void ReportPreparer::startPage()
@@ -145,6 +144,7 @@ void ReportPreparer::startPage()
     page.size = QSizeF(m_tpl.designWidth, m_tpl.designHeight());
     page.paperSize = m_tpl.paperSize;
     m_pages.append(page);
+    m_page = int(m_pages.size());
     m_y = m_edge;
     m_movable = false;
 
@@ -163,14 +163,29 @@ void ReportPreparer::startPage()
 
 void ReportPreparer::finishPage(bool last)
 {
+    // Without the page count, footers wait for it.
+    if (m_totalPages > 0)
+        addFooter(m_pages.size() - 1, last);
+}
+
+void ReportPreparer::addFooters()
+{
+    m_totalPages = int(m_pages.size());
+    for (qsizetype i = 0; i < m_pages.size(); ++i)
+        addFooter(i, i + 1 == m_pages.size());
+}
+
+void ReportPreparer::addFooter(qsizetype index, bool last)
+{
     const ReportBand* footer = m_tpl.band(ReportBand::Type::PageFooter);
-    const bool first = m_pages.size() == 1;
+    const bool first = index == 0;
     if (counting() || !footer || (first && !footer->onFirstPage) || (last && !footer->onLastPage))
         return;
+    m_page = int(index) + 1;
     LaidBand band = layoutBand(*footer, 0);
     for (ReportItem& item : band.items) {
         moveItem(item, m_footerTop);
-        m_pages.back().items.append(std::move(item));
+        m_pages[index].items.append(std::move(item));
     }
 }
 
@@ -310,7 +325,7 @@ QString ReportPreparer::value(const QString& name, int line)
 {
     if (name.compare(QLatin1String("Page#"), Qt::CaseInsensitive) == 0) {
         m_pageBound = true;
-        return QString::number(m_pages.size());
+        return QString::number(m_page);
     }
     if (name.compare(QLatin1String("TOTALPAGES"), Qt::CaseInsensitive) == 0) {
         m_pageBound = true;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "common/DbError.h"
 #include "report/Report.h"
+#include "report/ReportPreparer.h"
+#include "report/ReportTemplateParser.h"
 #include "report/UserDataSet.h"
 
 #include <QTemporaryDir>
@@ -123,6 +125,7 @@ private slots:
     void oversizedBandIsCutAtTheFooter();
     void variablesAndEngineValues();
     void pageNumbersInDataLines();
+    void progressCountsRecordsAndStops();
     void failuresReportAnError();
 };
 
@@ -425,6 +428,29 @@ void TestReportPreparer::pageNumbersInDataLines()
     QList<int> once(20);
     std::iota(once.begin(), once.end(), 0);
     QCOMPARE(asked, once);
+}
+
+void TestReportPreparer::progressCountsRecordsAndStops()
+{
+    const ReportTemplate list = ReportTemplateParser::load(QStringLiteral(":/report/list.rpt"));
+    UserDataSet dataSet;
+    dataSet.setRangeEndCount(5);
+    // The page count shows in the footer only: one pass over the records.
+    QList<qint64> done;
+    ReportPreparer whole(list, &dataSet, {}, [&](qint64 d, qint64 total) {
+        done << d;
+        return total == 5;
+    });
+    QCOMPARE(whole.prepare().size(), 1);
+    QCOMPARE(done, (QList<qint64>{1, 2, 3, 4, 5}));
+
+    // Stopped, it asks for no further record and gives no pages.
+    QList<int> asked;
+    ReportPreparer stopped(
+        list, &dataSet, [&](const QString&, QVariant&) { asked << dataSet.recNo(); },
+        [](qint64 d, qint64) { return d < 2; });
+    QVERIFY(stopped.prepare().isEmpty());
+    QCOMPARE(asked, (QList<int>{0, 0, 0, 1, 1, 1}));
 }
 
 void TestReportPreparer::failuresReportAnError()
