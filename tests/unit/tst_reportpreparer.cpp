@@ -186,7 +186,7 @@ void TestReportPreparer::recordsGiveLinesInOrder()
     QVERIFY(greyIndex >= 0 && greyIndex < textIndex);
 
     // The callback is asked for the three variables of each record while the
-    // data set stands at that record, once: the second pass reuses the values.
+    // data set stands at that record, once.
     QList<QPair<QString, int>> expected;
     for (int rec = 0; rec < 7; ++rec)
         for (const char* name : {" fio", " pp", " phone"})
