@@ -22,4 +22,7 @@ public:
     static double once(const std::function<void()>& operation, double* cpuMs = nullptr);
     // The process's peak resident set (VmHWM) in MiB.
     static double peakRssMb();
+    // Starts the peak over from the present resident set (Linux), so that
+    // the peak of one operation can be read.
+    static void resetPeakRss();
 };

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
-// sprav_bench: fills a database with generated records and times the listings
-// and record operations. Prints one line per figure ("name median_ms p95_ms"),
-// the peak resident memory, and how much faster the listings are than the
-// straightforward way (plain test, no helper indexes, one phone statement per
-// record). Lines starting with '#' tell what was measured.
+// sprav_bench: fills a database with generated records and times the listings,
+// the record operations, and the export and import of vCard files. Prints one
+// line per figure ("name median_ms p95_ms"), the peak resident memory, and how
+// much faster the listings are than the straightforward way (plain test, no
+// helper indexes, one phone statement per record). Lines starting with '#'
+// tell what was measured.
 #include "DataGenerator.h"
+#include "ExchangeFigures.h"
 #include "Measure.h"
 #include "NaiveListings.h"
 #include "Operations.h"
@@ -317,10 +319,38 @@ void startupFigures(const QSqlDatabase& db, const DataLink& link, const Options&
     info(QStringLiteral("upgrade: %1 saves by another copy meanwhile, %2 failed%3")
              .arg(upgrade.saves)
              .arg(upgrade.failures.size())
-             .arg(upgrade.failures.isEmpty() ? QString()
-                                             : QStringLiteral(": ") + upgrade.failures.join(QStringLiteral(" | "))));
+             .arg(upgrade.failures.isEmpty()
+                      ? QString()
+                      : QStringLiteral(": ") + upgrade.failures.join(QStringLiteral(" | "))));
     value(QStringLiteral("upgrade_open_ms"), upgrade.openMs);
     value(QStringLiteral("upgrade_save_max_ms"), upgrade.longestSaveMs);
+}
+
+// Export to vCard and import of that file (into SQLite); after the other
+// figures, as the import's own peak memory is measured from here on.
+void runExchange(const QSqlDatabase& db, const std::function<bool(const QString&)>& wanted)
+{
+    const QString exportName = QStringLiteral("export_vcf_100k");
+    const QString importName = QStringLiteral("import_vcf_100k");
+    if (!wanted(exportName) && !wanted(importName))
+        return;
+    const ExchangeFigures::Result r =
+        ExchangeFigures::run(db, user, 3, wanted(exportName), wanted(importName));
+    info(QStringLiteral("vCard file: %1 records, %2 MB")
+             .arg(r.records)
+             .arg(double(r.fileBytes) / (1024 * 1024), 0, 'f', 1));
+    if (wanted(exportName))
+        figure(exportName, r.exported);
+    if (!wanted(importName))
+        return;
+    info(QStringLiteral("%1: stored %2, duplicates skipped %3, refused %4; processor time %5 ms")
+             .arg(importName)
+             .arg(r.imported.stored)
+             .arg(r.imported.duplicates)
+             .arg(r.imported.rejections.size())
+             .arg(r.importCpuMs, 0, 'f', 0));
+    out << importName << ' ' << QString::number(r.importMs, 'f', 0) << Qt::endl;
+    value(QStringLiteral("import_peak_rss_mb"), r.importPeakMb);
 }
 
 void runBenchmark(const QSqlDatabase& db, const DataLink& link, const Options& o, qint64 records)
@@ -409,6 +439,7 @@ void runBenchmark(const QSqlDatabase& db, const DataLink& link, const Options& o
     startupFigures(
         db, link, o, [&] { ops.search(selective); }, wanted);
     value(QStringLiteral("peak_rss_mb"), Measure::peakRssMb());
+    runExchange(db, wanted);
     if (!wanted(QStringLiteral("naive")))
         return;
 

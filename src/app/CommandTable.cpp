@@ -37,6 +37,8 @@ constexpr std::array<Row, CommandTable::CommandCount> table = {{
     {I, L, L, L}, // PrintButton
     {O, L, L, L}, // BirthdayItem
     {O, L, L, L}, // BirthdayButtonShown
+    {O, I, I, I}, // ImportItem
+    {O, I, I, I}, // ExportItem
 }};
 
 bool editorSays(Command command, const EditorState& editor)

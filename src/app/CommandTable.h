@@ -26,8 +26,10 @@ public:
         PrintButton,    // "Печать" on the toolbar
         BirthdayItem,   // "Именинники"
         BirthdayButtonShown,
+        ImportItem, // "Импорт..."
+        ExportItem, // "Экспорт..."
     };
-    static constexpr int CommandCount = int(Command::BirthdayButtonShown) + 1;
+    static constexpr int CommandCount = int(Command::ExportItem) + 1;
 
     struct Inputs {
         bool signedIn = false;

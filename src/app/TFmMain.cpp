@@ -5,6 +5,8 @@
 #include "common/Guard.h"
 #include "common/Prompts.h"
 #include "editor/TfrNewRecord.h"
+#include "exchange/ExchangeFlow.h"
+#include "search/FoundModel.h"
 #include "search/TfrFind.h"
 
 #include <QApplication>
@@ -104,6 +106,8 @@ void TFmMain::createMenu()
     m_printAction = addItem(A1, "N3", QStringLiteral("Печать..."));
     m_printAction->setIcon(ToolIcons::icon(3));
     m_printAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_importAction = addItem(A1, "NImport", QStringLiteral("Импорт..."));
+    m_exportAction = addItem(A1, "NExport", QStringLiteral("Экспорт..."));
     A1->addSeparator()->setObjectName(QStringLiteral("N6"));
     m_exitAction = addItem(A1, "N7", QStringLiteral("Выход"));
 
@@ -133,6 +137,8 @@ void TFmMain::createMenu()
     connect(m_newRecordAction, &QAction::triggered, this, &TFmMain::newRecord);
     connect(m_templateAction, &QAction::triggered, this, &TFmMain::newFromTemplate);
     connect(m_printAction, &QAction::triggered, this, &TFmMain::printList);
+    connect(m_importAction, &QAction::triggered, this, &TFmMain::importContacts);
+    connect(m_exportAction, &QAction::triggered, this, &TFmMain::exportContacts);
     connect(m_exitAction, &QAction::triggered, this, &TFmMain::close);
     connect(m_spouseAction, &QAction::triggered, this, &TFmMain::editSpouse);
     connect(m_requisitesAction, &QAction::triggered, this, &TFmMain::editRequisites);
@@ -310,6 +316,8 @@ void TFmMain::updateCommandStates()
     TBPrint->setEnabled(on(C::PrintButton));
     m_birthdaysAction->setEnabled(on(C::BirthdayItem));
     TBBirth->setVisible(on(C::BirthdayButtonShown));
+    m_importAction->setEnabled(on(C::ImportItem));
+    m_exportAction->setEnabled(on(C::ExportItem));
 }
 
 void TFmMain::openRecord(int id)
@@ -417,6 +425,23 @@ void TFmMain::showBirthdays()
 void TFmMain::printList()
 {
     command([this] { frFindMain->Button1Click(); });
+}
+
+void TFmMain::importContacts()
+{
+    // The list shows the new records at once, as after a change.
+    if (ExchangeFlow::importContacts(this, m_db, m_currentUser))
+        command([this] { frFindMain->RefreshList(); });
+}
+
+void TFmMain::exportContacts()
+{
+    const FoundModel* model = frFindMain->foundModel();
+    QList<int> listed;
+    listed.reserve(model->rowCount());
+    for (int row = 0; row < model->rowCount(); ++row)
+        listed.append(model->idAt(row));
+    ExchangeFlow::exportContacts(this, m_db, m_currentUser, listed);
 }
 
 void TFmMain::saveRecord()

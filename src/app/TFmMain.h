@@ -55,6 +55,8 @@ public:
     void showAllRecords();
     void showBirthdays();
     void printList();
+    void importContacts();
+    void exportContacts();
     void saveRecord();
     void editSpouse();
     void editRequisites();
@@ -114,6 +116,8 @@ private:
     QAction* m_newRecordAction = nullptr;  // "Новая запись"
     QAction* m_templateAction = nullptr;   // "Шаблон"
     QAction* m_printAction = nullptr;      // "Печать..."
+    QAction* m_importAction = nullptr;     // "Импорт..."
+    QAction* m_exportAction = nullptr;     // "Экспорт..."
     QAction* m_exitAction = nullptr;       // "Выход"
     QAction* m_spouseAction = nullptr;     // "Супруг..."
     QAction* m_requisitesAction = nullptr; // "Реквизиты..."

@@ -1,4 +1,5 @@
 list(APPEND SPRAV_APP_SOURCES
+    app/CommandLine.cpp app/CommandLine.h
     app/CommandTable.cpp app/CommandTable.h
     app/Startup.cpp app/Startup.h
     app/TFmMain.cpp app/TFmMain.h

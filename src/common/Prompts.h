@@ -5,8 +5,8 @@
 
 class QWidget;
 
-// Every message box and input box of the program goes through this seam, so
-// tests can answer them. The default implementation shows Qt's dialogs.
+// Every message box, input box and file box of the program goes through this
+// seam, so tests can answer them. The default implementation shows Qt's dialogs.
 class Prompts
 {
 public:
@@ -25,6 +25,12 @@ public:
     // Text input box; returns false when the user cancels.
     virtual bool getText(QWidget* parent, const QString& caption, const QString& label,
                          QString& text) = 0;
+    // File boxes; an empty name when the user cancels. filter as Qt's file
+    // dialogs take it ("vCard (*.vcf);;CSV (*.csv)").
+    virtual QString openFileName(QWidget* parent, const QString& caption,
+                                 const QString& filter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                                 const QString& filter) = 0;
 
     static Prompts& instance();
     // Installs another implementation (tests); nullptr restores the default.

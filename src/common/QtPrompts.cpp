@@ -2,6 +2,7 @@
 #include "common/QtPrompts.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -56,4 +57,15 @@ bool QtPrompts::getText(QWidget* parent, const QString& caption, const QString& 
     if (ok)
         text = typed;
     return ok;
+}
+
+QString QtPrompts::openFileName(QWidget* parent, const QString& caption, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
+
+QString QtPrompts::saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                                const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
 }

@@ -3,7 +3,7 @@
 
 #include "common/Prompts.h"
 
-// The program's prompts: Qt's message boxes and input dialog.
+// The program's prompts: Qt's message boxes, input dialog and file dialogs.
 class QtPrompts : public Prompts
 {
 public:
@@ -13,4 +13,7 @@ public:
     void error(QWidget* parent, const QString& text) override;
     bool getText(QWidget* parent, const QString& caption, const QString& label,
                  QString& text) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                         const QString& filter) override;
 };

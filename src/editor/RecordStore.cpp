@@ -40,37 +40,6 @@ QVariant dateTextValue(const QString& text)
     return text.isEmpty() ? Sql::nullText() : QVariant(text);
 }
 
-// What a user who may not see the hidden parts of a record must not get.
-void dropHidden(RecordData& r)
-{
-    const auto hidden = [&r](HiddenPart part) { return HiddenFields::hides(r.hided, part); };
-    const std::pair<HiddenPart, QString*> texts[] = {
-        {HiddenPart::LegalAddress, &r.legaladdress},
-        {HiddenPart::FizAddress, &r.fizaddress},
-        {HiddenPart::PostAddress, &r.postaddress},
-        {HiddenPart::HomeAddress, &r.homeaddress},
-        {HiddenPart::Path, &r.path},
-        {HiddenPart::Email, &r.email},
-        {HiddenPart::Requisites, &r.req},
-        {HiddenPart::OtherPhones, &r.otherphones},
-    };
-    for (const auto& [part, text] : texts)
-        if (hidden(part))
-            text->clear();
-    if (hidden(HiddenPart::Birthday)) {
-        r.birthday = QDate();
-        r.unreadBirthday.clear();
-    }
-    if (hidden(HiddenPart::Spouse)) {
-        r.spfio.clear();
-        r.spbirthday.clear();
-        r.spinfo.clear();
-    }
-    for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
-        if (hidden(HiddenFields::phone(kind)))
-            r.phones[kind].clear();
-}
-
 // The editor's own columns, written by a new record and by a change alike.
 void bindEditorColumns(QSqlQuery& query, const RecordData& r, int prof, int city)
 {
@@ -108,6 +77,36 @@ void requireChanged(const QSqlQuery& query)
 
 RecordStore::RecordStore(const QSqlDatabase& db) : m_db(db) {}
 
+void RecordStore::dropHidden(RecordData& r)
+{
+    const auto hidden = [&r](HiddenPart part) { return HiddenFields::hides(r.hided, part); };
+    const std::pair<HiddenPart, QString*> texts[] = {
+        {HiddenPart::LegalAddress, &r.legaladdress},
+        {HiddenPart::FizAddress, &r.fizaddress},
+        {HiddenPart::PostAddress, &r.postaddress},
+        {HiddenPart::HomeAddress, &r.homeaddress},
+        {HiddenPart::Path, &r.path},
+        {HiddenPart::Email, &r.email},
+        {HiddenPart::Requisites, &r.req},
+        {HiddenPart::OtherPhones, &r.otherphones},
+    };
+    for (const auto& [part, text] : texts)
+        if (hidden(part))
+            text->clear();
+    if (hidden(HiddenPart::Birthday)) {
+        r.birthday = QDate();
+        r.unreadBirthday.clear();
+    }
+    if (hidden(HiddenPart::Spouse)) {
+        r.spfio.clear();
+        r.spbirthday.clear();
+        r.spinfo.clear();
+    }
+    for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
+        if (hidden(HiddenFields::phone(kind)))
+            r.phones[kind].clear();
+}
+
 QString RecordStore::trimmed(const QString& text)
 {
     qsizetype begin = 0;
@@ -126,15 +125,24 @@ int RecordStore::insert(const RecordData& r)
     const int city = cityId(r.city);
 
     Sql::Transaction transaction(m_db);
-    QSqlQuery insert = Sql::prepare(
-        m_db,
-        QStringLiteral(
-            "INSERT INTO sprav (f, io, profid, shortpp, longpp, legaladdress, postaddress, "
-            "homeaddress, fizaddress, cityid, path, email, www, birthday, otherphones, spfio, "
-            "spbirthday, spInfo, info, req, owns, hided) VALUES (:f, :io, :profid, :shortpp, "
-            ":longpp, :legaladdress, :postaddress, :homeaddress, :fizaddress, :cityid, :path, "
-            ":email, :www, :birthday, :otherphones, :spfio, :spbirthday, :spinfo, :info, :req, "
-            ":owns, :hided) RETURNING id"));
+    const int id = insertInTransaction(r, prof, city);
+    transaction.commit();
+    return id;
+}
+
+int RecordStore::insertInTransaction(const RecordData& r, int prof, int city)
+{
+    if (!m_recordInsert)
+        m_recordInsert = std::make_shared<QSqlQuery>(Sql::prepare(
+            m_db,
+            QStringLiteral(
+                "INSERT INTO sprav (f, io, profid, shortpp, longpp, legaladdress, postaddress, "
+                "homeaddress, fizaddress, cityid, path, email, www, birthday, otherphones, spfio, "
+                "spbirthday, spInfo, info, req, owns, hided) VALUES (:f, :io, :profid, :shortpp, "
+                ":longpp, :legaladdress, :postaddress, :homeaddress, :fizaddress, :cityid, :path, "
+                ":email, :www, :birthday, :otherphones, :spfio, :spbirthday, :spinfo, :info, "
+                ":req, :owns, :hided) RETURNING id")));
+    QSqlQuery& insert = *m_recordInsert;
     bindEditorColumns(insert, r, prof, city);
     Sql::bind(insert, {{"spfio", exact(trimmed(r.spfio))},
                        {"spbirthday", dateTextValue(r.spbirthday)},
@@ -147,19 +155,51 @@ int RecordStore::insert(const RecordData& r)
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         if (!r.phones[kind].isEmpty())
             insertPhone(int(id), kind, r.phones[kind], r.hided);
-    transaction.commit();
     return int(id);
 }
 
 void RecordStore::insertPhone(int parentId, int kind, const QString& phone, const QString& hided)
 {
-    Sql::run(m_db,
-             QStringLiteral("INSERT INTO phone (parentid, phone, noteid, hid) "
-                            "VALUES (:parentid, :phone, :noteid, :hid)"),
-             {{"parentid", parentId},
-              {"phone", phone},
-              {"noteid", kind},
-              {"hid", Visibility::PhoneHidFor(hided, kind)}});
+    if (!m_phoneInsert)
+        m_phoneInsert = std::make_shared<QSqlQuery>(
+            Sql::prepare(m_db, QStringLiteral("INSERT INTO phone (parentid, phone, noteid, hid) "
+                                              "VALUES (:parentid, :phone, :noteid, :hid)")));
+    Sql::bind(*m_phoneInsert, {{"parentid", parentId},
+                               {"phone", phone},
+                               {"noteid", kind},
+                               {"hid", Visibility::PhoneHidFor(hided, kind)}});
+    Sql::exec(*m_phoneInsert);
+}
+
+RecordData RecordStore::fromRow(const QSqlQuery& q)
+{
+    RecordData r;
+    r.f = Sql::text(q, 1);
+    r.io = Sql::text(q, 2);
+    r.shortpp = Sql::text(q, 4);
+    r.longpp = Sql::text(q, 5);
+    r.legaladdress = Sql::text(q, 6);
+    r.postaddress = Sql::text(q, 7);
+    r.fizaddress = Sql::text(q, 8);
+    r.homeaddress = Sql::text(q, 9);
+    r.path = Sql::text(q, 11);
+    r.email = Sql::text(q, 12);
+    r.www = Sql::text(q, 13);
+    // A text that does not parse (written under other settings) shows as
+    // no date and is kept as it stands.
+    const QString birthday = Sql::text(q, 14);
+    r.birthday = DateText::fromText(birthday);
+    if (!r.birthday.isValid() && !birthday.trimmed().isEmpty())
+        r.unreadBirthday = birthday;
+    r.spfio = Sql::text(q, 15);
+    r.spbirthday = Sql::text(q, 16);
+    r.spinfo = Sql::text(q, 17);
+    r.otherphones = Sql::text(q, 18);
+    r.info = Sql::text(q, 19);
+    r.req = Sql::text(q, 20);
+    r.owns = Sql::text(q, 21);
+    r.hided = Sql::text(q, 22);
+    return r;
 }
 
 std::optional<RecordData> RecordStore::load(int id, const QString& user, Access* access)
@@ -175,33 +215,9 @@ std::optional<RecordData> RecordStore::load(int id, const QString& user, Access*
             Sql::run(m_db, QStringLiteral("SELECT * FROM sprav WHERE id = :id"), {{"id", id}});
         if (!q.next())
             return std::nullopt;
-        r.f = Sql::text(q, 1);
-        r.io = Sql::text(q, 2);
+        r = fromRow(q);
         prof = q.value(3);
-        r.shortpp = Sql::text(q, 4);
-        r.longpp = Sql::text(q, 5);
-        r.legaladdress = Sql::text(q, 6);
-        r.postaddress = Sql::text(q, 7);
-        r.fizaddress = Sql::text(q, 8);
-        r.homeaddress = Sql::text(q, 9);
         city = q.value(10);
-        r.path = Sql::text(q, 11);
-        r.email = Sql::text(q, 12);
-        r.www = Sql::text(q, 13);
-        // A text that does not parse (written under other settings) shows as
-        // no date and is kept as it stands.
-        const QString birthday = Sql::text(q, 14);
-        r.birthday = DateText::fromText(birthday);
-        if (!r.birthday.isValid() && !birthday.trimmed().isEmpty())
-            r.unreadBirthday = birthday;
-        r.spfio = Sql::text(q, 15);
-        r.spbirthday = Sql::text(q, 16);
-        r.spinfo = Sql::text(q, 17);
-        r.otherphones = Sql::text(q, 18);
-        r.info = Sql::text(q, 19);
-        r.req = Sql::text(q, 20);
-        r.owns = Sql::text(q, 21);
-        r.hided = Sql::text(q, 22);
     }
     // The visibility of the moment counts, not that of the list it came from.
     if (Visibility::HiddenAsWhole(r.hided, r.owns, user)) {

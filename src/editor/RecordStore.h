@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 // The statements of the record editor: a record with its phones inserted,
@@ -23,6 +24,10 @@ public:
 
     // Stores a new record and its filled phones; gives the new record's id.
     int insert(const RecordData& record);
+    // The same within a transaction the caller has begun, so that many
+    // records go in at once or not at all (an import); the job title and the
+    // city are given as ids (0: none).
+    int insertInTransaction(const RecordData& record, int prof, int city);
     enum class Access { Shown, Missing, HiddenAsWhole };
     // The record as stored, or nothing when there is no such record or it is
     // hidden as a whole from the user (access tells which). Values hidden
@@ -58,10 +63,21 @@ public:
     // Every user name, in the order of the accounts.
     QStringList userNames();
 
+    // The record in a row of `SELECT * FROM sprav`, read by position; the job
+    // title and the city stay empty (the row holds their ids).
+    static RecordData fromRow(const QSqlQuery& query);
+    // Leaves out of a record what its privacy codes hide from a user who is
+    // neither named in `owns` nor finds it empty.
+    static void dropHidden(RecordData& record);
+
 private:
     void insertPhone(int parentId, int kind, const QString& phone, const QString& hided);
     QString profTitle(const QVariant& id);
     QString cityName(const QVariant& id);
 
     QSqlDatabase m_db;
+    // Kept prepared, so that many inserts in a row (an import) compile the
+    // statements and the search index's triggers once.
+    std::shared_ptr<QSqlQuery> m_recordInsert;
+    std::shared_ptr<QSqlQuery> m_phoneInsert;
 };

@@ -39,12 +39,6 @@ QString tooLongText()
     return QStringLiteral("Cлишком длинное поле");
 }
 
-// Characters as the user counts them: an emoji is one.
-qsizetype characterCount(const QString& text)
-{
-    return text.toUcs4().size();
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
 {
     auto* label = new QLabel(caption, parent);
@@ -945,13 +939,13 @@ bool TfrNewRecord::fieldsStorable()
 
 void TfrNewRecord::TooLong(QLineEdit* edit)
 {
-    if (characterCount(edit->text()) > maxFieldLength)
+    if (FieldLength::of(edit->text()) > maxFieldLength)
         warnTooLong(edit);
 }
 
 void TfrNewRecord::CmbProfExit()
 {
-    if (characterCount(CmbProf->currentText()) > maxFieldLength) {
+    if (FieldLength::of(CmbProf->currentText()) > maxFieldLength) {
         warnTooLong(CmbProf);
         return;
     }
@@ -986,7 +980,7 @@ void TfrNewRecord::CmbCityChange()
 
 void TfrNewRecord::CmbCityExit()
 {
-    if (characterCount(CmbCity->currentText()) > maxFieldLength) {
+    if (FieldLength::of(CmbCity->currentText()) > maxFieldLength) {
         warnTooLong(CmbCity);
         return;
     }

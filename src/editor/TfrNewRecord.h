@@ -3,6 +3,7 @@
 
 #include "db/HiddenFields.h"
 #include "editor/EditorState.h"
+#include "editor/FieldLength.h"
 #include "editor/Privacy.h"
 #include "editor/RecordData.h"
 #include "editor/SpouseData.h"
@@ -91,7 +92,7 @@ public:
     const QString& requisites() const { return m_req; }
 
     // The longest text a field takes.
-    static constexpr int maxFieldLength = 255;
+    static constexpr int maxFieldLength = FieldLength::max;
 
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label1 = nullptr;

@@ -1,6 +1,7 @@
 # Sources of src/editor: core (no widgets) and GUI lists.
 list(APPEND SPRAV_CORE_SOURCES
     editor/EditorState.h
+    editor/FieldLength.h
     editor/Privacy.h
     editor/RecordData.h
     editor/RecordStore.cpp editor/RecordStore.h

@@ -9,6 +9,8 @@
 #include "report/ReportTemplateParser.h"
 #include "report/UserDataSet.h"
 
+#include <QProgressDialog>
+
 Report::Report(QObject* parent) : QObject(parent) {}
 
 Report::~Report() = default;
@@ -33,7 +35,13 @@ void Report::setDataSet(UserDataSet* dataSet)
 
 QList<ReportPage> Report::prepare()
 {
+    return prepare({});
+}
+
+QList<ReportPage> Report::prepare(const ProgressCallback& onProgress)
+{
     m_pages.clear();
+    m_cancelled = false;
     if (!m_template) {
         m_error = QStringLiteral("Шаблон отчёта не загружен.");
         if (!m_loadError.isEmpty())
@@ -41,8 +49,9 @@ QList<ReportPage> Report::prepare()
         return m_pages;
     }
     try {
-        m_pages = ReportPreparer(*m_template, m_dataSet.data(), onGetValue).prepare();
-        m_error.clear();
+        m_pages = ReportPreparer(*m_template, m_dataSet.data(), onGetValue, onProgress).prepare();
+        m_cancelled = m_pages.isEmpty();
+        m_error = m_cancelled ? QStringLiteral("Подготовка отчёта отменена.") : QString();
     } catch (const ReportError& e) {
         m_error = e.text();
     } catch (const DbError& e) {
@@ -59,11 +68,30 @@ QList<ReportPage> Report::prepare()
 
 void Report::showReport(QWidget* parent)
 {
-    if (prepare().isEmpty()) {
-        Prompts::instance().error(parent,
-                                  QStringLiteral("Не удалось подготовить отчёт.\n") + m_error);
+    if (prepareShowingProgress(parent).isEmpty()) {
+        if (!m_cancelled)
+            Prompts::instance().error(parent,
+                                      QStringLiteral("Не удалось подготовить отчёт.\n") + m_error);
         return;
     }
     ReportPreview preview(m_pages, parent);
     preview.exec();
+}
+
+// The progress window appears once the preparation has taken the delay, or
+// promises to take it; while shown it keeps the program responsive.
+QList<ReportPage> Report::prepareShowingProgress(QWidget* parent)
+{
+    constexpr int Steps = 1000;
+    QProgressDialog progress(QStringLiteral("Подготовка отчёта к печати..."),
+                             QStringLiteral("Отмена"), 0, Steps, parent);
+    progress.setObjectName(QStringLiteral("ReportProgress"));
+    progress.setWindowTitle(QStringLiteral("Печать"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(m_progressDelay);
+    progress.setValue(0);
+    return prepare([&progress](qint64 done, qint64 total) {
+        progress.setValue(int(done * Steps / total));
+        return !progress.wasCanceled();
+    });
 }

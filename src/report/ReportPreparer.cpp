@@ -44,25 +44,60 @@ QList<ReportItem> clipped(const QList<ReportItem>& items, qreal limit)
     return result;
 }
 
+bool showsPageCount(const QString& text)
+{
+    return text.contains(QLatin1String("[TOTALPAGES]"), Qt::CaseInsensitive);
+}
+
 } // namespace
 
 ReportPreparer::ReportPreparer(const ReportTemplate& reportTemplate, UserDataSet* dataSet,
-                               ValueCallback onGetValue)
+                               ValueCallback onGetValue, ProgressCallback onProgress)
     : m_tpl(reportTemplate), m_dataSet(dataSet), m_onGetValue(std::move(onGetValue)),
-      m_unitsPerPoint(reportTemplate.unitsPerPoint())
+      m_onProgress(std::move(onProgress)), m_unitsPerPoint(reportTemplate.unitsPerPoint())
 {
+    QHash<QString, std::shared_ptr<ReportTextMeasure>> measures;
+    for (const ReportBand& band : m_tpl.bands)
+        for (const ReportMemo& memo : band.memos) {
+            const QFont font =
+                ReportFonts::font(memo.fontFamily, memo.fontSize, memo.bold, memo.italic);
+            std::shared_ptr<ReportTextMeasure>& measure = measures[font.key()];
+            if (!measure)
+                measure = std::make_shared<ReportTextMeasure>(font, m_unitsPerPoint);
+            m_styles.insert(&memo, {font, measure});
+            if (band.type != ReportBand::Type::PageFooter)
+                m_totalAbove =
+                    m_totalAbove || showsPageCount(memo.text) || showsPageCount(memo.highlight);
+        }
 }
 
 QList<ReportPage> ReportPreparer::prepare()
 {
-    const int total = int(pass(0).size());
-    return pass(total);
+    m_keptValues.clear();
+    m_done = 0;
+    m_steps = 0;
+    if (m_dataSet && m_tpl.band(ReportBand::Type::MasterData))
+        m_steps = (m_totalAbove ? 2 : 1) * qint64(std::max(m_dataSet->rangeEndCount(), 0));
+    QList<ReportPage> pages;
+    if (pass(0)) {
+        // Pages as they are, but for their footers, when the page count shows
+        // in no other band; otherwise laid out again with the count.
+        if (!m_totalAbove)
+            addFooters();
+        if (!m_totalAbove || pass(int(m_pages.size())))
+            pages = std::move(m_pages);
+    }
+    m_pages.clear();
+    m_keptValues.clear();
+    return pages;
 }
 
-QList<ReportPage> ReportPreparer::pass(int totalPages)
+bool ReportPreparer::pass(int totalPages)
 {
     m_pages.clear();
     m_totalPages = totalPages;
+    m_valuesLine = 0;
+    m_lineValues.clear();
     m_edge = 0;
     if (!m_tpl.bands.isEmpty()) {
         m_edge = m_tpl.bands.front().top;
@@ -82,13 +117,24 @@ QList<ReportPage> ReportPreparer::pass(int totalPages)
             if (m_y + band.height > m_footerTop + Epsilon && m_movable) {
                 finishPage(false);
                 startPage();
-                band = layoutBand(*data, line); // [Page#] may have changed
+                if (band.onPage)
+                    band = layoutBand(*data, line);
             }
-            placeBand(band);
+            placeBand(std::move(band));
+            if (counting())
+                m_keptValues.insert(line, m_lineValues);
+            if (!progressed())
+                return false;
         }
     }
     finishPage(true);
-    return m_pages;
+    return true;
+}
+
+bool ReportPreparer::progressed()
+{
+    ++m_done;
+    return !m_onProgress || m_onProgress(m_done, m_steps);
 }
 
 void ReportPreparer::startPage()
@@ -98,6 +144,7 @@ void ReportPreparer::startPage()
     page.size = QSizeF(m_tpl.designWidth, m_tpl.designHeight());
     page.paperSize = m_tpl.paperSize;
     m_pages.append(page);
+    m_page = int(m_pages.size());
     m_y = m_edge;
     m_movable = false;
 
@@ -116,14 +163,29 @@ void ReportPreparer::startPage()
 
 void ReportPreparer::finishPage(bool last)
 {
+    // Without the page count, footers wait for it.
+    if (m_totalPages > 0)
+        addFooter(m_pages.size() - 1, last);
+}
+
+void ReportPreparer::addFooters()
+{
+    m_totalPages = int(m_pages.size());
+    for (qsizetype i = 0; i < m_pages.size(); ++i)
+        addFooter(i, i + 1 == m_pages.size());
+}
+
+void ReportPreparer::addFooter(qsizetype index, bool last)
+{
     const ReportBand* footer = m_tpl.band(ReportBand::Type::PageFooter);
-    const bool first = m_pages.size() == 1;
-    if (!footer || (first && !footer->onFirstPage) || (last && !footer->onLastPage))
+    const bool first = index == 0;
+    if (counting() || !footer || (first && !footer->onFirstPage) || (last && !footer->onLastPage))
         return;
+    m_page = int(index) + 1;
     LaidBand band = layoutBand(*footer, 0);
     for (ReportItem& item : band.items) {
         moveItem(item, m_footerTop);
-        m_pages.back().items.append(item);
+        m_pages[index].items.append(std::move(item));
     }
 }
 
@@ -131,11 +193,15 @@ void ReportPreparer::placeBand(LaidBand band)
 {
     if (m_y + band.height > m_footerTop + Epsilon) {
         band.height = std::max<qreal>(m_footerTop - m_y, 0);
-        band.items = clipped(band.items, band.height);
+        if (!counting())
+            band.items = clipped(band.items, band.height);
     }
-    for (ReportItem& item : band.items) {
-        moveItem(item, m_y);
-        m_pages.back().items.append(item);
+    // The first pass only counts the pages.
+    if (!counting()) {
+        for (ReportItem& item : band.items) {
+            moveItem(item, m_y);
+            m_pages.back().items.append(std::move(item));
+        }
     }
     m_y += band.height;
     m_movable = true;
@@ -145,16 +211,17 @@ ReportPreparer::LaidBand ReportPreparer::layoutBand(const ReportBand& band, int 
 {
     // First every object's text, to know how far the band grows ...
     QList<MemoText> texts;
+    texts.reserve(band.memos.size());
     LaidBand laid;
     laid.height = band.height;
+    m_pageBound = false;
     for (const ReportMemo& memo : band.memos) {
-        MemoText t{&memo,
-                   expand(memo.text, line),
-                   ReportFonts::font(memo.fontFamily, memo.fontSize, memo.bold, memo.italic),
-                   memo.rect.translated(0, -band.top),
-                   {}};
-        t.lines = ReportTextLayout(t.text, t.font, m_unitsPerPoint, t.rect.width() - 2 * TextInsetX,
-                                   memo.wordWrap);
+        const MemoStyle& style = *m_styles.constFind(&memo);
+        MemoText t{&memo, &style, expand(memo.text, line), memo.rect.translated(0, -band.top), {}};
+        // Only lines placed by their widths need them exact.
+        const bool aligned = memo.alignment & (Qt::AlignHCenter | Qt::AlignRight);
+        t.lines =
+            style.measure->layout(t.text, t.rect.width() - 2 * TextInsetX, memo.wordWrap, aligned);
         if (memo.stretch && t.lines.height() + 2 * TextInsetY > t.rect.height()) {
             t.rect.setHeight(t.lines.height() + 2 * TextInsetY);
             laid.height = std::max(laid.height, t.rect.bottom());
@@ -173,6 +240,7 @@ ReportPreparer::LaidBand ReportPreparer::layoutBand(const ReportBand& band, int 
         item.band = band.name;
         item.line = line;
     }
+    laid.onPage = m_pageBound;
     return laid;
 }
 
@@ -199,7 +267,7 @@ void ReportPreparer::emitMemo(const MemoText& t, int line, LaidBand& out)
         item.rect = rect;
         item.color = memo.color;
         item.text = t.text;
-        item.font = t.font;
+        item.font = t.style->font;
         item.alignment = memo.alignment;
         item.wordWrap = memo.wordWrap;
         qreal top = rect.top() + TextInsetY;
@@ -255,12 +323,36 @@ QString ReportPreparer::expand(const QString& text, int line)
 
 QString ReportPreparer::value(const QString& name, int line)
 {
-    if (name.compare(QLatin1String("Page#"), Qt::CaseInsensitive) == 0)
-        return QString::number(m_pages.size());
-    if (name.compare(QLatin1String("TOTALPAGES"), Qt::CaseInsensitive) == 0)
+    if (name.compare(QLatin1String("Page#"), Qt::CaseInsensitive) == 0) {
+        m_pageBound = true;
+        return QString::number(m_page);
+    }
+    if (name.compare(QLatin1String("TOTALPAGES"), Qt::CaseInsensitive) == 0) {
+        m_pageBound = true;
         return QString::number(m_totalPages);
+    }
     if (name.compare(QLatin1String("Line#"), Qt::CaseInsensitive) == 0)
         return QString::number(line);
+    return line > 0 ? recordValue(name, line) : askedValue(name);
+}
+
+// A record's values are asked once, however often its band is laid out.
+QString ReportPreparer::recordValue(const QString& name, int line)
+{
+    if (line != m_valuesLine) {
+        m_valuesLine = line;
+        m_lineValues = m_keptValues.take(line);
+    }
+    for (const auto& [known, value] : std::as_const(m_lineValues))
+        if (known == name)
+            return value;
+    QString asked = askedValue(name);
+    m_lineValues.append({name, asked});
+    return asked;
+}
+
+QString ReportPreparer::askedValue(const QString& name)
+{
     QVariant value;
     if (const ReportVariable* variable = m_tpl.variable(name);
         variable && !variable->value.isEmpty())

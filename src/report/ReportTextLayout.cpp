@@ -24,17 +24,25 @@ const QImage& measuringDevice()
     return device;
 }
 
-QString trimmedEnd(QString text)
+} // namespace
+
+QString ReportTextLayout::trimmedEnd(QString text)
 {
     while (!text.isEmpty() && (text.back().isSpace() || text.back() == QChar::LineSeparator))
         text.chop(1);
     return text;
 }
 
-} // namespace
+QFont ReportTextLayout::measuringFont(const QFont& font, qreal unitsPerPoint)
+{
+    QFont scaled = font;
+    scaled.setPointSizeF(font.pointSizeF() * unitsPerPoint);
+    // Resolved for the measuring device here, not anew by every layout.
+    return QFont(scaled, &measuringDevice());
+}
 
-ReportTextLayout::ReportTextLayout(const QString& text, const QFont& font, qreal unitsPerPoint,
-                                   qreal width, bool wordWrap)
+ReportTextLayout::ReportTextLayout(const QString& text, const QFont& measuringFont, qreal width,
+                                   bool wordWrap)
 {
     if (text.isEmpty())
         return;
@@ -42,9 +50,7 @@ ReportTextLayout::ReportTextLayout(const QString& text, const QFont& font, qreal
     flat.remove(u'\r');
     flat.replace(u'\n', QChar::LineSeparator);
 
-    QFont scaled = font;
-    scaled.setPointSizeF(font.pointSizeF() * unitsPerPoint);
-    QTextLayout layout(flat, scaled, &measuringDevice());
+    QTextLayout layout(flat, measuringFont, &measuringDevice());
     QTextOption option;
     option.setUseDesignMetrics(true);
     option.setWrapMode(wordWrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);

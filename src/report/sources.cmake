@@ -13,6 +13,7 @@ list(APPEND SPRAV_CORE_SOURCES
     report/ReportTemplate.h
     report/ReportTemplateParser.cpp report/ReportTemplateParser.h
     report/ReportTextLayout.cpp report/ReportTextLayout.h
+    report/ReportTextMeasure.cpp report/ReportTextMeasure.h
     report/ReportVariable.h
     report/UserDataSet.h
 )

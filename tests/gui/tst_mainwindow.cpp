@@ -129,7 +129,8 @@ void TestMainWindow::menuItemsAndShortcuts()
     QCOMPARE(
         captions(m_main->A1),
         (QStringList{QStringLiteral("Новая запись"), QStringLiteral("Шаблон"), QStringLiteral("-"),
-                     QStringLiteral("Печать..."), QStringLiteral("-"), QStringLiteral("Выход")}));
+                     QStringLiteral("Печать..."), QStringLiteral("Импорт..."),
+                     QStringLiteral("Экспорт..."), QStringLiteral("-"), QStringLiteral("Выход")}));
     QCOMPARE(
         captions(m_main->N8),
         (QStringList{QStringLiteral("Супруг..."), QStringLiteral("Реквизиты..."),
@@ -146,8 +147,8 @@ void TestMainWindow::menuItemsAndShortcuts()
     for (QAction* withPicture :
          {menuItem(m_main, "N1"), menuItem(m_main, "N3"), menuItem(m_main, "N2")})
         QVERIFY(!withPicture->icon().isNull());
-    for (const char* name : {"N1", "N15", "N3", "N7", "N9", "N10", "N11", "N14", "N17", "N18", "N2",
-                             "N4", "N5", "N21"})
+    for (const char* name : {"N1", "N15", "N3", "NImport", "NExport", "N7", "N9", "N10", "N11",
+                             "N14", "N17", "N18", "N2", "N4", "N5", "N21"})
         QVERIFY2(m_main->findChild<QAction*>(QLatin1String(name)), name);
 }
 

@@ -12,6 +12,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -32,6 +34,7 @@ private slots:
     void printOpensThePrintDialog();
     void showReportIsModalAndExitCloses();
     void failedPreparationShowsAnErrorBox();
+    void longPreparationShowsProgressAndCancels();
 
 private:
     QList<ReportPage> pages(int rows);
@@ -251,12 +254,16 @@ void TestReportPreview::failedPreparationShowsAnErrorBox()
     m_dataSet.setRangeEndCount(2);
     m_report.onGetValue = [](const QString&, QVariant&) { throw std::runtime_error("нет данных"); };
     bool previewShown = false;
-    QTimer::singleShot(0, this, [&] {
+    // Never fires when all goes well: it must not outlive the test.
+    QTimer closer;
+    closer.setSingleShot(true);
+    closer.callOnTimeout([&] {
         if (auto* preview = qobject_cast<ReportPreview*>(QApplication::activeModalWidget())) {
             previewShown = true;
             preview->reject();
         }
     });
+    closer.start(0);
     m_report.showReport(nullptr);
     QVERIFY(!previewShown);
     QCOMPARE(prompts.log(),
@@ -266,6 +273,63 @@ void TestReportPreview::failedPreparationShowsAnErrorBox()
     empty.showReport(nullptr);
     QCOMPARE(prompts.log().size(), 2);
     QVERIFY(prompts.last().contains(QStringLiteral("Шаблон отчёта не загружен")));
+}
+
+void TestReportPreview::longPreparationShowsProgressAndCancels()
+{
+    ScriptedPrompts prompts;
+    QWidget owner;
+    owner.show();
+    UserDataSet dataSet;
+    Report report;
+    report.loadTemplate(QStringLiteral(":/report/list.rpt"));
+    report.setDataSet(&dataSet);
+    const auto progressShown = [&owner] {
+        const auto* progress = owner.findChild<QProgressDialog*>(QStringLiteral("ReportProgress"));
+        return progress && progress->isVisible();
+    };
+    int previews = 0;
+    QTimer closer;
+    closer.callOnTimeout([&] {
+        if (auto* preview = qobject_cast<ReportPreview*>(QApplication::activeModalWidget())) {
+            ++previews;
+            preview->reject();
+        }
+    });
+    closer.start(10);
+
+    // A short preparation goes straight to the preview.
+    dataSet.setRangeEndCount(4);
+    bool shownWhileShort = false;
+    report.onGetValue = [&](const QString&, QVariant&) { shownWhileShort |= progressShown(); };
+    report.showReport(&owner);
+    QVERIFY(!shownWhileShort);
+    QCOMPARE(previews, 1);
+
+    // One that takes longer than the delay shows its progress in a modal
+    // window; cancelled there, it shows neither a preview nor an error.
+    report.setProgressDelay(0);
+    dataSet.setRangeEndCount(400);
+    int lastAsked = -1;
+    bool cancelled = false;
+    report.onGetValue = [&](const QString&, QVariant&) {
+        lastAsked = dataSet.recNo();
+        if (lastAsked != 100 || cancelled)
+            return;
+        QVERIFY(progressShown());
+        auto* progress = owner.findChild<QProgressDialog*>(QStringLiteral("ReportProgress"));
+        QVERIFY(progress->isModal());
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        cancelled = true;
+    };
+    report.showReport(&owner);
+    QVERIFY(cancelled);
+    QCOMPARE(lastAsked, 100);
+    QVERIFY(report.wasCancelled());
+    QVERIFY(report.preparedPages().isEmpty());
+    QCOMPARE(previews, 1);
+    QVERIFY(prompts.log().isEmpty());
+    QVERIFY(!owner.findChild<QProgressDialog*>());
 }
 
 QTEST_MAIN(TestReportPreview)

@@ -49,3 +49,17 @@ bool ScriptedPrompts::getText(QWidget*, const QString& caption, const QString& l
         text = typed;
     return ok;
 }
+
+QString ScriptedPrompts::openFileName(QWidget*, const QString& caption, const QString& filter)
+{
+    record(QStringLiteral("open"), caption + QStringLiteral(" | ") + filter);
+    return m_fileNames.isEmpty() ? QString() : m_fileNames.takeFirst();
+}
+
+QString ScriptedPrompts::saveFileName(QWidget*, const QString& caption, const QString& suggested,
+                                      const QString& filter)
+{
+    record(QStringLiteral("save"),
+           caption + QStringLiteral(" | ") + suggested + QStringLiteral(" | ") + filter);
+    return m_fileNames.isEmpty() ? QString() : m_fileNames.takeFirst();
+}

@@ -20,6 +20,9 @@ public:
     void answerConfirm(Answer answer) { m_confirms.append(answer); }
     void answerText(const QString& text) { m_texts.append({true, text}); }
     void cancelText() { m_texts.append({false, QString()}); }
+    // The next file box picks this name; an empty one cancels. An
+    // unexpected file box cancels.
+    void answerFileName(const QString& name) { m_fileNames.append(name); }
     // Runs while a box is "shown", e.g. to check the focus under it.
     std::function<void(const QString& kind, const QString& text)> onPrompt;
 
@@ -33,6 +36,9 @@ public:
     void error(QWidget* parent, const QString& text) override;
     bool getText(QWidget* parent, const QString& caption, const QString& label,
                  QString& text) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                         const QString& filter) override;
 
 private:
     void record(const QString& kind, const QString& text);
@@ -40,4 +46,5 @@ private:
     QStringList m_log;
     QList<Answer> m_confirms;
     QList<QPair<bool, QString>> m_texts;
+    QStringList m_fileNames;
 };

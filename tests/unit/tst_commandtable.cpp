@@ -54,6 +54,8 @@ void TestCommandTable::commandsPerState_data()
     using S = CommandTable::State;
     const QList<C> editorItems = {C::SpouseItem, C::RequisitesItem, C::PrivacyItem};
     const QList<C> record = {C::RecordMenu, C::SaveButton, C::TemplateItem};
+    // Contacts come in and go out for whoever signed in, whatever is in front.
+    const QList<C> exchange = {C::ImportItem, C::ExportItem};
 
     QTest::newRow("signed out") << CommandTable::Inputs() << S::SignedOut
                                 << (QList<C>{C::ClearVisible, C::ChangeVisible, C::ChangeEnabled,
@@ -62,38 +64,40 @@ void TestCommandTable::commandsPerState_data()
     QTest::newRow("searching, nothing listed yet")
         << searching(false, false, false) << S::Searching
         << (QList<C>{C::ClearVisible, C::ChangeVisible, C::ChangeEnabled, C::PrintButton} +
-            editorItems);
+            editorItems + exchange);
     QTest::newRow("searching, rows and birthdays")
         << searching(true, true, true) << S::Searching
         << (QList<C>{C::ClearVisible, C::ChangeVisible, C::ChangeEnabled, C::PrintItem,
                      C::PrintButton, C::BirthdayItem, C::BirthdayButtonShown} +
-            editorItems);
+            editorItems + exchange);
     QTest::newRow("searching, nothing found")
         << searching(true, false, false) << S::Searching
-        << (QList<C>{C::ClearVisible, C::ChangeVisible, C::ChangeEnabled} + editorItems);
+        << (QList<C>{C::ClearVisible, C::ChangeVisible, C::ChangeEnabled} + editorItems + exchange);
     QTest::newRow("editing new") << editing(Mode::NewRecord) << S::NewRecord
                                  << (record +
                                      QList<C>{C::TemplateButton, C::ClearVisible, C::ChangeEnabled,
                                               C::PrintItem, C::PrintButton} +
-                                     editorItems);
+                                     editorItems + exchange);
     QTest::newRow("editing new, typed in")
         << editing(Mode::NewRecord, true, false) << S::NewRecord
         << (record + QList<C>{C::ClearVisible, C::ChangeEnabled, C::PrintItem, C::PrintButton} +
-            editorItems);
+            editorItems + exchange);
     QTest::newRow("editing shown") << editing(Mode::ShownRecord) << S::ShowingRecord
                                    << (record +
                                        QList<C>{C::TemplateButton, C::ChangeVisible,
                                                 C::ChangeEnabled, C::PrintItem, C::PrintButton} +
-                                       editorItems);
+                                       editorItems + exchange);
     QTest::newRow("editing shown, not permitted")
         << editing(Mode::ShownRecord, false) << S::ShowingRecord
-        << (record + QList<C>{C::TemplateButton, C::ChangeVisible, C::PrintItem, C::PrintButton,
-                              C::RequisitesItem});
+        << (record +
+            QList<C>{C::TemplateButton, C::ChangeVisible, C::PrintItem, C::PrintButton,
+                     C::RequisitesItem} +
+            exchange);
     CommandTable::Inputs behind = editing(Mode::ShownRecord, false);
     behind.editorInFront = false;
     QTest::newRow("searching with a shown record behind")
         << behind << S::Searching
-        << QList<C>{C::ChangeVisible, C::PrintItem, C::PrintButton, C::RequisitesItem};
+        << (QList<C>{C::ChangeVisible, C::PrintItem, C::PrintButton, C::RequisitesItem} + exchange);
 }
 
 void TestCommandTable::commandsPerState()

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "common/DbError.h"
 #include "report/Report.h"
+#include "report/ReportPreparer.h"
+#include "report/ReportTemplateParser.h"
 #include "report/UserDataSet.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <numeric>
 
 // The report over a small table of rows, served the way the search view
 // serves its grid: by the data set's current record number.
@@ -121,6 +124,8 @@ private slots:
     void bandOptionsOnFirstAndLastPage();
     void oversizedBandIsCutAtTheFooter();
     void variablesAndEngineValues();
+    void pageNumbersInDataLines();
+    void progressCountsRecordsAndStops();
     void failuresReportAnError();
 };
 
@@ -181,12 +186,11 @@ void TestReportPreparer::recordsGiveLinesInOrder()
     QVERIFY(greyIndex >= 0 && greyIndex < textIndex);
 
     // The callback is asked for the three variables of each record while the
-    // data set stands at that record, in both passes.
+    // data set stands at that record, once.
     QList<QPair<QString, int>> expected;
-    for (int pass = 0; pass < 2; ++pass)
-        for (int rec = 0; rec < 7; ++rec)
-            for (const char* name : {" fio", " pp", " phone"})
-                expected.append({QString::fromLatin1(name), rec});
+    for (int rec = 0; rec < 7; ++rec)
+        for (const char* name : {" fio", " pp", " phone"})
+            expected.append({QString::fromLatin1(name), rec});
     QCOMPARE(t.asked, expected);
 }
 
@@ -395,6 +399,58 @@ void TestReportPreparer::variablesAndEngineValues()
     QVERIFY(asked.contains(QStringLiteral("other=")));
     for (const QString& a : asked)
         QVERIFY(a.startsWith(u"given") || a.startsWith(u"other"));
+}
+
+void TestReportPreparer::pageNumbersInDataLines()
+{
+    QTemporaryDir dir;
+    QList<QStringList> rows(20);
+    QString tpl = smallTemplate(QString(), QString());
+    tpl.replace(QStringLiteral("text = \"[v]\""),
+                QStringLiteral("text = \"[v] [Page#]/[TOTALPAGES]\""));
+    TableReport t(rows, writeTemplate(dir, tpl));
+    QList<int> asked;
+    t.report.onGetValue = [&](const QString& name, QVariant& value) {
+        if (name == u"v") {
+            asked << t.dataSet.recNo();
+            value = t.dataSet.recNo();
+        }
+    };
+    const QList<ReportPage> pages = t.report.prepare();
+    // 6 lines a page under the header: the line that moves to a new page
+    // shows that page's number, every line the total.
+    QCOMPARE(pages.size(), 4);
+    QCOMPARE(pages[0].texts(QStringLiteral("DM")).last(), QStringLiteral("5 1/4"));
+    QCOMPARE(pages[1].texts(QStringLiteral("DM")).first(), QStringLiteral("6 2/4"));
+    QCOMPARE(pages[3].texts(QStringLiteral("DM")),
+             (QStringList{QStringLiteral("18 4/4"), QStringLiteral("19 4/4")}));
+    // Each record's value is asked once, however often its line is laid out.
+    QList<int> once(20);
+    std::iota(once.begin(), once.end(), 0);
+    QCOMPARE(asked, once);
+}
+
+void TestReportPreparer::progressCountsRecordsAndStops()
+{
+    const ReportTemplate list = ReportTemplateParser::load(QStringLiteral(":/report/list.rpt"));
+    UserDataSet dataSet;
+    dataSet.setRangeEndCount(5);
+    // The page count shows in the footer only: one pass over the records.
+    QList<qint64> done;
+    ReportPreparer whole(list, &dataSet, {}, [&](qint64 d, qint64 total) {
+        done << d;
+        return total == 5;
+    });
+    QCOMPARE(whole.prepare().size(), 1);
+    QCOMPARE(done, (QList<qint64>{1, 2, 3, 4, 5}));
+
+    // Stopped, it asks for no further record and gives no pages.
+    QList<int> asked;
+    ReportPreparer stopped(
+        list, &dataSet, [&](const QString&, QVariant&) { asked << dataSet.recNo(); },
+        [](qint64 d, qint64) { return d < 2; });
+    QVERIFY(stopped.prepare().isEmpty());
+    QCOMPARE(asked, (QList<int>{0, 0, 0, 1, 1, 1}));
 }
 
 void TestReportPreparer::failuresReportAnError()

@@ -1,0 +1,297 @@
+// SPDX-License-Identifier: MIT
+#include "app/CommandLine.h"
+#include "auth/AccountStore.h"
+#include "common/DbError.h"
+#include "db/DataLink.h"
+#include "db/Database.h"
+#include "exchange/ContactFile.h"
+#include "exchange/ExchangeError.h"
+#include "exchange/Exporter.h"
+#include "exchange/Importer.h"
+#include "exchange/VisibleRecords.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QTextStream>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace
+{
+
+struct Options {
+    QString importFile;
+    QString exportFile;
+    QString format;
+    QString search;
+    bool searching = false;
+    QString user;
+    bool storeDuplicates = false;
+};
+
+const QString importName = QStringLiteral("import");
+const QString exportName = QStringLiteral("export");
+
+QString usage()
+{
+    return QStringLiteral(
+        "Использование:\n"
+        "  sprav --import ФАЙЛ --user ИМЯ [--store-duplicates]\n"
+        "  sprav --export ФАЙЛ --user ИМЯ [--format vcf|csv] [--search ТЕКСТ]\n"
+        "Пароль берётся из переменной окружения SPRAV_PASSWORD, иначе спрашивается.\n"
+        "База данных — по файлу sprav.udl в рабочей папке.\n");
+}
+
+// Parses the arguments; a message for the user when they are wrong.
+std::optional<Options> parse(const QStringList& arguments, QString& message, bool& help)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption importOption(importName, QString(), QStringLiteral("file"));
+    const QCommandLineOption exportOption(exportName, QString(), QStringLiteral("file"));
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("vcf|csv"));
+    const QCommandLineOption search(QStringLiteral("search"), QString(), QStringLiteral("text"));
+    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("name"));
+    const QCommandLineOption duplicates(QStringLiteral("store-duplicates"));
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({importOption, exportOption, format, search, user, duplicates, helpOption});
+    if (!parser.parse(arguments)) {
+        message = parser.errorText();
+        return std::nullopt;
+    }
+    help = parser.isSet(helpOption);
+    if (help)
+        return std::nullopt;
+    Options o;
+    o.importFile = parser.value(importOption);
+    o.exportFile = parser.value(exportOption);
+    o.format = parser.value(format).toLower();
+    o.searching = parser.isSet(search);
+    o.search = parser.value(search);
+    o.user = parser.value(user);
+    o.storeDuplicates = parser.isSet(duplicates);
+    if (!parser.positionalArguments().isEmpty())
+        message = QStringLiteral("Лишние аргументы: ") +
+                  parser.positionalArguments().join(QLatin1Char(' '));
+    else if (o.importFile.isEmpty() == o.exportFile.isEmpty())
+        message = QStringLiteral("Нужно одно из двух: --import ФАЙЛ или --export ФАЙЛ.");
+    else if (o.user.isEmpty())
+        message = QStringLiteral("Не указан пользователь: --user ИМЯ.");
+    else if (!o.format.isEmpty() && o.format != QLatin1String("vcf") &&
+             o.format != QLatin1String("csv"))
+        message = QStringLiteral("Формат должен быть vcf или csv, а не «%1».").arg(o.format);
+    else if (!o.importFile.isEmpty() && (o.searching || !o.format.isEmpty()))
+        message = QStringLiteral("--format и --search относятся только к --export.");
+    if (!message.isEmpty())
+        return std::nullopt;
+    return o;
+}
+
+class Session
+{
+public:
+    Session(const Options& options, CommandLine::Console& console)
+        : m_options(options), m_console(console)
+    {
+    }
+
+    int run()
+    {
+        try {
+            m_database = std::make_unique<Database>(
+                DataLink::fromFile(QDir::current().filePath(QStringLiteral("sprav.udl"))),
+                QStringLiteral("sprav-command-line"));
+            if (!signIn())
+                return CommandLine::SignInRefused;
+            return m_options.importFile.isEmpty() ? exportFile() : importFile();
+        } catch (const DbError& e) {
+            fail(e.text());
+            return CommandLine::DatabaseFailed;
+        } catch (const ExchangeError& e) {
+            fail(e.text());
+            return CommandLine::FileRefused;
+        }
+    }
+
+private:
+    void fail(const QString& text)
+    {
+        m_console.err << "sprav: " << text;
+        if (!m_options.importFile.isEmpty())
+            m_console.err << QStringLiteral(" Ничего не сохранено.");
+        m_console.err << Qt::endl;
+    }
+
+    bool signIn()
+    {
+        std::optional<QString> password;
+        if (qEnvironmentVariableIsSet("SPRAV_PASSWORD"))
+            password = qEnvironmentVariable("SPRAV_PASSWORD");
+        else if (m_console.password)
+            password = m_console.password();
+        if (!password) {
+            m_console.err << QStringLiteral("sprav: пароль не задан (SPRAV_PASSWORD).") << Qt::endl;
+            return false;
+        }
+        const AccountStore::Login login =
+            AccountStore(m_database->db()).login(m_options.user, *password);
+        switch (login.outcome) {
+        case AccountStore::Outcome::Unknown:
+            m_console.err << QStringLiteral("sprav: пользователь «%1» не зарегистрирован.")
+                                 .arg(m_options.user)
+                          << Qt::endl;
+            return false;
+        case AccountStore::Outcome::WrongPassword:
+            m_console.err << QStringLiteral("sprav: неправильный пароль.") << Qt::endl;
+            return false;
+        case AccountStore::Outcome::Accepted:
+            break;
+        }
+        m_user = login.user;
+        return true;
+    }
+
+    int importFile()
+    {
+        const ContactFile file(m_options.importFile);
+        if (file.format() == ContactFile::Format::Csv && !file.knownMapping())
+            throw ExchangeError(
+                QStringLiteral("Заголовок CSV не распознан: %1. Столбцы такого файла "
+                               "сопоставляются в окне «Файл» → «Импорт...».")
+                    .arg(file.header().join(QStringLiteral(", ")).left(200)));
+        const std::unique_ptr<ContactReader> reader = file.open();
+        const Importer::Summary summary =
+            Importer(m_database->db(), m_user).run(file, *reader, m_options.storeDuplicates);
+        QTextStream& out = m_console.out;
+        out << "stored: " << summary.stored << Qt::endl;
+        out << "duplicates: " << summary.duplicates << Qt::endl;
+        out << "rejected: " << summary.rejections.size() << Qt::endl;
+        const char* position = file.format() == ContactFile::Format::VCard ? "card" : "line";
+        for (const Importer::Rejection& r : summary.rejections)
+            out << position << ' ' << r.position << ": "
+                << (r.field.isEmpty() ? r.reason : r.field + QStringLiteral(" — ") + r.reason)
+                << Qt::endl;
+        return summary.rejections.isEmpty() ? CommandLine::Done : CommandLine::SomeRejected;
+    }
+
+    int exportFile()
+    {
+        const VisibleRecords records(m_database->db(), m_user);
+        QList<int> ids;
+        if (m_options.searching) {
+            const std::optional<QList<int>> found = records.searchIds(m_options.search);
+            if (!found) {
+                m_console.err << QStringLiteral("sprav: текст поиска короче трёх знаков.")
+                              << Qt::endl;
+                return CommandLine::WrongUsage;
+            }
+            ids = *found;
+        } else {
+            ids = records.allIds();
+        }
+        const Exporter::Format format =
+            m_options.format.isEmpty()
+                ? Exporter::formatFor(m_options.exportFile)
+                : (m_options.format == QLatin1String("csv") ? Exporter::Format::Csv
+                                                            : Exporter::Format::VCard);
+        const Exporter::Result result =
+            Exporter(m_database->db(), m_user).write(m_options.exportFile, format, ids);
+        m_console.out << "exported: " << result.written << Qt::endl;
+        return CommandLine::Done;
+    }
+
+    const Options& m_options;
+    CommandLine::Console& m_console;
+    std::unique_ptr<Database> m_database;
+    QString m_user;
+};
+
+} // namespace
+
+bool CommandLine::wanted(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        for (const char* name : {"--import", "--export", "--help", "-h"})
+            if (argument == name || argument.startsWith(QByteArray(name) + '='))
+                return true;
+    }
+    return false;
+}
+
+int CommandLine::run(const QStringList& arguments, Console& console)
+{
+    QString message;
+    bool help = false;
+    const std::optional<Options> options = parse(arguments, message, help);
+    if (help) {
+        console.out << usage() << Qt::flush;
+        return Done;
+    }
+    if (!options) {
+        console.err << "sprav: " << message << '\n' << usage() << Qt::flush;
+        return WrongUsage;
+    }
+    return Session(*options, console).run();
+}
+
+int CommandLine::run(const QStringList& arguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    Console console{out, err, [&err] { return readPasswordFromTerminal(err); }};
+    return run(arguments, console);
+}
+
+std::optional<QString> CommandLine::readPasswordFromTerminal(QTextStream& prompt)
+{
+#ifdef Q_OS_WIN
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(input, &mode)) {
+        prompt << QStringLiteral("Пароль: ") << Qt::flush;
+        SetConsoleMode(input, mode & ~ENABLE_ECHO_INPUT);
+        wchar_t buffer[512];
+        DWORD read = 0;
+        const bool ok = ReadConsoleW(input, buffer, 511, &read, nullptr);
+        SetConsoleMode(input, mode);
+        prompt << Qt::endl;
+        if (!ok)
+            return std::nullopt;
+        QString line = QString::fromWCharArray(buffer, int(read));
+        while (line.endsWith(u'\n') || line.endsWith(u'\r'))
+            line.chop(1);
+        return line;
+    }
+#else
+    termios saved{};
+    const bool terminal = isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (terminal) {
+        prompt << QStringLiteral("Пароль: ") << Qt::flush;
+        termios silent = saved;
+        silent.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+    }
+#endif
+    // Without a terminal the password is the first line of the input.
+    std::string line;
+    const bool read = bool(std::getline(std::cin, line));
+#ifndef Q_OS_WIN
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        prompt << Qt::endl;
+    }
+#endif
+    if (!read)
+        return std::nullopt;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return QString::fromLocal8Bit(line);
+}

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QTextStream;
+
+// The program without its windows, for scripts and machines without a
+// display:
+//   sprav --import FILE --user NAME [--store-duplicates]
+//   sprav --export FILE --user NAME [--format vcf|csv] [--search TEXT]
+// The data-link file is read from the working directory as at every start;
+// the password comes from SPRAV_PASSWORD, else from the terminal without
+// echo (or the first line of standard input when that is no terminal).
+// Standard output gets lines a script can read ("stored: 3", "line 7: ...");
+// standard error a message when something failed.
+class CommandLine
+{
+public:
+    enum Exit {
+        Done = 0,
+        DatabaseFailed = 1, // nothing stored
+        WrongUsage = 2,
+        SignInRefused = 3,
+        FileRefused = 4,  // the file cannot be read or written; nothing stored
+        SomeRejected = 5, // the other records were stored; the rejected are listed
+    };
+
+    struct Console {
+        QTextStream& out;
+        QTextStream& err;
+        // Asks for the password; nothing when none could be read.
+        std::function<std::optional<QString>()> password;
+    };
+
+    // The arguments ask for the command line rather than the windows.
+    static bool wanted(int argc, char* argv[]);
+    // arguments: the program's, the program name first.
+    static int run(const QStringList& arguments, Console& console);
+    // With the process's standard streams and terminal.
+    static int run(const QStringList& arguments);
+
+    // Reads a line from the terminal with the echo off.
+    static std::optional<QString> readPasswordFromTerminal(QTextStream& prompt);
+};
