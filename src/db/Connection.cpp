@@ -14,6 +14,7 @@ namespace
 // Dynamic properties of the driver, which every copy of a QSqlDatabase shares.
 const char* const connectionName = "spravConnection";
 const char* const transactionOpen = "spravTransaction";
+const char* const openings = "spravGeneration";
 
 bool isPostgres(const QSqlDatabase& db)
 {
@@ -122,6 +123,7 @@ bool reopen(const QSqlDatabase& db, QSqlError& failure)
 {
     QSqlDatabase connection = db; // the copies share one driver: all of them reconnect
     setInTransaction(connection, false);
+    connection.driver()->setProperty(openings, generation(connection) + 1);
     connection.close();
     if (!connection.open()) {
         failure = withoutPassword(connection.lastError(), connection.password());
@@ -140,6 +142,11 @@ QSqlDatabase of(const QSqlDriver* driver)
         return {};
     const QVariant name = driver->property(connectionName);
     return name.isValid() ? QSqlDatabase::database(name.toString(), false) : QSqlDatabase();
+}
+
+quint64 generation(const QSqlDatabase& db)
+{
+    return db.driver() ? db.driver()->property(openings).toULongLong() : 0;
 }
 
 bool inTransaction(const QSqlDatabase& db)

@@ -36,6 +36,10 @@ bool lost(const QSqlDatabase& db, const QString& sqlState = QString());
 // `failure` saying why.
 bool reopen(const QSqlDatabase& db, QSqlError& failure);
 
+// Counts the openings of the connection: statements prepared under an
+// earlier count are unknown to the server.
+quint64 generation(const QSqlDatabase& db);
+
 // The connection a driver belongs to, when it is in this care.
 QSqlDatabase of(const QSqlDriver* driver);
 

@@ -212,6 +212,35 @@ qint64 returnedId(QSqlQuery& query)
     return id;
 }
 
+Kept::Kept(const QSqlDatabase& db, const QString& statement) : m_db(db), m_statement(statement) {}
+
+QSqlQuery& Kept::query()
+{
+    if (m_query && m_connection == Connection::generation(m_db))
+        return *m_query;
+    retire();
+    m_query = prepare(m_db, m_statement);
+    m_connection = Connection::generation(m_db);
+    return *m_query;
+}
+
+// Letting go of a statement the server has forgotten asks it to forget the
+// statement once more, which fails; inside a transaction that failure is
+// kept from spoiling it.
+void Kept::retire()
+{
+    if (!m_query)
+        return;
+    if (!Connection::inTransaction(m_db)) {
+        m_query.reset();
+        return;
+    }
+    run(m_db, QStringLiteral("SAVEPOINT sprav_kept"));
+    m_query.reset();
+    run(m_db, QStringLiteral("ROLLBACK TO SAVEPOINT sprav_kept"));
+    run(m_db, QStringLiteral("RELEASE SAVEPOINT sprav_kept"));
+}
+
 namespace
 {
 bool isSqlite(const QSqlDatabase& db)

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QVariant>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 // Small helpers around QSqlQuery that turn failures into DbError. Every value
@@ -52,6 +53,24 @@ inline QVariant nullInt()
 {
     return QVariant(QMetaType::fromType<int>());
 }
+
+// A statement kept prepared for many executions (an import stores thousands
+// of records). A connection opened again no longer knows it: query() then
+// prepares it anew.
+class Kept
+{
+public:
+    Kept(const QSqlDatabase& db, const QString& statement);
+    QSqlQuery& query();
+
+private:
+    void retire();
+
+    QSqlDatabase m_db;
+    QString m_statement;
+    std::optional<QSqlQuery> m_query;
+    quint64 m_connection = 0; // Connection::generation() it was prepared in
+};
 
 // Begins a transaction; rolls it back on destruction unless committed.
 class Transaction

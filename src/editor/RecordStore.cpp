@@ -133,7 +133,7 @@ int RecordStore::insert(const RecordData& r)
 int RecordStore::insertInTransaction(const RecordData& r, int prof, int city)
 {
     if (!m_recordInsert)
-        m_recordInsert = std::make_shared<QSqlQuery>(Sql::prepare(
+        m_recordInsert = std::make_shared<Sql::Kept>(
             m_db,
             QStringLiteral(
                 "INSERT INTO sprav (f, io, profid, shortpp, longpp, legaladdress, postaddress, "
@@ -141,8 +141,8 @@ int RecordStore::insertInTransaction(const RecordData& r, int prof, int city)
                 "spbirthday, spInfo, info, req, owns, hided) VALUES (:f, :io, :profid, :shortpp, "
                 ":longpp, :legaladdress, :postaddress, :homeaddress, :fizaddress, :cityid, :path, "
                 ":email, :www, :birthday, :otherphones, :spfio, :spbirthday, :spinfo, :info, "
-                ":req, :owns, :hided) RETURNING id")));
-    QSqlQuery& insert = *m_recordInsert;
+                ":req, :owns, :hided) RETURNING id"));
+    QSqlQuery& insert = m_recordInsert->query();
     bindEditorColumns(insert, r, prof, city);
     Sql::bind(insert, {{"spfio", exact(trimmed(r.spfio))},
                        {"spbirthday", dateTextValue(r.spbirthday)},
@@ -161,14 +161,15 @@ int RecordStore::insertInTransaction(const RecordData& r, int prof, int city)
 void RecordStore::insertPhone(int parentId, int kind, const QString& phone, const QString& hided)
 {
     if (!m_phoneInsert)
-        m_phoneInsert = std::make_shared<QSqlQuery>(
-            Sql::prepare(m_db, QStringLiteral("INSERT INTO phone (parentid, phone, noteid, hid) "
-                                              "VALUES (:parentid, :phone, :noteid, :hid)")));
-    Sql::bind(*m_phoneInsert, {{"parentid", parentId},
-                               {"phone", phone},
-                               {"noteid", kind},
-                               {"hid", Visibility::PhoneHidFor(hided, kind)}});
-    Sql::exec(*m_phoneInsert);
+        m_phoneInsert = std::make_shared<Sql::Kept>(
+            m_db, QStringLiteral("INSERT INTO phone (parentid, phone, noteid, hid) "
+                                 "VALUES (:parentid, :phone, :noteid, :hid)"));
+    QSqlQuery& insert = m_phoneInsert->query();
+    Sql::bind(insert, {{"parentid", parentId},
+                       {"phone", phone},
+                       {"noteid", kind},
+                       {"hid", Visibility::PhoneHidFor(hided, kind)}});
+    Sql::exec(insert);
 }
 
 RecordData RecordStore::fromRow(const QSqlQuery& q)

@@ -10,6 +10,11 @@
 #include <memory>
 #include <optional>
 
+namespace Sql
+{
+class Kept;
+}
+
 // The statements of the record editor: a record with its phones inserted,
 // loaded, changed and deleted, each write in one transaction; the spouse,
 // requisites and privacy updates; the job-title and city lists, lookups and
@@ -78,6 +83,6 @@ private:
     QSqlDatabase m_db;
     // Kept prepared, so that many inserts in a row (an import) compile the
     // statements and the search index's triggers once.
-    std::shared_ptr<QSqlQuery> m_recordInsert;
-    std::shared_ptr<QSqlQuery> m_phoneInsert;
+    std::shared_ptr<Sql::Kept> m_recordInsert;
+    std::shared_ptr<Sql::Kept> m_phoneInsert;
 };
