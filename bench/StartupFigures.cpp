@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "StartupFigures.h"
 #include "common/DbError.h"
+#include "db/ContactIndex.h"
 #include "db/Database.h"
 #include "db/SearchIndex.h"
 #include "db/Sql.h"
@@ -52,15 +53,21 @@ int backendPid(const QSqlDatabase& db)
     return q.next() ? q.value(0).toInt() : 0;
 }
 
+// What the search index, the order table and the phone and e-mail indexes
+// are built from again, as for a database of an older program.
 void makeOlder(const QSqlDatabase& db)
 {
     if (Database::engineOf(db) == Engine::SQLite) {
-        Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS sprav_fts_update"));
+        for (const char* trigger : {"sprav_fts_update", "sprav_order_update", "phone_fts_update",
+                                    "sprav_mail_fts_update"})
+            Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(trigger)));
         Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sqlite_stat1"));
         return;
     }
     Sql::run(db, QStringLiteral("UPDATE sprav_schema SET version = 0"));
-    for (const auto& [name, definition] : SearchIndex::postgresIndexes())
+    Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS sprav_order_sync ON sprav"));
+    for (const auto& [name, definition] :
+         SearchIndex::postgresIndexes() + ContactIndex::postgresIndexes())
         Sql::run(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(name));
 }
 

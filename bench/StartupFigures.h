@@ -29,9 +29,10 @@ public:
     Measure::Figures reconnect(const QSqlDatabase& db, const QString& restartCommand, int runs,
                                const std::function<void()>& action) const;
 
-    // Makes the database look older (search index to be built, statistics
-    // to be taken; on PostgreSQL the schema version and the trigram indexes
-    // gone), then opens it while another copy saves a record every 20 ms.
+    // Makes the database look older (search index, order table, phone and
+    // e-mail indexes to be built, statistics to be taken; on PostgreSQL the
+    // schema version gone), then opens it while another copy saves a record
+    // every 20 ms.
     struct Upgrade {
         double openMs = 0;
         double longestSaveMs = 0;

@@ -169,9 +169,15 @@ void ensureSqlite(const QSqlDatabase& db)
     if (!sqliteComplete(db))
         completeSqlite(db);
     SearchIndex::ensure(db);
-    if (!SortKey::current(db) || !ContactIndex::current(db)) {
+    // Each in a write transaction of its own, so that other copies may save
+    // in between.
+    if (!SortKey::current(db)) {
         Sql::Transaction transaction(db);
         SortKey::ensure(db);
+        transaction.commit();
+    }
+    if (!ContactIndex::current(db)) {
+        Sql::Transaction transaction(db);
         ContactIndex::ensure(db);
         transaction.commit();
     }
