@@ -28,8 +28,9 @@ void TestLowerCase::everyCharacterOfTheFirstPlanes()
 
 void TestLowerCase::mixedTexts()
 {
-    const QList<char32_t> alphabet = {U'A', U'z', U'Ё', U'ё', U'Ѐ', U'Џ', U'А', U'Я', U'а', U'я',
-                                      U'Ѡ', U'ѡ', U'Σ', U'ς', U'İ', U'ẞ', U'K', U'😀', U' ', U'%', U'\''};
+    const QList<char32_t> alphabet = {U'A', U'z', U'Ё', U'ё', U'Ѐ', U'Џ', U'А',
+                                      U'Я', U'а', U'я', U'Ѡ', U'ѡ', U'Σ', U'ς',
+                                      U'İ', U'ẞ', U'K', U'😀', U' ', U'%', U'\''};
     QRandomGenerator random(7);
     for (int n = 0; n < 2000; ++n) {
         QString text;
