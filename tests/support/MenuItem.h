@@ -12,7 +12,10 @@ inline QAction* menuItem(const QWidget& window, const char* name)
     return menuItem(&window, name);
 }
 template <typename Owner>
-    requires requires(const Owner& owner) { owner.get(); }
+requires requires(const Owner& owner)
+{
+    owner.get();
+}
 QAction* menuItem(const Owner& window, const char* name)
 {
     return menuItem(window.get(), name);
