@@ -42,6 +42,30 @@ QSqlQuery open(const QSqlDatabase& db, const QString& statement,
     return query;
 }
 
+// Listed ids travel as one bound value: a JSON array on SQLite, an integer
+// array on PostgreSQL.
+QString idArray(const QList<int>& ids, bool postgres)
+{
+    QString list;
+    list.reserve(ids.size() * 8 + 2);
+    list += postgres ? QLatin1Char('{') : QLatin1Char('[');
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (i > 0)
+            list += QLatin1Char(',');
+        list += QString::number(ids.at(i));
+    }
+    list += postgres ? QLatin1Char('}') : QLatin1Char(']');
+    return list;
+}
+
+// The condition that a column holds one of the ids bound by idArray().
+QString amongIds(const QString& column, const QString& placeholder, bool postgres)
+{
+    return postgres
+               ? QStringLiteral("%1 = ANY(CAST(%2 AS integer[]))").arg(column, placeholder)
+               : QStringLiteral("%1 IN (SELECT value FROM json_each(%2))").arg(column, placeholder);
+}
+
 QString fullName(const QSqlQuery& query, int f, int io)
 {
     return Sql::text(query, f) + QLatin1Char(' ') + Sql::text(query, io);
@@ -130,23 +154,12 @@ ListingQueries::Selection ListingQueries::citySelection(const QString& cityName)
     return selection;
 }
 
-// The listed ids travel as one bound value: a JSON array on SQLite, an
-// integer array on PostgreSQL.
 ListingQueries::Selection ListingQueries::only(Selection selection, const QList<int>& ids,
                                                bool postgres)
 {
-    selection.where = (postgres ? QStringLiteral("sprav.id = ANY(CAST(:pageids AS integer[]))")
-                                : QStringLiteral("sprav.id IN (SELECT value FROM "
-                                                 "json_each(:pageids))")) +
+    selection.where = amongIds(QStringLiteral("sprav.id"), QStringLiteral(":pageids"), postgres) +
                       QStringLiteral(" AND ") + selection.where;
-    QString list;
-    for (int id : ids) {
-        if (!list.isEmpty())
-            list += QLatin1Char(',');
-        list += QString::number(id);
-    }
-    list = postgres ? QLatin1Char('{') + list + QLatin1Char('}')
-                    : QLatin1Char('[') + list + QLatin1Char(']');
+    const QString list = idArray(ids, postgres);
     selection.bind = [bind = std::move(selection.bind), list](QSqlQuery& query) {
         bind(query);
         query.bindValue(QStringLiteral(":pageids"), list);
@@ -280,22 +293,20 @@ void ListingQueries::addPhones(QList<FoundRow>& rows, const QList<bool>& permitt
     rowOfId.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i)
         rowOfId.insert(rows.at(i).id, i);
-    QString ids;
-    if (rows.size() <= m_wholePhoneTableAbove) {
-        ids.reserve(rows.size() * 8);
-        for (const FoundRow& row : rows) {
-            if (!ids.isEmpty())
-                ids += QLatin1Char(',');
-            ids += QString::number(row.id);
-        }
-    }
     const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
+    const bool byId = !rows.isEmpty() && rows.size() <= m_wholePhoneTableAbove;
+    QString ids;
     QString listed;
-    if (!ids.isEmpty())
+    if (byId) {
+        QList<int> listedIds;
+        listedIds.reserve(rows.size());
+        for (const FoundRow& row : rows)
+            listedIds.append(row.id);
+        ids = idArray(listedIds, postgres);
         listed =
-            postgres
-                ? QStringLiteral("WHERE phone.parentid = ANY(CAST(:ids AS integer[])) ")
-                : QStringLiteral("WHERE phone.parentid IN (SELECT value FROM json_each(:ids)) ");
+            QStringLiteral("WHERE %1 ")
+                .arg(amongIds(QStringLiteral("phone.parentid"), QStringLiteral(":ids"), postgres));
+    }
     QSqlQuery query =
         open(m_db,
              QStringLiteral("SELECT phone.parentid, notes.note, phone.phone, phone.hid FROM phone "
@@ -303,10 +314,8 @@ void ListingQueries::addPhones(QList<FoundRow>& rows, const QList<bool>& permitt
                             "ORDER BY phone.parentid, phone.noteid, phone.phone")
                  .arg(listed),
              [&](QSqlQuery& q) {
-                 if (!ids.isEmpty())
-                     q.bindValue(QStringLiteral(":ids"),
-                                 postgres ? QLatin1Char('{') + ids + QLatin1Char('}')
-                                          : QLatin1Char('[') + ids + QLatin1Char(']'));
+                 if (byId)
+                     q.bindValue(QStringLiteral(":ids"), ids);
              });
     int previous = 0;
     bool first = true;
