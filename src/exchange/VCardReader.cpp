@@ -79,6 +79,20 @@ QByteArray fromQuotedPrintable(const QByteArray& value)
     return bytes;
 }
 
+// The escape whose backslash stands at value[i] (a character follows it):
+// \n for a line break, \, \; \\ \: for the character; any other pair is kept
+// as it stands. i moves onto the escaped character.
+void takeEscape(const QString& value, qsizetype& i, QString& out)
+{
+    const QChar e = value.at(++i);
+    if (e == u'n' || e == u'N')
+        out += u'\n';
+    else if (e == u',' || e == u';' || e == u'\\' || e == u':')
+        out += e;
+    else
+        out += QLatin1Char('\\') + QString(e);
+}
+
 // Splits a structured value at the semicolons that are not escaped, and
 // undoes the escapes of each part: \n for a line break, \, \; \\.
 QStringList components(const QString& value, bool listsAsBlanks = false)
@@ -88,13 +102,7 @@ QStringList components(const QString& value, bool listsAsBlanks = false)
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
         if (c == u'\\' && i + 1 < value.size()) {
-            const QChar e = value.at(++i);
-            if (e == u'n' || e == u'N')
-                part += u'\n';
-            else if (e == u',' || e == u';' || e == u'\\' || e == u':')
-                part += e;
-            else
-                part += QString(c) + e;
+            takeEscape(value, i, part);
         } else if (c == u';') {
             parts.append(part);
             part.clear();
@@ -115,13 +123,7 @@ QString unescaped(const QString& value)
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
         if (c == u'\\' && i + 1 < value.size()) {
-            const QChar e = value.at(++i);
-            if (e == u'n' || e == u'N')
-                text += u'\n';
-            else if (e == u',' || e == u';' || e == u'\\' || e == u':')
-                text += e;
-            else
-                text += QString(c) + e;
+            takeEscape(value, i, text);
         } else {
             text += c;
         }
