@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "db/Schema.h"
 #include "common/DbError.h"
+#include "db/ChangeNotice.h"
 #include "db/ContactIndex.h"
 #include "db/Database.h"
 #include "db/DbLog.h"
@@ -229,11 +230,12 @@ struct PostgresState {
     bool trigramsMissing = false; // pg_trgm is there, its indexes are not
     bool orderCurrent = false;    // SortKey's table
     bool contactsCurrent = false; // ContactIndex's function and indexes
+    bool noticesCurrent = false;  // ChangeNotice's triggers
 
     bool complete() const
     {
         return version == postgresVersion && uniqueUsers && !trigramsMissing && orderCurrent &&
-               contactsCurrent;
+               contactsCurrent && noticesCurrent;
     }
 };
 
@@ -256,6 +258,7 @@ PostgresState postgresState(const QSqlDatabase& db)
     state.trigramsMissing = trigrams && !SearchIndex::indexed(db);
     state.orderCurrent = state.tables && SortKey::current(db);
     state.contactsCurrent = state.tables && ContactIndex::current(db);
+    state.noticesCurrent = state.tables && ChangeNotice::current(db);
     return state;
 }
 
@@ -330,6 +333,7 @@ void createPostgres(const QSqlDatabase& db)
         QStringLiteral("CREATE UNIQUE INDEX %1 %2").arg(uniqueUsersIndex, uniqueUsersDefinition));
     SortKey::ensure(db);
     ContactIndex::ensure(db);
+    ChangeNotice::ensureInTransaction(db);
     addPhoneKinds(db);
     writePostgresVersion(db);
     transaction.commit();
@@ -409,6 +413,7 @@ void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
             indexConcurrently(db, name, definition, refolded);
     }
     upgradeOrderTable(db);
+    ChangeNotice::ensure(db);
     uniqueUserNames(db, refolded);
     Sql::Transaction transaction(db);
     writePostgresVersion(db);

@@ -1,4 +1,6 @@
 list(APPEND SPRAV_CORE_SOURCES
+    db/ChangeNotice.cpp db/ChangeNotice.h
+    db/ChangeWatcher.cpp db/ChangeWatcher.h
     db/Connection.cpp db/Connection.h
     db/ContactIndex.cpp db/ContactIndex.h
     db/DataLink.cpp db/DataLink.h
