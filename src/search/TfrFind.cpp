@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "search/TfrFind.h"
 #include "common/Clock.h"
+#include "common/DbError.h"
 #include "common/Guard.h"
 #include "report/Report.h"
 #include "report/UserDataSet.h"
@@ -8,6 +9,7 @@
 #include "search/ListingQueries.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCollator>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -63,6 +65,9 @@ TfrFind::TfrFind(QWidget* parent) : QFrame(parent)
     createGrid();
     createControls();
     createReport();
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(RefreshDelay);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &TfrFind::refreshWhenIdle);
     setTabOrder(SGFindRes, EdtRequest);
     setTabOrder(EdtRequest, BtnAll);
     setTabOrder(BtnAll, CmbCity);
@@ -109,6 +114,8 @@ void TfrFind::createControls()
     LblResult->hide();
 
     connect(EdtRequest, &QLineEdit::textChanged, this, &TfrFind::Search);
+    connect(EdtRequest, &QLineEdit::textEdited, this, [this] { m_typed.start(); });
+    connect(CmbCity->lineEdit(), &QLineEdit::textEdited, this, [this] { m_typed.start(); });
     connect(BtnAll, &QPushButton::clicked, this, &TfrFind::BtnAllClick);
     connect(CmbCity, &QComboBox::activated, this, &TfrFind::CmbCityExit);
     CmbCity->installEventFilter(this);
@@ -242,8 +249,10 @@ void TfrFind::Search()
     if (text.size() < ListingQueries::MinSearchLength)
         return;
     QList<int> ids;
-    if (guarded(this, [&] { ids = queries().searchIds(text).value_or(QList<int>()); }))
-        ShowMe(std::move(ids));
+    if (!guarded(this, [&] { ids = queries().searchIds(text).value_or(QList<int>()); }))
+        return;
+    m_listing = {Listing::Kind::Search, text};
+    ShowMe(std::move(ids));
 }
 
 void TfrFind::BtnAllClick()
@@ -253,8 +262,10 @@ void TfrFind::BtnAllClick()
     if (!ready())
         return;
     QList<int> ids;
-    if (guarded(this, [&] { ids = queries().allRecordIds(); }))
-        ShowMe(std::move(ids));
+    if (!guarded(this, [&] { ids = queries().allRecordIds(); }))
+        return;
+    m_listing = {Listing::Kind::All, QString()};
+    ShowMe(std::move(ids));
 }
 
 void TfrFind::CmbCityExit()
@@ -263,8 +274,10 @@ void TfrFind::CmbCityExit()
     if (city.isEmpty() || !ready())
         return;
     QList<int> ids;
-    if (guarded(this, [&] { ids = queries().cityIds(city); }))
-        ShowMe(std::move(ids));
+    if (!guarded(this, [&] { ids = queries().cityIds(city); }))
+        return;
+    m_listing = {Listing::Kind::City, city};
+    ShowMe(std::move(ids));
 }
 
 bool TfrFind::CmbCityKeyDown(int key, Qt::KeyboardModifiers shift)
@@ -286,6 +299,7 @@ void TfrFind::btnBirthClick()
     QList<int> ids;
     if (!guarded(this, [&] { ids = queries().birthdayIds(today); }))
         return;
+    m_listing = {Listing::Kind::Birthdays, QString()};
     LblResult->show();
     if (ids.isEmpty())
         showNothingFound();
@@ -314,6 +328,14 @@ void TfrFind::showNothingFound()
 
 void TfrFind::showRows(QList<int> ids, Layout layout)
 {
+    setListing(std::move(ids), layout);
+    fitGrid();
+    SGFindRes->setCurrentIndex(m_model->index(0, FoundModel::NameColumn));
+    SGFindRes->scrollToTop();
+}
+
+void TfrFind::setListing(QList<int> ids, Layout layout)
+{
     m_layout = layout;
     // The rows are made a page at a time as the grid shows them; the
     // listing is fixed by its ids.
@@ -327,13 +349,17 @@ void TfrFind::showRows(QList<int> ids, Layout layout)
         m_model->setListing(
             std::move(ids), FoundModel::firmHeader(),
             [listing](const QList<int>& page) { return listing.directoryRows(page); });
+}
+
+// The grid shown with the height and column widths for its rows, and the
+// count beside it.
+void TfrFind::fitGrid()
+{
     SGFindRes->setColumnHidden(FoundModel::IdColumn, true);
     SGFindRes->show();
     const int rowCount = m_model->rowCount() + 1;
     setGridHeight(rowCount);
     setColumnWidths(gridClientWidth());
-    SGFindRes->setCurrentIndex(m_model->index(0, FoundModel::NameColumn));
-    SGFindRes->scrollToTop();
     LblResult->setText(QStringLiteral("Найдено записей: %1").arg(rowCount - 1));
 }
 
@@ -396,6 +422,86 @@ void TfrFind::RefreshList()
         CmbCityExit();
     else
         BtnAllClick();
+}
+
+void TfrFind::directoryChanged()
+{
+    if (m_listing.kind == Listing::Kind::None || SGFindRes->isHidden())
+        return;
+    if (!m_refreshTimer.isActive())
+        m_refreshTimer.start();
+}
+
+// A dialog of the list (printing reads the grid's rows) is let finish first.
+void TfrFind::refreshWhenIdle()
+{
+    if (userIsTyping() || QApplication::activeModalWidget())
+        m_refreshTimer.start();
+    else
+        refreshListing();
+}
+
+bool TfrFind::userIsTyping() const
+{
+    return m_typed.isValid() && m_typed.elapsed() < TypingPause;
+}
+
+QList<int> TfrFind::listingIds(const Listing& listing) const
+{
+    switch (listing.kind) {
+    case Listing::Kind::Search:
+        return queries().searchIds(listing.text).value_or(QList<int>());
+    case Listing::Kind::All:
+        return queries().allRecordIds();
+    case Listing::Kind::City:
+        return queries().cityIds(listing.text);
+    case Listing::Kind::Birthdays:
+        return queries().birthdayIds(Clock::today());
+    case Listing::Kind::None:
+        break;
+    }
+    return {};
+}
+
+void TfrFind::refreshListing()
+{
+    if (!ready() || m_listing.kind == Listing::Kind::None || SGFindRes->isHidden())
+        return;
+    QList<int> ids;
+    try {
+        ids = listingIds(m_listing);
+    } catch (const DbError&) {
+        return; // nobody asked for this list: it stays as it was, the failure is logged
+    }
+    const QModelIndex current = SGFindRes->currentIndex();
+    const int id = current.isValid() ? m_model->idAt(current.row()) : 0;
+    const int row = current.isValid() ? current.row() : 0;
+    const int topRow = std::max(SGFindRes->rowAt(0), 0);
+    if (ids.isEmpty()) {
+        showNothingFound();
+        if (m_layout == Layout::Directory)
+            setPrintEnabled(false);
+        return;
+    }
+    setListing(std::move(ids), m_layout);
+    fitGrid();
+    keepPlace(id, row, topRow);
+}
+
+// After the grid was given its ids anew: the record that was selected stays
+// selected, or the row at its place when it is gone; the same row stays on top.
+void TfrFind::keepPlace(int id, int row, int topRow)
+{
+    const int count = m_model->rowCount();
+    int kept = -1;
+    for (int i = 0; id != 0 && i < count && kept < 0; ++i)
+        if (m_model->idAt(i) == id)
+            kept = i;
+    if (kept < 0)
+        kept = std::min(row, count - 1);
+    SGFindRes->setCurrentIndex(m_model->index(kept, FoundModel::NameColumn));
+    SGFindRes->doItemsLayout();
+    SGFindRes->verticalScrollBar()->setValue(topRow);
 }
 
 void TfrFind::Button1Click()

@@ -3,9 +3,11 @@
 
 #include "search/FoundRow.h"
 
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QList>
 #include <QSqlDatabase>
+#include <QTimer>
 #include <QVariant>
 
 class FoundModel;
@@ -43,6 +45,12 @@ public:
     void btnBirthClick();
     void SGFindResDblClick();
     void RefreshList();
+    // Another workstation changed the directory: the listing shown is made
+    // again shortly, once the user is not typing a search.
+    void directoryChanged();
+    // Makes the listing shown again from its query, keeping the selected
+    // record (or, when it is gone, the row at its place) and the top row.
+    void refreshListing();
     void Button1Click();
     void repShort2GetValue(const QString& name, QVariant& value);
 
@@ -72,6 +80,17 @@ protected:
 
 private:
     enum class Layout { Directory, Birthdays };
+    // What the grid lists, so that it can be listed again.
+    struct Listing {
+        enum class Kind { None, Search, All, City, Birthdays };
+        Kind kind = Kind::None;
+        QString text; // the search text or the city
+    };
+
+    // A change is listed this long after it was told, and no sooner than
+    // this long after the user's last key in the search box or city combo.
+    static constexpr int RefreshDelay = 500; // ms
+    static constexpr int TypingPause = 1500; // ms
 
     void createControls();
     void createGrid();
@@ -83,6 +102,12 @@ private:
     void ShowMe(QList<int> ids);
     void showNothingFound();
     void showRows(QList<int> ids, Layout layout);
+    void setListing(QList<int> ids, Layout layout);
+    void fitGrid();
+    QList<int> listingIds(const Listing& listing) const;
+    void refreshWhenIdle();
+    bool userIsTyping() const;
+    void keepPlace(int id, int row, int topRow);
     void setGridHeight(int rowCountWithHeader);
     int gridClientWidth() const;
     void setColumnWidths(int clientWidth);
@@ -93,4 +118,7 @@ private:
     QString m_user;
     FoundModel* m_model = nullptr;
     Layout m_layout = Layout::Directory;
+    Listing m_listing;
+    QTimer m_refreshTimer;
+    QElapsedTimer m_typed;
 };

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTableView>
@@ -63,6 +64,8 @@ private slots:
     void birthdayList();
     void cityCombo();
     void refreshRepeatsEachListing();
+    void changeElsewhereKeepsThePlace_data();
+    void changeElsewhereKeepsThePlace();
     void doubleClickOpensTheRecord();
     void recordHiddenSinceListedIsNotShown();
     void printingReadsTheGrid();
@@ -415,6 +418,46 @@ void TestTfrFind::refreshRepeatsEachListing()
     find()->RefreshList();
     QVERIFY(find()->SGFindRes->isHidden());
     QVERIFY(find()->CmbCity->findText(QStringLiteral("Омск")) >= 0);
+}
+
+void TestTfrFind::changeElsewhereKeepsThePlace_data()
+{
+    QTest::addColumn<bool>("deleteSelected");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("selectedRow");
+    QTest::newRow("record added above") << false << 71 << 41;
+    QTest::newRow("selected record deleted") << true << 69 << 40;
+}
+
+// The change is made on the window's own connection and told by hand, as
+// the change watcher tells what other connections commit.
+void TestTfrFind::changeElsewhereKeepsThePlace()
+{
+    QFETCH(bool, deleteSelected);
+    QFETCH(int, count);
+    QFETCH(int, selectedRow);
+    openWindow(julyFifth);
+    menuItem(m_window, "N4")->trigger();
+    QCOMPARE(shown(), 70);
+    QTableView* grid = find()->SGFindRes;
+    grid->setCurrentIndex(find()->foundModel()->index(40, FoundModel::NameColumn));
+    grid->verticalScrollBar()->setValue(30);
+    const int selected = find()->foundModel()->idAt(40);
+
+    if (deleteSelected)
+        Sql::run(m_db->db(), QStringLiteral("DELETE FROM sprav WHERE id = :id"),
+                 {{"id", selected}});
+    else
+        addRecord(QStringLiteral("Аабов"), QStringLiteral("Новая"), m_moscow);
+    find()->directoryChanged();
+
+    QTRY_COMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: %1").arg(count));
+    QCOMPARE(shown(), count);
+    QCOMPARE(grid->currentIndex().row(), selectedRow);
+    if (!deleteSelected)
+        QCOMPARE(find()->foundModel()->idAt(selectedRow), selected);
+    QCOMPARE(grid->rowAt(0), 30);
+    QCOMPARE(find()->foundModel()->secondHeader(), FoundModel::firmHeader());
 }
 
 void TestTfrFind::doubleClickOpensTheRecord()
