@@ -41,4 +41,6 @@ struct RecordData {
 
     static constexpr int firstPhoneKind = 1;
     static constexpr int lastPhoneKind = 6;
+
+    friend bool operator==(const RecordData&, const RecordData&) = default;
 };

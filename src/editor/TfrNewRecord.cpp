@@ -114,6 +114,7 @@ TfrNewRecord::TfrNewRecord(QWidget* parent) : QFrame(parent)
     createFirmBox();
     createExtraBox();
     createButtons();
+    createNotice();
     layOut();
     setTabOrders();
     setKeyFields();
@@ -281,6 +282,20 @@ void TfrNewRecord::createButtons()
     connect(BtnDelete, &QPushButton::clicked, this, &TfrNewRecord::BtnDeleteClick);
 }
 
+// Beside the buttons, out of the way of the fields: the user may read on.
+void TfrNewRecord::createNotice()
+{
+    LblChanged = new QLabel(this);
+    LblChanged->setObjectName(QStringLiteral("LblChanged"));
+    LblChanged->setGeometry(8, 413, 336, 25);
+    LblChanged->hide();
+    BtnReload = new QPushButton(QStringLiteral("Обновить"), this);
+    BtnReload->setObjectName(QStringLiteral("BtnReload"));
+    BtnReload->setGeometry(350, 413, 80, 25);
+    BtnReload->hide();
+    connect(BtnReload, &QPushButton::clicked, this, &TfrNewRecord::reloadRecord);
+}
+
 void TfrNewRecord::layOut()
 {
     // The group boxes fill the area above the row of buttons.
@@ -416,6 +431,8 @@ void TfrNewRecord::ClearRecord()
     m_spouse = {};
     m_privacy = {};
     m_req.clear();
+    m_shownRecord.reset();
+    hideNotice();
     notifyState();
 }
 
@@ -423,6 +440,8 @@ void TfrNewRecord::setNewRecordMode()
 {
     m_mode = EditorState::Mode::NewRecord;
     m_curId = 0;
+    m_shownRecord.reset();
+    hideNotice();
     btnOk->show();
     btnClear->show();
     BtnDelete->hide();
@@ -545,6 +564,7 @@ bool TfrNewRecord::ShowRecord(int id)
         if (!record)
             return;
         fillFields(*record);
+        m_shownRecord = record;
         applyPermissions();
         m_modified = false;
         setTemplateEnabled(true);
@@ -761,7 +781,10 @@ void TfrNewRecord::btnReqClick()
         return;
     m_req = text;
     if (m_curId != 0 && mayChange())
-        guarded(this, [this] { store().updateReq(m_curId, m_req); });
+        guarded(this, [this] {
+            store().updateReq(m_curId, m_req);
+            rememberStored();
+        });
 }
 
 bool TfrNewRecord::BtnSpouceClick()
@@ -773,6 +796,7 @@ bool TfrNewRecord::BtnSpouceClick()
     if (m_curId != 0 && mayChange() && storable(BtnSpouce, m_spouse.fio + m_spouse.info))
         guarded(this, [this] {
             store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info);
+            rememberStored();
         });
     return true;
 }
@@ -794,6 +818,7 @@ bool TfrNewRecord::btnHideClick()
             filledKinds.append(kind);
     guarded(this, [this, &filledKinds] {
         store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds);
+        rememberStored();
     });
     return true;
 }
@@ -801,6 +826,57 @@ bool TfrNewRecord::btnHideClick()
 void TfrNewRecord::BtnCancelClick()
 {
     emit editingFinished();
+}
+
+// What this copy stored is no change made elsewhere.
+void TfrNewRecord::rememberStored()
+{
+    try {
+        m_shownRecord = store().load(m_curId, currentUser());
+    } catch (const DbError&) {
+        m_shownRecord.reset(); // no notice then rather than a wrong one
+    }
+}
+
+void TfrNewRecord::directoryChanged()
+{
+    if (m_mode != EditorState::Mode::ShownRecord || !m_shownRecord || m_modified || !m_db.isValid())
+        return;
+    std::optional<RecordData> stored;
+    RecordStore::Access access = RecordStore::Access::Missing;
+    try {
+        stored = store().load(m_curId, currentUser(), &access);
+    } catch (const DbError&) {
+        return; // nobody asked: the next change or the user's next command tells
+    }
+    if (access == RecordStore::Access::Missing)
+        showNotice(QStringLiteral("Запись удалена на другой рабочей станции."), false);
+    else if (stored != m_shownRecord)
+        showNotice(QStringLiteral("Запись изменена на другой рабочей станции."), true);
+    else
+        hideNotice();
+}
+
+void TfrNewRecord::reloadRecord()
+{
+    if (m_modified || m_mode != EditorState::Mode::ShownRecord)
+        return;
+    // A record hidden from the user since is not shown: the list takes over.
+    if (!ShowRecord(m_curId))
+        emit editingFinished();
+}
+
+void TfrNewRecord::showNotice(const QString& text, bool reloadable)
+{
+    LblChanged->setText(text);
+    LblChanged->show();
+    BtnReload->setVisible(reloadable);
+}
+
+void TfrNewRecord::hideNotice()
+{
+    LblChanged->hide();
+    BtnReload->hide();
 }
 
 // ---------------------------------------------------------------------------
@@ -867,6 +943,7 @@ bool TfrNewRecord::fieldKeyDown(QWidget* field, QKeyEvent* event)
         what.next->setFocus(Qt::TabFocusReason);
     if (what.marksModified && !isReadOnlyField(field)) {
         m_modified = true;
+        BtnReload->hide(); // what the user typed is never overwritten
         setTemplateEnabled(false);
     }
     // A combo box would pick a list entry on Enter; here Enter only moves on.

@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QSqlDatabase>
 #include <array>
+#include <optional>
 
 class QComboBox;
 class QDateEdit;
@@ -61,6 +62,13 @@ public:
     bool BtnSpouceClick();
     bool btnHideClick();
     void BtnCancelClick();
+
+    // Another workstation changed the directory: a shown record the user has
+    // not modified is read again, and a notice in the frame tells when it
+    // was changed (with "Обновить") or deleted. The fields stay as they are.
+    void directoryChanged();
+    // "Обновить": the shown record as stored now.
+    void reloadRecord();
 
     // Exit handlers of the fields.
     void TooLong(QLineEdit* edit);
@@ -154,6 +162,9 @@ public:
     QPushButton* BtnCancel = nullptr;
     QPushButton* BtnChange = nullptr;
     QPushButton* BtnDelete = nullptr;
+    // The notice that the shown record was changed or deleted elsewhere.
+    QLabel* LblChanged = nullptr;
+    QPushButton* BtnReload = nullptr;
 
     // PhoneEdits[kind] for the phone kinds 1 to 6; index 0 is unused.
     std::array<QLineEdit*, 7> PhoneEdits{};
@@ -181,6 +192,10 @@ private:
     void createFirmBox();
     void createExtraBox();
     void createButtons();
+    void createNotice();
+    void showNotice(const QString& text, bool reloadable);
+    void hideNotice();
+    void rememberStored();
     void layOut();
     void setTabOrders();
     void setKeyFields();
@@ -239,4 +254,6 @@ private:
     bool m_readOnly = false;
     // The shown record's birthday text when it does not read as a date.
     QString m_unreadBirthday;
+    // The shown record as it was loaded or last stored from here.
+    std::optional<RecordData> m_shownRecord;
 };

@@ -93,6 +93,8 @@ private slots:
     void failedStoreKeepsTheTyping();
     void nulRefusedWithFieldWarning_data();
     void nulRefusedWithFieldWarning();
+    void noticeOfChangeElsewhere_data();
+    void noticeOfChangeElsewhere();
 };
 
 void TestRecordEditor::controlsAndTabOrder()
@@ -1151,6 +1153,55 @@ void TestRecordEditor::nulRefusedWithFieldWarning()
     QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), shown ? 1 : 0);
     if (shown)
         QCOMPARE(h.column(id, QStringLiteral("io")).toString(), stored.io);
+}
+
+void TestRecordEditor::noticeOfChangeElsewhere_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<bool>("typedFirst");
+    QTest::addColumn<QString>("notice");
+
+    const QString update = QStringLiteral("UPDATE sprav SET f = 'Другой' WHERE id = :id");
+    QTest::newRow("changed") << update << false
+                             << QStringLiteral("Запись изменена на другой рабочей станции.");
+    QTest::newRow("deleted") << QStringLiteral("DELETE FROM sprav WHERE id = :id") << false
+                             << QStringLiteral("Запись удалена на другой рабочей станции.");
+    QTest::newRow("changed while typing") << update << true << QString();
+}
+
+// The change is made on the editor's own connection and told by hand, as
+// the change watcher tells what other connections commit.
+void TestRecordEditor::noticeOfChangeElsewhere()
+{
+    QFETCH(QString, statement);
+    QFETCH(bool, typedFirst);
+    QFETCH(QString, notice);
+    EditorHarness h;
+    RecordData r;
+    r.f = QStringLiteral("Первый");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    h.showRecord(id);
+    e.directoryChanged(); // nothing changed yet
+    QVERIFY(e.LblChanged->isHidden());
+
+    if (typedFirst)
+        EditorHarness::typeText(e.EdtIO, QStringLiteral("Ив"));
+    Sql::run(h.db(), statement, {{"id", id}});
+    e.directoryChanged();
+
+    QCOMPARE(!e.LblChanged->isHidden(), !notice.isEmpty());
+    if (!notice.isEmpty())
+        QCOMPARE(e.LblChanged->text(), notice);
+    QCOMPARE(e.EdtF->text(), QStringLiteral("Первый"));
+    QCOMPARE(e.EdtIO->text(), typedFirst ? QStringLiteral("Ив") : QString());
+    QCOMPARE(!e.BtnReload->isHidden(), notice.contains(QStringLiteral("изменена")));
+    if (e.BtnReload->isHidden())
+        return;
+    QTest::mouseClick(e.BtnReload, Qt::LeftButton);
+    QCOMPARE(e.EdtF->text(), QStringLiteral("Другой"));
+    QVERIFY(e.LblChanged->isHidden());
+    QVERIFY(e.showsRecord());
 }
 
 QTEST_MAIN(TestRecordEditor)
