@@ -4,6 +4,7 @@
 #include "app/ToolIcons.h"
 #include "common/Guard.h"
 #include "common/Prompts.h"
+#include "db/ChangeWatcher.h"
 #include "editor/TfrNewRecord.h"
 #include "exchange/ExchangeFlow.h"
 #include "search/FoundModel.h"
@@ -266,9 +267,21 @@ bool TFmMain::signIn(const QString& user)
     if (!ready) {
         m_currentUser.clear();
         frNewRecordMain->setCurrentUser(QString());
+    } else {
+        watchChanges();
     }
     updateCommandStates();
     return ready;
+}
+
+void TFmMain::watchChanges()
+{
+    if (m_watcher)
+        return;
+    m_watcher = new ChangeWatcher(m_db, this);
+    connect(m_watcher, &ChangeWatcher::changed, frFindMain, &TfrFind::directoryChanged);
+    connect(m_watcher, &ChangeWatcher::changed, frNewRecordMain, &TfrNewRecord::directoryChanged);
+    m_watcher->start();
 }
 
 void TFmMain::bringFindToFront()

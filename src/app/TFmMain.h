@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QSqlDatabase>
 
+class ChangeWatcher;
 class QAction;
 class QMenu;
 class QStackedWidget;
@@ -109,6 +110,8 @@ private:
     void openRecord(int id);
     // The editor is done: the search view comes back with a fresh list.
     void finishEditing();
+    // Changes other workstations make reach the frames from now on.
+    void watchChanges();
 
     CommandTable::Inputs commandInputs() const;
     void updateCommandStates();
@@ -131,6 +134,7 @@ private:
     QAction* m_trayCloseAction = nullptr;  // "Закрыть"
 
     QSqlDatabase m_db;
+    ChangeWatcher* m_watcher = nullptr;
     QString m_currentUser;
     bool m_listingShown = false;
     bool m_printable = false;
