@@ -66,6 +66,7 @@ private slots:
     void refreshRepeatsEachListing();
     void changeElsewhereKeepsThePlace_data();
     void changeElsewhereKeepsThePlace();
+    void commitOfAnotherCopyReachesTheList();
     void doubleClickOpensTheRecord();
     void recordHiddenSinceListedIsNotShown();
     void printingReadsTheGrid();
@@ -458,6 +459,20 @@ void TestTfrFind::changeElsewhereKeepsThePlace()
         QCOMPARE(find()->foundModel()->idAt(selectedRow), selected);
     QCOMPARE(grid->rowAt(0), 30);
     QCOMPARE(find()->foundModel()->secondHeader(), FoundModel::firmHeader());
+}
+
+void TestTfrFind::commitOfAnotherCopyReachesTheList()
+{
+    openWindow(julyFifth);
+    typeText(find()->EdtRequest, QStringLiteral("бет"));
+    QCOMPARE(shown(), 21);
+    const auto other = m_db->connectAgain(QStringLiteral("other"));
+    RecordSeed::Record record;
+    record.f = QStringLiteral("Бетов22");
+    record.shortpp = QStringLiteral("Бета");
+    RecordSeed::record(other->db(), record);
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), 22, 10000);
+    QCOMPARE(find()->EdtRequest->text(), QStringLiteral("бет"));
 }
 
 void TestTfrFind::doubleClickOpensTheRecord()
