@@ -556,11 +556,15 @@ QString TfrNewRecord::fieldText(const QLineEdit* edit) const
 bool TfrNewRecord::ShowRecord(int id)
 {
     m_curId = id;
+    m_curRev = 0;
     ClearRecord();
     setShownRecordMode();
     RecordStore::Access access = RecordStore::Access::Missing;
     guarded(this, [this, id, &access] {
-        const std::optional<RecordData> record = store().load(id, currentUser(), &access);
+        RecordRevision revision;
+        const std::optional<RecordData> record =
+            store().load(id, currentUser(), &access, &revision);
+        m_curRev = revision.rev;
         if (!record)
             return;
         fillFields(*record);
@@ -735,7 +739,7 @@ bool TfrNewRecord::btnOkClick()
     if (!fieldsStorable())
         return false;
     return guarded(this, [this] {
-        store().insert(recordFromFields());
+        store().insert(recordFromFields(), currentUser());
         ClearRecord();
     });
 }
@@ -750,7 +754,7 @@ bool TfrNewRecord::BtnChangeClick()
     if (!fieldsStorable())
         return false;
     return guarded(this, [this] {
-        store().update(m_curId, recordFromFields());
+        m_curRev = store().update(m_curId, recordFromFields(), {m_curRev, currentUser()});
         ClearRecord();
         BtnCancelClick();
         m_modified = false;
@@ -765,7 +769,7 @@ void TfrNewRecord::BtnDeleteClick()
         Prompts::Answer::Yes)
         return;
     guarded(this, [this] {
-        store().remove(m_curId);
+        store().remove(m_curId, {m_curRev, currentUser()});
         ClearRecord();
         BtnCancelClick();
     });
@@ -782,7 +786,7 @@ void TfrNewRecord::btnReqClick()
     m_req = text;
     if (m_curId != 0 && mayChange())
         guarded(this, [this] {
-            store().updateReq(m_curId, m_req);
+            m_curRev = store().updateReq(m_curId, m_req, {m_curRev, currentUser()});
             rememberStored();
         });
 }
@@ -795,7 +799,8 @@ bool TfrNewRecord::BtnSpouceClick()
     m_spouse = dialog.spouse();
     if (m_curId != 0 && mayChange() && storable(BtnSpouce, m_spouse.fio + m_spouse.info))
         guarded(this, [this] {
-            store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info);
+            m_curRev = store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info,
+                                            {m_curRev, currentUser()});
             rememberStored();
         });
     return true;
@@ -817,7 +822,8 @@ bool TfrNewRecord::btnHideClick()
         if (!fieldText(PhoneEdits[kind]).isEmpty())
             filledKinds.append(kind);
     guarded(this, [this, &filledKinds] {
-        store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds);
+        m_curRev = store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds,
+                                         {m_curRev, currentUser()});
         rememberStored();
     });
     return true;
