@@ -4,6 +4,7 @@
 #include "db/ContactIndex.h"
 #include "db/Database.h"
 #include "db/DbLog.h"
+#include "db/ListingIndex.h"
 #include "db/SearchIndex.h"
 #include "db/ServerLock.h"
 #include "db/SortKey.h"
@@ -179,6 +180,11 @@ void ensureSqlite(const QSqlDatabase& db)
     if (!ContactIndex::current(db)) {
         Sql::Transaction transaction(db);
         ContactIndex::ensure(db);
+        transaction.commit();
+    }
+    if (!ListingIndex::current(db)) {
+        Sql::Transaction transaction(db);
+        ListingIndex::ensure(db);
         transaction.commit();
     }
     refreshSqliteStatistics(db); // PostgreSQL's autovacuum keeps its own

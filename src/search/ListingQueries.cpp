@@ -2,6 +2,7 @@
 #include "search/ListingQueries.h"
 #include "db/ContactIndex.h"
 #include "db/Database.h"
+#include "db/ListingIndex.h"
 #include "db/SearchIndex.h"
 #include "db/SortKey.h"
 #include "db/Sql.h"
@@ -106,6 +107,36 @@ ListingQueries::Selection ListingQueries::searchSelection(const SearchRequest& r
     selection.orderBy = SortKey::orderBy(m_db);
     selection.bind = [this, bindText](QSqlQuery& query) {
         bindText(query);
+        Visibility::bindUser(query, m_user);
+    };
+    return selection;
+}
+
+// The ids of a name search, where the names table is kept: read from it
+// alone, its folded names compared as plain texts, its sortkey and hiddenowns
+// ordering and filtering the records as the full listing does. The trigram
+// index, once complete, picks the records to compare.
+ListingQueries::Selection ListingQueries::nameIdsSelection(const SearchRequest& request) const
+{
+    const QString needle = TextFold::text(request.text());
+    const QString trigrams =
+        SearchIndex::indexed(m_db) ? SearchIndex::trigramQuery(needle) : QString();
+    Selection selection;
+    selection.from = QStringLiteral("sprav_names");
+    selection.where = ListingIndex::namesCondition() +
+                      QStringLiteral(" AND (sprav_names.hiddenowns IS NULL OR "
+                                     "instr(sprav_names.hiddenowns, :visuser) > 0)");
+    if (!trigrams.isEmpty()) {
+        selection.from =
+            QStringLiteral("sprav_fts CROSS JOIN sprav_names ON sprav_names.id = sprav_fts.rowid");
+        selection.where = QStringLiteral("sprav_fts MATCH :ftsquery AND ") + selection.where;
+    }
+    selection.orderBy = QStringLiteral("sprav_names.sortkey, sprav_names.id");
+    selection.id = QStringLiteral("sprav_names.id");
+    selection.bind = [this, needle, trigrams](QSqlQuery& query) {
+        query.bindValue(QStringLiteral(":needle"), needle);
+        if (!trigrams.isEmpty())
+            query.bindValue(QStringLiteral(":ftsquery"), trigrams);
         Visibility::bindUser(query, m_user);
     };
     return selection;
@@ -227,6 +258,8 @@ std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
     const SearchRequest request(typed);
     if (request.kind() == SearchRequest::Kind::None)
         return std::nullopt;
+    if (request.kind() == SearchRequest::Kind::Name && ListingIndex::namesAvailable(m_db))
+        return ids(nameIdsSelection(request));
     return ids(searchSelection(request));
 }
 

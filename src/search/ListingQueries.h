@@ -67,6 +67,7 @@ private:
     struct Selection;
 
     Selection searchSelection(const class SearchRequest& request) const;
+    Selection nameIdsSelection(const SearchRequest& request) const;
     Selection allSelection() const;
     Selection allIdsSelection() const;
     Selection citySelection(const QString& cityName) const;

@@ -67,6 +67,8 @@ private slots:
     void birthdaySpouseAndHiddenCodes();
     void pagedListingsEqualTheFullOnes_data();
     void pagedListingsEqualTheFullOnes();
+    void searchIdsFollowChanges_data();
+    void searchIdsFollowChanges();
     void noDateNeverMatches();
     void leapDayInOtherYears();
     void birthdayProbe();
@@ -676,6 +678,44 @@ void TestListingQueries::pagedListingsEqualTheFullOnes()
     QCOMPARE(model.idAt(0), ids.first());
     QVERIFY(model.text(0, FoundModel::NameColumn).isEmpty());
     QCOMPARE(model.text(1, FoundModel::NameColumn), full.at(1).name);
+}
+
+void TestListingQueries::searchIdsFollowChanges_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("broad") << QStringLiteral("ров");
+    QTest::newRow("letter case and yo") << QStringLiteral("ЁЛКИН");
+    QTest::newRow("enterprise") << QStringLiteral("sons limited");
+    QTest::newRow("wildcards") << QStringLiteral("b_c");
+    QTest::newRow("renamed") << QStringLiteral("Переименов");
+    QTest::newRow("no trigram to look up") << QStringLiteral("я★я");
+}
+
+// The ids of a name search are those of the full search, in its order, after
+// records were added, renamed, hidden and deleted (all rolled back at the end).
+void TestListingQueries::searchIdsFollowChanges()
+{
+    QFETCH(QString, text);
+    const QSqlDatabase db = m_db->db();
+    Sql::Transaction undone(db);
+    RecordSeed::Record added;
+    added.f = QStringLiteral("Звездочёт");
+    added.io = QStringLiteral("Ян");
+    added.shortpp = QStringLiteral("Кафе «Я★Я»");
+    RecordSeed::record(db, added);
+    Sql::run(db,
+             QStringLiteral("UPDATE sprav SET f = 'Переименова', io = 'Ёлка' WHERE f = 'Буквин'"));
+    Sql::run(db, QStringLiteral("UPDATE sprav SET hided = 'all', owns = ' ivanov ' "
+                                "WHERE f = 'Петров'"));
+    Sql::run(db, QStringLiteral("DELETE FROM sprav WHERE f = 'Смирнова'"));
+    for (const QString& user : {ivanov, petrov}) {
+        const QList<FoundRow> full = as(user).search(text).value();
+        QList<int> expected;
+        for (const FoundRow& row : full)
+            expected.append(row.id);
+        QVERIFY(user != ivanov || !expected.isEmpty()); // ivanov sees every record
+        QCOMPARE(as(user).searchIds(text).value(), expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestListingQueries)

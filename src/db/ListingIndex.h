@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// What lets a listing find the ids of its records without folding or sorting
+// stored texts on every search (SQLite; PostgreSQL's listings use their
+// indexes on sprav directly):
+// - the table sprav_names (id, sortkey, hiddenowns, f, io, shortpp, longpp)
+//   holds each record's place in the order and its owns when hidden as a
+//   whole, as sprav_order does, and the four searched names folded as the
+//   search compares them (TextFold, NULL as empty); it is filled by triggers
+//   on sprav, so a name search compares plain texts;
+// - indexes on the day and month of the birthdays of sprav, so that the
+//   birthday list reads only the records of its days.
+class ListingIndex
+{
+public:
+    // Creates what is missing or outdated, and fills the names table from the
+    // stored records then. Called by Schema::ensure, inside a transaction.
+    static void ensure(const QSqlDatabase& db);
+    // Whether ensure() would find everything in place; only reads.
+    static bool current(const QSqlDatabase& db);
+    // Whether the names table can be used (a database opened read-only that
+    // an older program made may lack it or hold it outdated; PostgreSQL has
+    // none).
+    static bool namesAvailable(const QSqlDatabase& db);
+
+    // A condition on sprav_names that holds for the records whose names
+    // contain the folded text bound as :needle.
+    static QString namesCondition();
+};
