@@ -88,20 +88,46 @@ bool isSqlite(const QSqlDatabase& db)
     return Database::engineOf(db) == Engine::SQLite;
 }
 
+bool postgresIndexValid(const QSqlDatabase& db, const QString& name)
+{
+    QSqlQuery q = Sql::run(db,
+                           QStringLiteral("SELECT indisvalid FROM pg_index "
+                                          "WHERE indexrelid = to_regclass(:name)"),
+                           {{"name", name}});
+    return q.next() && q.value(0).toBool();
+}
+
 } // namespace
+
+QList<QPair<QString, QString>> ListingIndex::postgresIndexes()
+{
+    return {
+        {QStringLiteral("sprav_order_open"),
+         QStringLiteral("ON sprav_order (sortkey, id) WHERE hiddenowns IS NULL")},
+        {QStringLiteral("sprav_order_hidden"),
+         QStringLiteral("ON sprav_order (sortkey, id) WHERE hiddenowns IS NOT NULL")},
+    };
+}
 
 bool ListingIndex::current(const QSqlDatabase& db)
 {
-    if (!isSqlite(db))
+    if (!isSqlite(db)) {
+        for (const auto& [name, definition] : postgresIndexes())
+            if (!postgresIndexValid(db, name))
+                return false;
         return true;
+    }
     const QMap<QString, QString> wanted = sqliteObjects();
     return storedObjects(db, wanted) == wanted;
 }
 
 void ListingIndex::ensure(const QSqlDatabase& db)
 {
-    if (!isSqlite(db))
+    if (!isSqlite(db)) {
+        for (const auto& [name, definition] : postgresIndexes())
+            Sql::run(db, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 %2").arg(name, definition));
         return;
+    }
     const QMap<QString, QString> wanted = sqliteObjects();
     if (storedObjects(db, wanted) == wanted)
         return;

@@ -235,11 +235,12 @@ struct PostgresState {
     bool trigramsMissing = false; // pg_trgm is there, its indexes are not
     bool orderCurrent = false;    // SortKey's table
     bool contactsCurrent = false; // ContactIndex's function and indexes
+    bool listingCurrent = false;  // ListingIndex's indexes
 
     bool complete() const
     {
         return version == postgresVersion && uniqueUsers && !trigramsMissing && orderCurrent &&
-               contactsCurrent;
+               contactsCurrent && listingCurrent;
     }
 };
 
@@ -262,6 +263,7 @@ PostgresState postgresState(const QSqlDatabase& db)
     state.trigramsMissing = trigrams && !SearchIndex::indexed(db);
     state.orderCurrent = state.tables && SortKey::current(db);
     state.contactsCurrent = state.tables && ContactIndex::current(db);
+    state.listingCurrent = state.orderCurrent && ListingIndex::current(db);
     return state;
 }
 
@@ -335,6 +337,7 @@ void createPostgres(const QSqlDatabase& db)
         db,
         QStringLiteral("CREATE UNIQUE INDEX %1 %2").arg(uniqueUsersIndex, uniqueUsersDefinition));
     SortKey::ensure(db);
+    ListingIndex::ensure(db);
     ContactIndex::ensure(db);
     addPhoneKinds(db);
     writePostgresVersion(db);
@@ -415,6 +418,8 @@ void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
             indexConcurrently(db, name, definition, refolded);
     }
     upgradeOrderTable(db);
+    for (const auto& [name, definition] : ListingIndex::postgresIndexes())
+        indexConcurrently(db, name, definition, false);
     uniqueUserNames(db, refolded);
     Sql::Transaction transaction(db);
     writePostgresVersion(db);

@@ -67,6 +67,28 @@ QString amongIds(const QString& column, const QString& placeholder, bool postgre
                : QStringLiteral("%1 IN (SELECT value FROM json_each(%2))").arg(column, placeholder);
 }
 
+// The numbers of a text such as "12,7,31", in their order.
+QList<int> idList(const QString& text)
+{
+    QList<int> found;
+    found.reserve(text.count(QLatin1Char(',')) + 1);
+    int id = 0;
+    bool digits = false;
+    for (const QChar c : text) {
+        if (c.isDigit()) {
+            id = id * 10 + c.digitValue();
+            digits = true;
+        } else if (digits) {
+            found.append(id);
+            id = 0;
+            digits = false;
+        }
+    }
+    if (digits)
+        found.append(id);
+    return found;
+}
+
 QString fullName(const QSqlQuery& query, int f, int io)
 {
     return Sql::text(query, f) + QLatin1Char(' ') + Sql::text(query, io);
@@ -213,26 +235,7 @@ QList<int> ListingQueries::ids(const Selection& selection) const
     QSqlQuery query =
         open(m_db, statement.arg(selection.from, selection.where, selection.orderBy, selection.id),
              selection.bind);
-    QList<int> found;
-    if (!Sql::next(query))
-        return found;
-    const QString text = Sql::text(query, 0);
-    found.reserve(text.count(QLatin1Char(',')) + 1);
-    int id = 0;
-    bool digits = false;
-    for (const QChar c : text) {
-        if (c.isDigit()) {
-            id = id * 10 + c.digitValue();
-            digits = true;
-        } else if (digits) {
-            found.append(id);
-            id = 0;
-            digits = false;
-        }
-    }
-    if (digits)
-        found.append(id);
-    return found;
+    return Sql::next(query) ? idList(Sql::text(query, 0)) : QList<int>();
 }
 
 std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) const
@@ -265,7 +268,55 @@ std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
 
 QList<int> ListingQueries::allRecordIds() const
 {
+    if (Database::engineOf(m_db) == Engine::PostgreSQL)
+        return allRecordIdsPostgres();
     return ids(allIdsSelection());
+}
+
+// PostgreSQL sorts the rows of an aggregate with an ORDER BY of its own however
+// they come, and the order index alone cannot tell which records are hidden.
+// So the ids of the records not hidden as a whole are read in the order of
+// their partial index (ListingIndex), and each record hidden as a whole that
+// the user may see comes with the id of the first of those that follows it
+// ("id:next", no next at the end), to be put before that one.
+QList<int> ListingQueries::allRecordIdsPostgres() const
+{
+    QSqlQuery query = Sql::prepare(
+        m_db,
+        QStringLiteral(
+            "SELECT array_to_string(ARRAY(SELECT id FROM sprav_order WHERE hiddenowns IS NULL "
+            "ORDER BY sortkey, id), ','), "
+            "array_to_string(ARRAY(SELECT CAST(h.id AS text) || ':' || coalesce(CAST(("
+            "SELECT o.id FROM sprav_order o WHERE o.hiddenowns IS NULL AND "
+            "(o.sortkey, o.id) > (h.sortkey, h.id) ORDER BY o.sortkey, o.id LIMIT 1) AS text), '') "
+            "FROM sprav_order h WHERE h.hiddenowns IS NOT NULL AND instr(h.hiddenowns, :visuser) > "
+            "0 "
+            "ORDER BY h.sortkey, h.id), ',')"));
+    Visibility::bindUser(query, m_user);
+    Sql::exec(query);
+    if (!Sql::next(query))
+        return {};
+    const QList<int> open = idList(Sql::text(query, 0));
+    const QStringList hidden = Sql::text(query, 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QList<int> found;
+    found.reserve(open.size() + hidden.size());
+    qsizetype h = 0;
+    // The hidden records come in list order, so the records they precede do too.
+    const auto putHiddenBefore = [&](int next) {
+        for (; h < hidden.size(); ++h) {
+            const QString& entry = hidden.at(h);
+            const qsizetype colon = entry.indexOf(QLatin1Char(':'));
+            if (entry.mid(colon + 1).toInt() != next)
+                return;
+            found.append(entry.left(colon).toInt());
+        }
+    };
+    for (const int id : open) {
+        putHiddenBefore(id);
+        found.append(id);
+    }
+    putHiddenBefore(0);
+    return found;
 }
 
 QList<int> ListingQueries::cityIds(const QString& cityName) const

@@ -75,6 +75,7 @@ private:
     // The selection narrowed to the given ids.
     static Selection only(Selection selection, const QList<int>& ids, bool postgres);
     QList<int> ids(const Selection& selection) const;
+    QList<int> allRecordIdsPostgres() const;
     QList<FoundRow> directory(const Selection& selection) const;
     QList<FoundRow> birthdayList(const Selection& selection, const BirthdayWindow& window) const;
     void addPhones(QList<FoundRow>& rows, const QList<bool>& permitted,

@@ -69,6 +69,7 @@ private slots:
     void pagedListingsEqualTheFullOnes();
     void searchIdsFollowChanges_data();
     void searchIdsFollowChanges();
+    void allRecordIdsAroundHiddenRecords();
     void noDateNeverMatches();
     void leapDayInOtherYears();
     void birthdayProbe();
@@ -716,6 +717,31 @@ void TestListingQueries::searchIdsFollowChanges()
         QVERIFY(user != ivanov || !expected.isEmpty()); // ivanov sees every record
         QCOMPARE(as(user).searchIds(text).value(), expected);
     }
+}
+
+// Records hidden as a whole first, last (Latin after Cyrillic) and side by side in the order keep
+// their places among the ids of "Все записи" (added in a transaction that is
+// rolled back).
+void TestListingQueries::allRecordIdsAroundHiddenRecords()
+{
+    const QSqlDatabase db = m_db->db();
+    Sql::Transaction undone(db);
+    for (const auto& [f, io] :
+         {std::pair{"Аааев", "Ян"}, {"Zzzov", "Ян"}, {"Мммов", "Борис"}, {"Мммов", "Антон"}}) {
+        RecordSeed::Record hidden;
+        hidden.f = QString::fromUtf8(f);
+        hidden.io = QString::fromUtf8(io);
+        hidden.hided = QStringLiteral("all");
+        hidden.owns = QStringLiteral(" ivanov ");
+        RecordSeed::record(db, hidden);
+    }
+    for (const QString& user : {ivanov, petrov}) {
+        QList<int> expected;
+        for (const FoundRow& row : as(user).allRecords())
+            expected.append(row.id);
+        QCOMPARE(as(user).allRecordIds(), expected);
+    }
+    QCOMPARE(as(ivanov).allRecordIds().size(), m_total + 4);
 }
 
 QTEST_GUILESS_MAIN(TestListingQueries)
