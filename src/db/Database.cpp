@@ -123,9 +123,12 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
             readOnly = SqliteFile::check(db);
             if (!readOnly)
                 enableWal(db);
-            // Listings read much of the file: map it (up to 1 GiB) and cache
-            // 64 MiB instead of 2, so they need no read call per page.
-            Sql::run(db, QStringLiteral("PRAGMA mmap_size=1073741824"));
+            // Listings read much of the file: map it and cache 64 MiB instead
+            // of 2, so they need no read call per page. Mapped pages count as
+            // the program's memory, and reading a few of them maps their
+            // neighbours too: 256 MiB holds a directory of a few hundred
+            // thousand records, and keeps a larger one within bounds.
+            Sql::run(db, QStringLiteral("PRAGMA mmap_size=268435456"));
             Sql::run(db, QStringLiteral("PRAGMA cache_size=-65536"));
         } else {
             db.setHostName(link.dataSource);
