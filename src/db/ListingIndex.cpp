@@ -106,6 +106,9 @@ QList<QPair<QString, QString>> ListingIndex::postgresIndexes()
          QStringLiteral("ON sprav_order (sortkey, id) WHERE hiddenowns IS NULL")},
         {QStringLiteral("sprav_order_hidden"),
          QStringLiteral("ON sprav_order (sortkey, id) WHERE hiddenowns IS NOT NULL")},
+        {QStringLiteral("sprav_birthday_day"), QStringLiteral("ON sprav (substr(birthday, 1, 5))")},
+        {QStringLiteral("sprav_spbirthday_day"),
+         QStringLiteral("ON sprav (substr(spbirthday, 1, 5))")},
     };
 }
 

@@ -18,7 +18,7 @@
 // On PostgreSQL (whose name search has its trigram indexes): two partial
 // indexes on sprav_order (sortkey, id), one for the records not hidden as a
 // whole and one for the others, so that "Все записи" reads its ids in order
-// from the index alone.
+// from the index alone; and the same birthday indexes as on SQLite.
 class ListingIndex
 {
 public:
