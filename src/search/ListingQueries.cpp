@@ -13,6 +13,7 @@
 
 #include <QHash>
 #include <QSqlQuery>
+#include <cstring>
 #include <functional>
 
 // The records of a listing: the tables, the condition (with the visibility
@@ -220,22 +221,30 @@ ListingQueries::Selection ListingQueries::only(Selection selection, const QList<
     return selection;
 }
 
-// The ids come as one text, "12,7,31", in list order: a row per record would
-// cost more than the listing itself. SQLite's aggregate takes the rows of an
-// ordered subquery in that order (a subquery with ORDER BY under an aggregate
-// is never flattened); PostgreSQL's is told the order.
+// The ids come as one value in list order: a row per record would cost more
+// than the listing itself. SQLite's aggregate takes the rows of an ordered
+// subquery in that order (a subquery with ORDER BY under an aggregate is never
+// flattened) and gives them as 32-bit integers (idlist(), which Database
+// registers); PostgreSQL's is told the order and gives a text, "12,7,31".
 QList<int> ListingQueries::ids(const Selection& selection) const
 {
     const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
     const QString statement =
         postgres ? QStringLiteral("SELECT string_agg(CAST(%4 AS text), ',' ORDER BY %3) "
                                   "FROM %1 WHERE %2")
-                 : QStringLiteral("SELECT group_concat(id) FROM (SELECT %4 AS id FROM %1 "
+                 : QStringLiteral("SELECT idlist(id) FROM (SELECT %4 AS id FROM %1 "
                                   "WHERE %2 ORDER BY %3)");
     QSqlQuery query =
         open(m_db, statement.arg(selection.from, selection.where, selection.orderBy, selection.id),
              selection.bind);
-    return Sql::next(query) ? idList(Sql::text(query, 0)) : QList<int>();
+    if (!Sql::next(query))
+        return {};
+    if (postgres)
+        return idList(Sql::text(query, 0));
+    const QByteArray blob = query.value(0).toByteArray();
+    QList<int> found(blob.size() / qsizetype(sizeof(qint32)));
+    std::memcpy(found.data(), blob.constData(), size_t(found.size()) * sizeof(qint32));
+    return found;
 }
 
 std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) const
