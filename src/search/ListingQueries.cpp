@@ -192,13 +192,16 @@ ListingQueries::Selection ListingQueries::allIdsSelection() const
     return selection;
 }
 
+// The cities of that name are found first, so that the records are read
+// through their city's index rather than all of them tested.
 ListingQueries::Selection ListingQueries::citySelection(const QString& cityName) const
 {
     Selection selection;
-    selection.from =
-        SortKey::records(m_db) + QStringLiteral(" JOIN city ON city.id = sprav.cityid");
-    selection.where = TextFold::sql(QStringLiteral("city.cityname")) + QStringLiteral(" = ") +
-                      TextFold::sql(QStringLiteral(":cityname")) + QStringLiteral(" AND ") +
+    selection.from = spravWithCity(m_db);
+    selection.where = QStringLiteral("sprav.cityid IN (SELECT named.id FROM city AS named "
+                                     "WHERE %1 = %2) AND ")
+                          .arg(TextFold::sql(QStringLiteral("named.cityname")),
+                               TextFold::sql(QStringLiteral(":cityname"))) +
                       Visibility::VisibilityFilter(Visibility::Filter::Qualified);
     selection.orderBy = SortKey::orderBy(m_db);
     selection.bind = [this, cityName](QSqlQuery& query) {
