@@ -72,6 +72,26 @@ void sqlitePhoneDigits(sqlite3_context* context, int argc, sqlite3_value** argv)
     sqlite3_result_text(context, digits.constData(), int(digits.size()), SQLITE_TRANSIENT);
 }
 
+// contains(text, part): 1 when the text holds the part, as instr() > 0 tells
+// (for UTF-8 texts a match of bytes is a match of characters), 0 when not,
+// NULL when either is NULL. instr() compares at every character of the text,
+// which made it the largest cost of a broad search.
+void sqliteContains(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (argc != 2 || sqlite3_value_type(argv[0]) == SQLITE_NULL ||
+        sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int textSize = sqlite3_value_bytes(argv[0]);
+    const auto* part = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    const int partSize = sqlite3_value_bytes(argv[1]);
+    sqlite3_result_int(
+        context,
+        QByteArrayView(text, textSize).indexOf(QByteArrayView(part, partSize)) >= 0 ? 1 : 0);
+}
+
 // idlist(id): the integers of its rows, in the order they come, as one blob
 // of 32-bit integers in the machine's byte order (NULL without rows). A
 // listing of a million ids travels without a text to write and parse.
@@ -270,6 +290,8 @@ void Database::registerSqliteFunctions(const QSqlDatabase& db)
                                 nullptr) != SQLITE_OK ||
         sqlite3_create_function(handle, "phonedigits", 1, flags, nullptr, sqlitePhoneDigits,
                                 nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function(handle, "contains", 2, flags, nullptr, sqliteContains, nullptr,
+                                nullptr) != SQLITE_OK ||
         sqlite3_create_function(handle, "idlist", 1, SQLITE_UTF8, nullptr, nullptr,
                                 sqliteIdListStep, sqliteIdListFinal) != SQLITE_OK)
         throw DbError(QString::fromUtf8(sqlite3_errmsg(handle)));

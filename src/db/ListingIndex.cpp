@@ -163,6 +163,6 @@ QString ListingIndex::namesCondition()
     QStringList tests;
     for (const char* column : foldedColumns)
         tests.append(
-            QStringLiteral("instr(sprav_names.%1, :needle) > 0").arg(QLatin1String(column)));
+            QStringLiteral("contains(sprav_names.%1, :needle)").arg(QLatin1String(column)));
     return QLatin1Char('(') + tests.join(QStringLiteral(" OR ")) + QLatin1Char(')');
 }
