@@ -72,6 +72,58 @@ void sqlitePhoneDigits(sqlite3_context* context, int argc, sqlite3_value** argv)
     sqlite3_result_text(context, digits.constData(), int(digits.size()), SQLITE_TRANSIENT);
 }
 
+// contains(text, part): 1 when the text holds the part, as instr() > 0 tells
+// (for UTF-8 texts a match of bytes is a match of characters), 0 when not,
+// NULL when either is NULL. instr() compares at every character of the text,
+// which made it the largest cost of a broad search.
+void sqliteContains(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (argc != 2 || sqlite3_value_type(argv[0]) == SQLITE_NULL ||
+        sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int textSize = sqlite3_value_bytes(argv[0]);
+    const auto* part = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    const int partSize = sqlite3_value_bytes(argv[1]);
+    sqlite3_result_int(
+        context,
+        QByteArrayView(text, textSize).indexOf(QByteArrayView(part, partSize)) >= 0 ? 1 : 0);
+}
+
+// idlist(id): the integers of its rows, in the order they come, as one blob
+// of 32-bit integers in the machine's byte order (NULL without rows). A
+// listing of a million ids travels without a text to write and parse.
+struct IdList {
+    QByteArray* ids;
+};
+
+void sqliteIdListStep(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    auto* list = static_cast<IdList*>(sqlite3_aggregate_context(context, sizeof(IdList)));
+    if (!list || argc != 1) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    if (!list->ids)
+        list->ids = new QByteArray;
+    const qint32 id = qint32(sqlite3_value_int64(argv[0]));
+    list->ids->append(reinterpret_cast<const char*>(&id), sizeof id);
+}
+
+void sqliteIdListFinal(sqlite3_context* context)
+{
+    auto* list = static_cast<IdList*>(sqlite3_aggregate_context(context, 0));
+    if (!list || !list->ids) {
+        sqlite3_result_null(context);
+        return;
+    }
+    sqlite3_result_blob(context, list->ids->constData(), int(list->ids->size()), SQLITE_TRANSIENT);
+    delete list->ids;
+    list->ids = nullptr;
+}
+
 // The engine's text may quote values of the data link, and with them a
 // password that a mistyped separator put into one.
 [[noreturn]] void openFailed(const QSqlDatabase& db, const DataLink& link, const QString& what)
@@ -123,9 +175,12 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
             readOnly = SqliteFile::check(db);
             if (!readOnly)
                 enableWal(db);
-            // Listings read much of the file: map it (up to 1 GiB) and cache
-            // 64 MiB instead of 2, so they need no read call per page.
-            Sql::run(db, QStringLiteral("PRAGMA mmap_size=1073741824"));
+            // Listings read much of the file: map it and cache 64 MiB instead
+            // of 2, so they need no read call per page. Mapped pages count as
+            // the program's memory, and reading a few of them maps their
+            // neighbours too: 256 MiB holds a directory of a few hundred
+            // thousand records, and keeps a larger one within bounds.
+            Sql::run(db, QStringLiteral("PRAGMA mmap_size=268435456"));
             Sql::run(db, QStringLiteral("PRAGMA cache_size=-65536"));
         } else {
             db.setHostName(link.dataSource);
@@ -234,6 +289,10 @@ void Database::registerSqliteFunctions(const QSqlDatabase& db)
         sqlite3_create_function(handle, "sortkey", 2, flags, nullptr, sqliteSortKey, nullptr,
                                 nullptr) != SQLITE_OK ||
         sqlite3_create_function(handle, "phonedigits", 1, flags, nullptr, sqlitePhoneDigits,
-                                nullptr, nullptr) != SQLITE_OK)
+                                nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function(handle, "contains", 2, flags, nullptr, sqliteContains, nullptr,
+                                nullptr) != SQLITE_OK ||
+        sqlite3_create_function(handle, "idlist", 1, SQLITE_UTF8, nullptr, nullptr,
+                                sqliteIdListStep, sqliteIdListFinal) != SQLITE_OK)
         throw DbError(QString::fromUtf8(sqlite3_errmsg(handle)));
 }

@@ -33,7 +33,9 @@ public:
 
     // Registers the functions the statements need on an SQLite connection
     // (ulower: fold() for every alphabet; sortkey: SortKey::of;
-    // phonedigits: ContactIndex::digitsOf).
+    // phonedigits: ContactIndex::digitsOf; contains: instr() > 0, faster;
+    // the aggregate idlist: the ids of
+    // its rows in their order, as 32-bit integers in one blob).
     static void registerSqliteFunctions(const QSqlDatabase& db);
     // The text as both engines' ulower() compare it, ignoring letter case:
     // QString::toLower, with the final sigma written as σ.

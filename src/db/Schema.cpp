@@ -7,6 +7,7 @@
 #include "db/Database.h"
 #include "db/DateText.h"
 #include "db/DbLog.h"
+#include "db/ListingIndex.h"
 #include "db/SearchIndex.h"
 #include "db/ServerLock.h"
 #include "db/SortKey.h"
@@ -219,6 +220,11 @@ void ensureSqlite(const QSqlDatabase& db)
         ContactIndex::ensure(db);
         transaction.commit();
     }
+    if (!ListingIndex::current(db)) {
+        Sql::Transaction transaction(db);
+        ListingIndex::ensure(db);
+        transaction.commit();
+    }
     refreshSqliteStatistics(db); // PostgreSQL's autovacuum keeps its own
     reportDoubledNames(db);
 }
@@ -273,11 +279,12 @@ struct PostgresState {
     bool orderCurrent = false;    // SortKey's table
     bool contactsCurrent = false; // ContactIndex's function and indexes
     bool noticesCurrent = false;  // ChangeNotice's triggers
+    bool listingCurrent = false;  // ListingIndex's indexes
 
     bool complete() const
     {
         return version == postgresVersion && uniqueUsers && !trigramsMissing && orderCurrent &&
-               contactsCurrent && noticesCurrent;
+               contactsCurrent && noticesCurrent && listingCurrent;
     }
 };
 
@@ -301,6 +308,7 @@ PostgresState postgresState(const QSqlDatabase& db)
     state.orderCurrent = state.tables && SortKey::current(db);
     state.contactsCurrent = state.tables && ContactIndex::current(db);
     state.noticesCurrent = state.tables && ChangeNotice::current(db);
+    state.listingCurrent = state.orderCurrent && ListingIndex::current(db);
     return state;
 }
 
@@ -374,6 +382,7 @@ void createPostgres(const QSqlDatabase& db)
         db,
         QStringLiteral("CREATE UNIQUE INDEX %1 %2").arg(uniqueUsersIndex, uniqueUsersDefinition));
     SortKey::ensure(db);
+    ListingIndex::ensure(db);
     ContactIndex::ensure(db);
     ChangeNotice::ensureInTransaction(db);
     addPhoneKinds(db);
@@ -456,6 +465,8 @@ void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
     }
     upgradeOrderTable(db);
     ChangeNotice::ensure(db);
+    for (const auto& [name, definition] : ListingIndex::postgresIndexes())
+        indexConcurrently(db, name, definition, false);
     uniqueUserNames(db, refolded);
     Sql::Transaction transaction(db);
     writePostgresVersion(db);

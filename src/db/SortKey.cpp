@@ -228,6 +228,11 @@ QString SortKey::records(const QSqlDatabase& db)
                          : QStringLiteral("sprav");
 }
 
+QString SortKey::hiddenOwns(const QString& prefix)
+{
+    return hiddenOwnsOf.arg(prefix);
+}
+
 bool SortKey::available(const QSqlDatabase& db)
 {
     if (Database::engineOf(db) == Engine::PostgreSQL || !Database::isReadOnly(db))

@@ -40,4 +40,8 @@ public:
     static QString records(const QSqlDatabase& db);
     static QString orderBy(const QSqlDatabase& db);
     static bool available(const QSqlDatabase& db);
+
+    // SQLite: the expression for `hiddenowns` of the row whose columns are
+    // named with the prefix ("new." in a trigger, empty in a SELECT on sprav).
+    static QString hiddenOwns(const QString& prefix);
 };

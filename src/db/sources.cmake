@@ -8,6 +8,7 @@ list(APPEND SPRAV_CORE_SOURCES
     db/DateText.cpp db/DateText.h
     db/DbLog.cpp db/DbLog.h
     db/HiddenFields.cpp db/HiddenFields.h
+    db/ListingIndex.cpp db/ListingIndex.h
     db/Schema.cpp db/Schema.h
     db/SearchIndex.cpp db/SearchIndex.h
     db/ServerLock.cpp db/ServerLock.h

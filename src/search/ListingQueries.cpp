@@ -2,6 +2,7 @@
 #include "search/ListingQueries.h"
 #include "db/ContactIndex.h"
 #include "db/Database.h"
+#include "db/ListingIndex.h"
 #include "db/SearchIndex.h"
 #include "db/SortKey.h"
 #include "db/Sql.h"
@@ -12,6 +13,7 @@
 
 #include <QHash>
 #include <QSqlQuery>
+#include <cstring>
 #include <functional>
 
 // The records of a listing: the tables, the condition (with the visibility
@@ -66,6 +68,28 @@ QString amongIds(const QString& column, const QString& placeholder, bool postgre
                : QStringLiteral("%1 IN (SELECT value FROM json_each(%2))").arg(column, placeholder);
 }
 
+// The numbers of a text such as "12,7,31", in their order.
+QList<int> idList(const QString& text)
+{
+    QList<int> found;
+    found.reserve(text.count(QLatin1Char(',')) + 1);
+    int id = 0;
+    bool digits = false;
+    for (const QChar c : text) {
+        if (c.isDigit()) {
+            id = id * 10 + c.digitValue();
+            digits = true;
+        } else if (digits) {
+            found.append(id);
+            id = 0;
+            digits = false;
+        }
+    }
+    if (digits)
+        found.append(id);
+    return found;
+}
+
 QString fullName(const QSqlQuery& query, int f, int io)
 {
     return Sql::text(query, f) + QLatin1Char(' ') + Sql::text(query, io);
@@ -111,6 +135,36 @@ ListingQueries::Selection ListingQueries::searchSelection(const SearchRequest& r
     return selection;
 }
 
+// The ids of a name search, where the names table is kept: read from it
+// alone, its folded names compared as plain texts, its sortkey and hiddenowns
+// ordering and filtering the records as the full listing does. The trigram
+// index, once complete, picks the records to compare.
+ListingQueries::Selection ListingQueries::nameIdsSelection(const SearchRequest& request) const
+{
+    const QString needle = TextFold::text(request.text());
+    const QString trigrams =
+        SearchIndex::indexed(m_db) ? SearchIndex::trigramQuery(needle) : QString();
+    Selection selection;
+    selection.from = QStringLiteral("sprav_names");
+    selection.where = ListingIndex::namesCondition() +
+                      QStringLiteral(" AND (sprav_names.hiddenowns IS NULL OR "
+                                     "instr(sprav_names.hiddenowns, :visuser) > 0)");
+    if (!trigrams.isEmpty()) {
+        selection.from =
+            QStringLiteral("sprav_fts CROSS JOIN sprav_names ON sprav_names.id = sprav_fts.rowid");
+        selection.where = QStringLiteral("sprav_fts MATCH :ftsquery AND ") + selection.where;
+    }
+    selection.orderBy = QStringLiteral("sprav_names.sortkey, sprav_names.id");
+    selection.id = QStringLiteral("sprav_names.id");
+    selection.bind = [this, needle, trigrams](QSqlQuery& query) {
+        query.bindValue(QStringLiteral(":needle"), needle);
+        if (!trigrams.isEmpty())
+            query.bindValue(QStringLiteral(":ftsquery"), trigrams);
+        Visibility::bindUser(query, m_user);
+    };
+    return selection;
+}
+
 ListingQueries::Selection ListingQueries::allSelection() const
 {
     Selection selection;
@@ -138,13 +192,16 @@ ListingQueries::Selection ListingQueries::allIdsSelection() const
     return selection;
 }
 
+// The cities of that name are found first, so that the records are read
+// through their city's index rather than all of them tested.
 ListingQueries::Selection ListingQueries::citySelection(const QString& cityName) const
 {
     Selection selection;
-    selection.from =
-        SortKey::records(m_db) + QStringLiteral(" JOIN city ON city.id = sprav.cityid");
-    selection.where = TextFold::sql(QStringLiteral("city.cityname")) + QStringLiteral(" = ") +
-                      TextFold::sql(QStringLiteral(":cityname")) + QStringLiteral(" AND ") +
+    selection.from = spravWithCity(m_db);
+    selection.where = QStringLiteral("sprav.cityid IN (SELECT named.id FROM city AS named "
+                                     "WHERE %1 = %2) AND ")
+                          .arg(TextFold::sql(QStringLiteral("named.cityname")),
+                               TextFold::sql(QStringLiteral(":cityname"))) +
                       Visibility::VisibilityFilter(Visibility::Filter::Qualified);
     selection.orderBy = SortKey::orderBy(m_db);
     selection.bind = [this, cityName](QSqlQuery& query) {
@@ -167,40 +224,29 @@ ListingQueries::Selection ListingQueries::only(Selection selection, const QList<
     return selection;
 }
 
-// The ids come as one text, "12,7,31", in list order: a row per record would
-// cost more than the listing itself. SQLite's aggregate takes the rows of an
-// ordered subquery in that order (a subquery with ORDER BY under an aggregate
-// is never flattened); PostgreSQL's is told the order.
+// The ids come as one value in list order: a row per record would cost more
+// than the listing itself. SQLite's aggregate takes the rows of an ordered
+// subquery in that order (a subquery with ORDER BY under an aggregate is never
+// flattened) and gives them as 32-bit integers (idlist(), which Database
+// registers); PostgreSQL's is told the order and gives a text, "12,7,31".
 QList<int> ListingQueries::ids(const Selection& selection) const
 {
     const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
     const QString statement =
         postgres ? QStringLiteral("SELECT string_agg(CAST(%4 AS text), ',' ORDER BY %3) "
                                   "FROM %1 WHERE %2")
-                 : QStringLiteral("SELECT group_concat(id) FROM (SELECT %4 AS id FROM %1 "
+                 : QStringLiteral("SELECT idlist(id) FROM (SELECT %4 AS id FROM %1 "
                                   "WHERE %2 ORDER BY %3)");
     QSqlQuery query =
         open(m_db, statement.arg(selection.from, selection.where, selection.orderBy, selection.id),
              selection.bind);
-    QList<int> found;
     if (!Sql::next(query))
-        return found;
-    const QString text = Sql::text(query, 0);
-    found.reserve(text.count(QLatin1Char(',')) + 1);
-    int id = 0;
-    bool digits = false;
-    for (const QChar c : text) {
-        if (c.isDigit()) {
-            id = id * 10 + c.digitValue();
-            digits = true;
-        } else if (digits) {
-            found.append(id);
-            id = 0;
-            digits = false;
-        }
-    }
-    if (digits)
-        found.append(id);
+        return {};
+    if (postgres)
+        return idList(Sql::text(query, 0));
+    const QByteArray blob = query.value(0).toByteArray();
+    QList<int> found(blob.size() / qsizetype(sizeof(qint32)));
+    std::memcpy(found.data(), blob.constData(), size_t(found.size()) * sizeof(qint32));
     return found;
 }
 
@@ -227,12 +273,62 @@ std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
     const SearchRequest request(typed);
     if (request.kind() == SearchRequest::Kind::None)
         return std::nullopt;
+    if (request.kind() == SearchRequest::Kind::Name && ListingIndex::namesAvailable(m_db))
+        return ids(nameIdsSelection(request));
     return ids(searchSelection(request));
 }
 
 QList<int> ListingQueries::allRecordIds() const
 {
+    if (Database::engineOf(m_db) == Engine::PostgreSQL)
+        return allRecordIdsPostgres();
     return ids(allIdsSelection());
+}
+
+// PostgreSQL sorts the rows of an aggregate with an ORDER BY of its own however
+// they come, and the order index alone cannot tell which records are hidden.
+// So the ids of the records not hidden as a whole are read in the order of
+// their partial index (ListingIndex), and each record hidden as a whole that
+// the user may see comes with the id of the first of those that follows it
+// ("id:next", no next at the end), to be put before that one.
+QList<int> ListingQueries::allRecordIdsPostgres() const
+{
+    QSqlQuery query = Sql::prepare(
+        m_db,
+        QStringLiteral(
+            "SELECT array_to_string(ARRAY(SELECT id FROM sprav_order WHERE hiddenowns IS NULL "
+            "ORDER BY sortkey, id), ','), "
+            "array_to_string(ARRAY(SELECT CAST(h.id AS text) || ':' || coalesce(CAST(("
+            "SELECT o.id FROM sprav_order o WHERE o.hiddenowns IS NULL AND "
+            "(o.sortkey, o.id) > (h.sortkey, h.id) ORDER BY o.sortkey, o.id LIMIT 1) AS text), '') "
+            "FROM sprav_order h WHERE h.hiddenowns IS NOT NULL AND instr(h.hiddenowns, :visuser) > "
+            "0 "
+            "ORDER BY h.sortkey, h.id), ',')"));
+    Visibility::bindUser(query, m_user);
+    Sql::exec(query);
+    if (!Sql::next(query))
+        return {};
+    const QList<int> open = idList(Sql::text(query, 0));
+    const QStringList hidden = Sql::text(query, 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QList<int> found;
+    found.reserve(open.size() + hidden.size());
+    qsizetype h = 0;
+    // The hidden records come in list order, so the records they precede do too.
+    const auto putHiddenBefore = [&](int next) {
+        for (; h < hidden.size(); ++h) {
+            const QString& entry = hidden.at(h);
+            const qsizetype colon = entry.indexOf(QLatin1Char(':'));
+            if (entry.mid(colon + 1).toInt() != next)
+                return;
+            found.append(entry.left(colon).toInt());
+        }
+    };
+    for (const int id : open) {
+        putHiddenBefore(id);
+        found.append(id);
+    }
+    putHiddenBefore(0);
+    return found;
 }
 
 QList<int> ListingQueries::cityIds(const QString& cityName) const

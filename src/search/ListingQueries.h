@@ -67,6 +67,7 @@ private:
     struct Selection;
 
     Selection searchSelection(const class SearchRequest& request) const;
+    Selection nameIdsSelection(const SearchRequest& request) const;
     Selection allSelection() const;
     Selection allIdsSelection() const;
     Selection citySelection(const QString& cityName) const;
@@ -74,6 +75,7 @@ private:
     // The selection narrowed to the given ids.
     static Selection only(Selection selection, const QList<int>& ids, bool postgres);
     QList<int> ids(const Selection& selection) const;
+    QList<int> allRecordIdsPostgres() const;
     QList<FoundRow> directory(const Selection& selection) const;
     QList<FoundRow> birthdayList(const Selection& selection, const BirthdayWindow& window) const;
     void addPhones(QList<FoundRow>& rows, const QList<bool>& permitted,

@@ -67,6 +67,9 @@ private slots:
     void birthdaySpouseAndHiddenCodes();
     void pagedListingsEqualTheFullOnes_data();
     void pagedListingsEqualTheFullOnes();
+    void searchIdsFollowChanges_data();
+    void searchIdsFollowChanges();
+    void allRecordIdsAroundHiddenRecords();
     void noDateNeverMatches();
     void leapDayInOtherYears();
     void birthdayProbe();
@@ -676,6 +679,69 @@ void TestListingQueries::pagedListingsEqualTheFullOnes()
     QCOMPARE(model.idAt(0), ids.first());
     QVERIFY(model.text(0, FoundModel::NameColumn).isEmpty());
     QCOMPARE(model.text(1, FoundModel::NameColumn), full.at(1).name);
+}
+
+void TestListingQueries::searchIdsFollowChanges_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("broad") << QStringLiteral("ров");
+    QTest::newRow("letter case and yo") << QStringLiteral("ЁЛКИН");
+    QTest::newRow("enterprise") << QStringLiteral("sons limited");
+    QTest::newRow("wildcards") << QStringLiteral("b_c");
+    QTest::newRow("renamed") << QStringLiteral("Переименов");
+    QTest::newRow("no trigram to look up") << QStringLiteral("я★я");
+}
+
+// The ids of a name search are those of the full search, in its order, after
+// records were added, renamed, hidden and deleted (all rolled back at the end).
+void TestListingQueries::searchIdsFollowChanges()
+{
+    QFETCH(QString, text);
+    const QSqlDatabase db = m_db->db();
+    Sql::Transaction undone(db);
+    RecordSeed::Record added;
+    added.f = QStringLiteral("Звездочёт");
+    added.io = QStringLiteral("Ян");
+    added.shortpp = QStringLiteral("Кафе «Я★Я»");
+    RecordSeed::record(db, added);
+    Sql::run(db,
+             QStringLiteral("UPDATE sprav SET f = 'Переименова', io = 'Ёлка' WHERE f = 'Буквин'"));
+    Sql::run(db, QStringLiteral("UPDATE sprav SET hided = 'all', owns = ' ivanov ' "
+                                "WHERE f = 'Петров'"));
+    Sql::run(db, QStringLiteral("DELETE FROM sprav WHERE f = 'Смирнова'"));
+    for (const QString& user : {ivanov, petrov}) {
+        const QList<FoundRow> full = as(user).search(text).value();
+        QList<int> expected;
+        for (const FoundRow& row : full)
+            expected.append(row.id);
+        QVERIFY(user != ivanov || !expected.isEmpty()); // ivanov sees every record
+        QCOMPARE(as(user).searchIds(text).value(), expected);
+    }
+}
+
+// Records hidden as a whole first, last (Latin after Cyrillic) and side by side in the order keep
+// their places among the ids of "Все записи" (added in a transaction that is
+// rolled back).
+void TestListingQueries::allRecordIdsAroundHiddenRecords()
+{
+    const QSqlDatabase db = m_db->db();
+    Sql::Transaction undone(db);
+    for (const auto& [f, io] :
+         {std::pair{"Аааев", "Ян"}, {"Zzzov", "Ян"}, {"Мммов", "Борис"}, {"Мммов", "Антон"}}) {
+        RecordSeed::Record hidden;
+        hidden.f = QString::fromUtf8(f);
+        hidden.io = QString::fromUtf8(io);
+        hidden.hided = QStringLiteral("all");
+        hidden.owns = QStringLiteral(" ivanov ");
+        RecordSeed::record(db, hidden);
+    }
+    for (const QString& user : {ivanov, petrov}) {
+        QList<int> expected;
+        for (const FoundRow& row : as(user).allRecords())
+            expected.append(row.id);
+        QCOMPARE(as(user).allRecordIds(), expected);
+    }
+    QCOMPARE(as(ivanov).allRecordIds().size(), m_total + 4);
 }
 
 QTEST_GUILESS_MAIN(TestListingQueries)

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QSqlDatabase>
+#include <QString>
+
+// What lets a listing find the ids of its records without folding or sorting
+// stored texts on every search. On SQLite:
+// - the table sprav_names (id, sortkey, hiddenowns, f, io, shortpp, longpp)
+//   holds each record's place in the order and its owns when hidden as a
+//   whole, as sprav_order does, and the four searched names folded as the
+//   search compares them (TextFold, NULL as empty); it is filled by triggers
+//   on sprav, so a name search compares plain texts;
+// - indexes on the day and month of the birthdays of sprav, so that the
+//   birthday list reads only the records of its days.
+// On PostgreSQL (whose name search has its trigram indexes): two partial
+// indexes on sprav_order (sortkey, id), one for the records not hidden as a
+// whole and one for the others, so that "Все записи" reads its ids in order
+// from the index alone; and the same birthday indexes as on SQLite.
+class ListingIndex
+{
+public:
+    // Creates what is missing or outdated, and fills the names table from the
+    // stored records then. Called by Schema::ensure, inside a transaction.
+    static void ensure(const QSqlDatabase& db);
+    // Whether ensure() would find everything in place; only reads.
+    static bool current(const QSqlDatabase& db);
+    // PostgreSQL: the indexes (name, rest of the CREATE INDEX statement) that
+    // Schema builds concurrently on a database other copies are using.
+    static QList<QPair<QString, QString>> postgresIndexes();
+    // Whether the names table can be used (a database opened read-only that
+    // an older program made may lack it or hold it outdated; PostgreSQL has
+    // none).
+    static bool namesAvailable(const QSqlDatabase& db);
+
+    // A condition on sprav_names that holds for the records whose names
+    // contain the folded text bound as :needle.
+    static QString namesCondition();
+};
