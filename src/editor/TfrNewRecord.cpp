@@ -537,11 +537,15 @@ QString TfrNewRecord::fieldText(const QLineEdit* edit) const
 bool TfrNewRecord::ShowRecord(int id)
 {
     m_curId = id;
+    m_curRev = 0;
     ClearRecord();
     setShownRecordMode();
     RecordStore::Access access = RecordStore::Access::Missing;
     guarded(this, [this, id, &access] {
-        const std::optional<RecordData> record = store().load(id, currentUser(), &access);
+        RecordRevision revision;
+        const std::optional<RecordData> record =
+            store().load(id, currentUser(), &access, &revision);
+        m_curRev = revision.rev;
         if (!record)
             return;
         fillFields(*record);
@@ -715,7 +719,7 @@ bool TfrNewRecord::btnOkClick()
     if (!fieldsStorable())
         return false;
     return guarded(this, [this] {
-        store().insert(recordFromFields());
+        store().insert(recordFromFields(), currentUser());
         ClearRecord();
     });
 }
@@ -730,7 +734,7 @@ bool TfrNewRecord::BtnChangeClick()
     if (!fieldsStorable())
         return false;
     return guarded(this, [this] {
-        store().update(m_curId, recordFromFields());
+        m_curRev = store().update(m_curId, recordFromFields(), {m_curRev, currentUser()});
         ClearRecord();
         BtnCancelClick();
         m_modified = false;
@@ -745,7 +749,7 @@ void TfrNewRecord::BtnDeleteClick()
         Prompts::Answer::Yes)
         return;
     guarded(this, [this] {
-        store().remove(m_curId);
+        store().remove(m_curId, {m_curRev, currentUser()});
         ClearRecord();
         BtnCancelClick();
     });
@@ -761,7 +765,9 @@ void TfrNewRecord::btnReqClick()
         return;
     m_req = text;
     if (m_curId != 0 && mayChange())
-        guarded(this, [this] { store().updateReq(m_curId, m_req); });
+        guarded(this, [this] {
+            m_curRev = store().updateReq(m_curId, m_req, {m_curRev, currentUser()});
+        });
 }
 
 bool TfrNewRecord::BtnSpouceClick()
@@ -772,7 +778,8 @@ bool TfrNewRecord::BtnSpouceClick()
     m_spouse = dialog.spouse();
     if (m_curId != 0 && mayChange() && storable(BtnSpouce, m_spouse.fio + m_spouse.info))
         guarded(this, [this] {
-            store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info);
+            m_curRev = store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info,
+                                            {m_curRev, currentUser()});
         });
     return true;
 }
@@ -793,7 +800,8 @@ bool TfrNewRecord::btnHideClick()
         if (!fieldText(PhoneEdits[kind]).isEmpty())
             filledKinds.append(kind);
     guarded(this, [this, &filledKinds] {
-        store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds);
+        m_curRev = store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds,
+                                         {m_curRev, currentUser()});
     });
     return true;
 }

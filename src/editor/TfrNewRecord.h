@@ -226,6 +226,9 @@ private:
     bool m_templateEnabled = true;
     EditorState m_notified;
     int m_curId = 0;
+    // The revision of the shown record as loaded or last stored here; the
+    // writes check that nobody else stored one since.
+    int m_curRev = 0;
     SpouseData m_spouse;
     Privacy m_privacy;
     QString m_req;

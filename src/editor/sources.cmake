@@ -4,6 +4,7 @@ list(APPEND SPRAV_CORE_SOURCES
     editor/FieldLength.h
     editor/Privacy.h
     editor/RecordData.h
+    editor/RecordHistory.cpp editor/RecordHistory.h
     editor/RecordStore.cpp editor/RecordStore.h
     editor/SpouseData.h
 )
