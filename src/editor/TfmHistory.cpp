@@ -34,10 +34,10 @@ TfmHistory::TfmHistory(const QSqlDatabase& db, int id, const RecordWrite& write,
                               {QStringLiteral("Сохранил"), QStringLiteral("Сохранено"),
                                QStringLiteral("Заменил"), QStringLiteral("Заменено"),
                                QStringLiteral("Что изменено")});
-    SGVersions->setColumnWidth(0, 90);
-    SGVersions->setColumnWidth(1, 110);
-    SGVersions->setColumnWidth(2, 90);
-    SGVersions->setColumnWidth(3, 110);
+    SGVersions->setColumnWidth(0, 80);
+    SGVersions->setColumnWidth(1, 125);
+    SGVersions->setColumnWidth(2, 80);
+    SGVersions->setColumnWidth(3, 125);
     SGValues = makeListGrid(this, "SGValues",
                             {QStringLiteral("Поле"), QStringLiteral("Значение в этой версии")});
     SGValues->setColumnWidth(0, 220);
