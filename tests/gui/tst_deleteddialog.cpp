@@ -2,13 +2,17 @@
 #include "EditorHarness.h"
 #include "MenuItem.h"
 #include "app/TFmMain.h"
+#include "common/Clock.h"
 #include "editor/RecordStore.h"
 #include "editor/TfmDeleted.h"
 #include "editor/TfrNewRecord.h"
 #include "search/FoundModel.h"
 #include "search/TfrFind.h"
 
+#include <QDir>
 #include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -37,6 +41,14 @@ void insertAndDelete(const QSqlDatabase& db, const RecordData& record, const QSt
     store.remove(id, {store.revision(id).rev, user});
 }
 
+// The user's settings file, as the program finds it.
+QSettings userSettings()
+{
+    return QSettings(QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                         .filePath(QStringLiteral("Kavelton.ini")),
+                     QSettings::IniFormat);
+}
+
 QStringList cells(const QTableWidget* grid)
 {
     QStringList texts;
@@ -59,6 +71,8 @@ private slots:
     void restoresWithPhonesAndShowsIt();
     void listsOnlyWhatTheUserCouldChange_data();
     void listsOnlyWhatTheUserCouldChange();
+    void periodFromSettings_data();
+    void periodFromSettings();
 };
 
 void TestDeletedDialog::restoresWithPhonesAndShowsIt()
@@ -118,6 +132,35 @@ void TestDeletedDialog::listsOnlyWhatTheUserCouldChange()
     TfmDeleted d(h.db(), viewer, 90, &h.main());
     QCOMPARE(d.SGDeleted->rowCount(), listed ? 1 : 0);
     QCOMPARE(d.BtnRestore->isEnabled(), listed);
+}
+
+void TestDeletedDialog::periodFromSettings_data()
+{
+    QTest::addColumn<QVariant>("days");
+    QTest::addColumn<int>("listed");
+    QTest::newRow("90 days unless set") << QVariant() << 1;
+    QTest::newRow("set to 5") << QVariant(5) << 0;
+}
+
+// A record deleted ten days ago.
+void TestDeletedDialog::periodFromSettings()
+{
+    QFETCH(QVariant, days);
+    QFETCH(int, listed);
+    if (days.isValid())
+        userSettings().setValue(QStringLiteral("history/deletedDays"), days);
+    EditorHarness h;
+    Clock::setNow(Clock::now().addDays(-10));
+    insertAndDelete(h.db(), person(QStringLiteral("Иванов")), QStringLiteral("u1"));
+    Clock::setNow(QDateTime());
+    int rows = -1;
+    EditorHarness::whenShown<TfmDeleted>([&](TfmDeleted* d) {
+        rows = d->SGDeleted->rowCount();
+        d->reject();
+    });
+    menuItem(h.main(), "NDeleted")->trigger();
+    userSettings().remove(QStringLiteral("history"));
+    QCOMPARE(rows, listed);
 }
 
 QTEST_MAIN(TestDeletedDialog)
