@@ -54,10 +54,10 @@ QList<RecordField> makeTable()
         text("email", QStringLiteral("Электронная почта"), &RecordData::email, P::Email),
         text("www", QStringLiteral("Веб сайт"), &RecordData::www),
         text("info", QStringLiteral("Дополнительная информация"), &RecordData::info),
-        text("spfio", QStringLiteral("Супруг: имя, отчество"), &RecordData::spfio, P::Spouse),
-        text("spbirthday", QStringLiteral("Супруг: день рождения"), &RecordData::spbirthday,
+        text("spfio", QStringLiteral("Супруг: Имя Отчество"), &RecordData::spfio, P::Spouse),
+        text("spbirthday", QStringLiteral("Супруг: День рождения"), &RecordData::spbirthday,
              P::Spouse),
-        text("spInfo", QStringLiteral("Супруг: дополнительная информация"), &RecordData::spinfo,
+        text("spInfo", QStringLiteral("Супруг: Дополнительная информация"), &RecordData::spinfo,
              P::Spouse),
         text("req", QStringLiteral("Реквизиты"), &RecordData::req, P::Requisites),
     });
