@@ -39,6 +39,8 @@ constexpr std::array<Row, CommandTable::CommandCount> table = {{
     {O, L, L, L}, // BirthdayButtonShown
     {O, I, I, I}, // ImportItem
     {O, I, I, I}, // ExportItem
+    {O, I, E, E}, // DeletedItem
+    {O, O, O, E}, // HistoryItem
 }};
 
 bool editorSays(Command command, const EditorState& editor)
@@ -58,6 +60,10 @@ bool editorSays(Command command, const EditorState& editor)
         return editor.requisitesEnabled;
     case Command::PrivacyItem:
         return editor.privacyEnabled;
+    // Both end by showing a record in the editor: not over unsaved typing.
+    case Command::DeletedItem:
+    case Command::HistoryItem:
+        return !editor.modified;
     default:
         return true;
     }

@@ -26,10 +26,12 @@ public:
         PrintButton,    // "Печать" on the toolbar
         BirthdayItem,   // "Именинники"
         BirthdayButtonShown,
-        ImportItem, // "Импорт..."
-        ExportItem, // "Экспорт..."
+        ImportItem,  // "Импорт..."
+        ExportItem,  // "Экспорт..."
+        DeletedItem, // "Удалённые записи"
+        HistoryItem, // "История..."
     };
-    static constexpr int CommandCount = int(Command::ExportItem) + 1;
+    static constexpr int CommandCount = int(Command::HistoryItem) + 1;
 
     struct Inputs {
         bool signedIn = false;

@@ -2,9 +2,12 @@
 #include "app/TFmMain.h"
 #include "app/TTrayIcon.h"
 #include "app/ToolIcons.h"
+#include "auth/SettingsStore.h"
 #include "common/Guard.h"
 #include "common/Prompts.h"
 #include "db/ChangeWatcher.h"
+#include "editor/TfmDeleted.h"
+#include "editor/TfmHistory.h"
 #include "editor/TfrNewRecord.h"
 #include "exchange/ExchangeFlow.h"
 #include "search/FoundModel.h"
@@ -117,6 +120,7 @@ void TFmMain::createMenu()
     m_spouseAction = addItem(N8, "N9", QStringLiteral("Супруг..."));
     m_requisitesAction = addItem(N8, "N10", QStringLiteral("Реквизиты..."));
     m_privacyAction = addItem(N8, "N11", QStringLiteral("Личное..."));
+    m_historyAction = addItem(N8, "NHistory", QStringLiteral("История..."));
     N8->addSeparator()->setObjectName(QStringLiteral("N12"));
     m_clearAction = addItem(N8, "N14", QStringLiteral("Очистить"));
     N8->addSeparator()->setObjectName(QStringLiteral("N16"));
@@ -130,6 +134,7 @@ void TFmMain::createMenu()
     m_searchAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     m_allRecordsAction = addItem(N19, "N4", QStringLiteral("Все записи"));
     m_birthdaysAction = addItem(N19, "N5", QStringLiteral("Именинники"));
+    m_deletedAction = addItem(N19, "NDeleted", QStringLiteral("Удалённые записи"));
 
     PopUpTray = new QMenu(this);
     PopUpTray->setObjectName(QStringLiteral("PopUpTray"));
@@ -144,12 +149,14 @@ void TFmMain::createMenu()
     connect(m_spouseAction, &QAction::triggered, this, &TFmMain::editSpouse);
     connect(m_requisitesAction, &QAction::triggered, this, &TFmMain::editRequisites);
     connect(m_privacyAction, &QAction::triggered, this, &TFmMain::editPrivacy);
+    connect(m_historyAction, &QAction::triggered, this, &TFmMain::showHistory);
     connect(m_clearAction, &QAction::triggered, this, &TFmMain::clearRecord);
     connect(m_changeAction, &QAction::triggered, this, &TFmMain::changeRecord);
     connect(m_deleteAction, &QAction::triggered, this, &TFmMain::deleteRecord);
     connect(m_searchAction, &QAction::triggered, this, &TFmMain::showSearch);
     connect(m_allRecordsAction, &QAction::triggered, this, &TFmMain::showAllRecords);
     connect(m_birthdaysAction, &QAction::triggered, this, &TFmMain::showBirthdays);
+    connect(m_deletedAction, &QAction::triggered, this, &TFmMain::showDeletedRecords);
     connect(m_trayCloseAction, &QAction::triggered, this, &TFmMain::close);
 }
 
@@ -331,6 +338,8 @@ void TFmMain::updateCommandStates()
     TBBirth->setVisible(on(C::BirthdayButtonShown));
     m_importAction->setEnabled(on(C::ImportItem));
     m_exportAction->setEnabled(on(C::ExportItem));
+    m_deletedAction->setEnabled(on(C::DeletedItem));
+    m_historyAction->setEnabled(on(C::HistoryItem));
 }
 
 void TFmMain::openRecord(int id)
@@ -435,6 +444,15 @@ void TFmMain::showBirthdays()
     });
 }
 
+void TFmMain::showDeletedRecords()
+{
+    if (!confirmLeavingEditor())
+        return;
+    TfmDeleted dialog(m_db, m_currentUser, SettingsStore().deletedDays(), this);
+    connect(&dialog, &TfmDeleted::recordRestored, this, &TFmMain::openRecord);
+    dialog.exec();
+}
+
 void TFmMain::printList()
 {
     command([this] { frFindMain->Button1Click(); });
@@ -476,6 +494,16 @@ void TFmMain::editRequisites()
 void TFmMain::editPrivacy()
 {
     command([this] { frNewRecordMain->btnHideClick(); });
+}
+
+void TFmMain::showHistory()
+{
+    const int id = frNewRecordMain->currentId();
+    const RecordWrite write{frNewRecordMain->currentRevision(), m_currentUser};
+    TfmHistory dialog(m_db, id, write, frNewRecordMain->mayChange(), this);
+    // The editor shows the record as it now stands, with its new revision.
+    connect(&dialog, &TfmHistory::versionRestored, this, &TFmMain::openRecord);
+    dialog.exec();
 }
 
 void TFmMain::clearRecord()

@@ -55,6 +55,8 @@ public:
     void showSearch();
     void showAllRecords();
     void showBirthdays();
+    // The deleted records, one of which may be restored and shown.
+    void showDeletedRecords();
     void printList();
     void importContacts();
     void exportContacts();
@@ -62,6 +64,8 @@ public:
     void editSpouse();
     void editRequisites();
     void editPrivacy();
+    // The earlier versions of the shown record, one of which may be restored.
+    void showHistory();
     void clearRecord();
     void changeRecord();
     void deleteRecord();
@@ -125,12 +129,14 @@ private:
     QAction* m_spouseAction = nullptr;     // "Супруг..."
     QAction* m_requisitesAction = nullptr; // "Реквизиты..."
     QAction* m_privacyAction = nullptr;    // "Личное..."
+    QAction* m_historyAction = nullptr;    // "История..."
     QAction* m_clearAction = nullptr;      // "Очистить"
     QAction* m_changeAction = nullptr;     // "Изменить"
     QAction* m_deleteAction = nullptr;     // "Удалить"
     QAction* m_searchAction = nullptr;     // "Поиск по записям"
     QAction* m_allRecordsAction = nullptr; // "Все записи"
     QAction* m_birthdaysAction = nullptr;  // "Именинники"
+    QAction* m_deletedAction = nullptr;    // "Удалённые записи"
     QAction* m_trayCloseAction = nullptr;  // "Закрыть"
 
     QSqlDatabase m_db;

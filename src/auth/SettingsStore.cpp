@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "auth/SettingsStore.h"
 #include "auth/KeychainSecretStore.h"
+#include "editor/RecordHistory.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@ namespace
 {
 
 const QString lastUserValue = QStringLiteral("user");
+const QString deletedDaysValue = QStringLiteral("history/deletedDays");
 
 constexpr QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
 
@@ -91,6 +93,13 @@ bool SettingsStore::hasSecretStore() const
 QString SettingsStore::lastUser() const
 {
     return m_settings->value(lastUserValue).toString();
+}
+
+int SettingsStore::deletedDays() const
+{
+    bool number = false;
+    const int days = m_settings->value(deletedDaysValue).toInt(&number);
+    return number && days > 0 ? days : RecordHistory::keptDays;
 }
 
 void SettingsStore::setLastUser(const QString& user)

@@ -35,6 +35,10 @@ public:
     QString lastUser() const;
     void setLastUser(const QString& user);
 
+    // How many days back the list of deleted records reaches: the value
+    // "history/deletedDays", 90 when it is missing or not a positive number.
+    int deletedDays() const;
+
     // The saved password of a user, or noPassword(): from the secret store,
     // else a value still kept in the settings.
     QString password(const QString& user) const;

@@ -95,6 +95,8 @@ public:
     void setModified(bool modified);
     // The shown record's id; 0 in new-record mode.
     int currentId() const { return m_curId; }
+    // The revision of the shown record as loaded or last stored here.
+    int currentRevision() const { return m_curRev; }
     const SpouseData& spouse() const { return m_spouse; }
     const Privacy& privacy() const { return m_privacy; }
     const QString& requisites() const { return m_req; }

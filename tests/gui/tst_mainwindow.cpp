@@ -131,14 +131,14 @@ void TestMainWindow::menuItemsAndShortcuts()
         (QStringList{QStringLiteral("Новая запись"), QStringLiteral("Шаблон"), QStringLiteral("-"),
                      QStringLiteral("Печать..."), QStringLiteral("Импорт..."),
                      QStringLiteral("Экспорт..."), QStringLiteral("-"), QStringLiteral("Выход")}));
-    QCOMPARE(
-        captions(m_main->N8),
-        (QStringList{QStringLiteral("Супруг..."), QStringLiteral("Реквизиты..."),
-                     QStringLiteral("Личное..."), QStringLiteral("-"), QStringLiteral("Очистить"),
-                     QStringLiteral("-"), QStringLiteral("Изменить"), QStringLiteral("Удалить")}));
+    QCOMPARE(captions(m_main->N8),
+             (QStringList{QStringLiteral("Супруг..."), QStringLiteral("Реквизиты..."),
+                          QStringLiteral("Личное..."), QStringLiteral("История..."),
+                          QStringLiteral("-"), QStringLiteral("Очистить"), QStringLiteral("-"),
+                          QStringLiteral("Изменить"), QStringLiteral("Удалить")}));
     QCOMPARE(captions(m_main->N19),
              (QStringList{QStringLiteral("Поиск по записям"), QStringLiteral("Все записи"),
-                          QStringLiteral("Именинники")}));
+                          QStringLiteral("Именинники"), QStringLiteral("Удалённые записи")}));
     QCOMPARE(captions(m_main->PopUpTray), QStringList{QStringLiteral("Закрыть")});
 
     QCOMPARE(menuItem(m_main, "N1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
@@ -148,7 +148,7 @@ void TestMainWindow::menuItemsAndShortcuts()
          {menuItem(m_main, "N1"), menuItem(m_main, "N3"), menuItem(m_main, "N2")})
         QVERIFY(!withPicture->icon().isNull());
     for (const char* name : {"N1", "N15", "N3", "NImport", "NExport", "N7", "N9", "N10", "N11",
-                             "N14", "N17", "N18", "N2", "N4", "N5", "N21"})
+                             "N14", "N17", "N18", "N2", "N4", "N5", "N21", "NHistory", "NDeleted"})
         QVERIFY2(m_main->findChild<QAction*>(QLatin1String(name)), name);
 }
 

@@ -28,6 +28,7 @@ CommandTable::Inputs searching(bool listed, bool printable, bool birthdays)
     return in;
 }
 
+// templateEnabled false: the user has typed into the editor.
 CommandTable::Inputs editing(Mode mode, bool mayChange = true, bool templateEnabled = true)
 {
     CommandTable::Inputs in = searching(true, true, false);
@@ -37,6 +38,7 @@ CommandTable::Inputs editing(Mode mode, bool mayChange = true, bool templateEnab
     in.editor.privacyEnabled = mayChange;
     in.editor.spouseEnabled = mayChange;
     in.editor.templateEnabled = templateEnabled;
+    in.editor.modified = !templateEnabled;
     return in;
 }
 } // namespace
@@ -56,6 +58,9 @@ void TestCommandTable::commandsPerState_data()
     const QList<C> record = {C::RecordMenu, C::SaveButton, C::TemplateItem};
     // Contacts come in and go out for whoever signed in, whatever is in front.
     const QList<C> exchange = {C::ImportItem, C::ExportItem};
+    // The deleted records, and the history of a shown record, are offered
+    // unless they would replace unsaved typing in the editor.
+    const QList<C> restoring = {C::ImportItem, C::ExportItem, C::DeletedItem};
 
     QTest::newRow("signed out") << CommandTable::Inputs() << S::SignedOut
                                 << (QList<C>{C::ClearVisible, C::ChangeVisible, C::ChangeEnabled,
@@ -64,40 +69,54 @@ void TestCommandTable::commandsPerState_data()
     QTest::newRow("searching, nothing listed yet")
         << searching(false, false, false) << S::Searching
         << (QList<C>{C::ClearVisible, C::ChangeVisible, C::ChangeEnabled, C::PrintButton} +
-            editorItems + exchange);
+            editorItems + restoring);
     QTest::newRow("searching, rows and birthdays")
         << searching(true, true, true) << S::Searching
         << (QList<C>{C::ClearVisible, C::ChangeVisible, C::ChangeEnabled, C::PrintItem,
                      C::PrintButton, C::BirthdayItem, C::BirthdayButtonShown} +
-            editorItems + exchange);
+            editorItems + restoring);
     QTest::newRow("searching, nothing found")
         << searching(true, false, false) << S::Searching
-        << (QList<C>{C::ClearVisible, C::ChangeVisible, C::ChangeEnabled} + editorItems + exchange);
+        << (QList<C>{C::ClearVisible, C::ChangeVisible, C::ChangeEnabled} + editorItems +
+            restoring);
     QTest::newRow("editing new") << editing(Mode::NewRecord) << S::NewRecord
                                  << (record +
                                      QList<C>{C::TemplateButton, C::ClearVisible, C::ChangeEnabled,
                                               C::PrintItem, C::PrintButton} +
-                                     editorItems + exchange);
+                                     editorItems + restoring);
     QTest::newRow("editing new, typed in")
         << editing(Mode::NewRecord, true, false) << S::NewRecord
         << (record + QList<C>{C::ClearVisible, C::ChangeEnabled, C::PrintItem, C::PrintButton} +
             editorItems + exchange);
-    QTest::newRow("editing shown") << editing(Mode::ShownRecord) << S::ShowingRecord
-                                   << (record +
-                                       QList<C>{C::TemplateButton, C::ChangeVisible,
-                                                C::ChangeEnabled, C::PrintItem, C::PrintButton} +
-                                       editorItems + exchange);
+    QTest::newRow("editing shown")
+        << editing(Mode::ShownRecord) << S::ShowingRecord
+        << (record +
+            QList<C>{C::TemplateButton, C::ChangeVisible, C::ChangeEnabled, C::PrintItem,
+                     C::PrintButton, C::HistoryItem} +
+            editorItems + restoring);
     QTest::newRow("editing shown, not permitted")
         << editing(Mode::ShownRecord, false) << S::ShowingRecord
         << (record +
             QList<C>{C::TemplateButton, C::ChangeVisible, C::PrintItem, C::PrintButton,
-                     C::RequisitesItem} +
-            exchange);
+                     C::RequisitesItem, C::HistoryItem} +
+            restoring);
     CommandTable::Inputs behind = editing(Mode::ShownRecord, false);
     behind.editorInFront = false;
     QTest::newRow("searching with a shown record behind")
         << behind << S::Searching
-        << (QList<C>{C::ChangeVisible, C::PrintItem, C::PrintButton, C::RequisitesItem} + exchange);
+        << (QList<C>{C::ChangeVisible, C::PrintItem, C::PrintButton, C::RequisitesItem} +
+            restoring);
+    QTest::newRow("editing shown, typed in")
+        << editing(Mode::ShownRecord, true, false) << S::ShowingRecord
+        << (record + QList<C>{C::ChangeVisible, C::ChangeEnabled, C::PrintItem, C::PrintButton} +
+            editorItems + exchange);
+    // The save prompt deals with an edit left behind before the list opens.
+    CommandTable::Inputs typedBehind = editing(Mode::ShownRecord, true, false);
+    typedBehind.editorInFront = false;
+    QTest::newRow("searching with an unsaved edit behind")
+        << typedBehind << S::Searching
+        << (QList<C>{C::ChangeVisible, C::ChangeEnabled, C::PrintItem, C::PrintButton} +
+            editorItems + restoring);
 }
 
 void TestCommandTable::commandsPerState()

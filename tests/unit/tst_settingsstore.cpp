@@ -25,6 +25,8 @@ private slots:
     void readableFileIsRestrictedAtOpen();
     void plainPasswordsMoveToSecretStore();
     void withoutSessionBusPasswordsStayInFile();
+    void deletedDaysFromSettings_data();
+    void deletedDaysFromSettings();
 
 private:
     QString file() const { return m_dir->filePath(QStringLiteral("Kavelton.ini")); }
@@ -202,6 +204,26 @@ void TestSettingsStore::withoutSessionBusPasswordsStayInFile()
              QStringLiteral("s3cret"));
     QCOMPARE(fileMode(file()), 0600);
     QCOMPARE(store.password(QStringLiteral("ivan")), QStringLiteral("s3cret"));
+}
+
+void TestSettingsStore::deletedDaysFromSettings_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<int>("days");
+    QTest::newRow("missing") << QVariant() << 90;
+    QTest::newRow("set") << QVariant(30) << 30;
+    QTest::newRow("zero") << QVariant(0) << 90;
+    QTest::newRow("not a number") << QVariant(QStringLiteral("abc")) << 90;
+}
+
+void TestSettingsStore::deletedDaysFromSettings()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(int, days);
+    if (stored.isValid())
+        QSettings(file(), QSettings::IniFormat)
+            .setValue(QStringLiteral("history/deletedDays"), stored);
+    QCOMPARE(SettingsStore(file()).deletedDays(), days);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
