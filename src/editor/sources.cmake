@@ -3,12 +3,15 @@ list(APPEND SPRAV_CORE_SOURCES
     editor/EditorState.h
     editor/FieldLength.h
     editor/Privacy.h
+    editor/RecordChanges.cpp editor/RecordChanges.h
     editor/RecordData.h
     editor/RecordStore.cpp editor/RecordStore.h
     editor/SpouseData.h
 )
 list(APPEND SPRAV_GUI_SOURCES
+    editor/ConflictPrompt.cpp editor/ConflictPrompt.h
     editor/TfmHide.cpp editor/TfmHide.h
     editor/TfmSpouce.cpp editor/TfmSpouce.h
     editor/TfrNewRecord.cpp editor/TfrNewRecord.h
+    editor/YourChangesWindow.cpp editor/YourChangesWindow.h
 )
