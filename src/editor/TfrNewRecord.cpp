@@ -7,9 +7,12 @@
 #include "db/HiddenFields.h"
 #include "db/StoredText.h"
 #include "db/Visibility.h"
+#include "editor/ConflictPrompt.h"
+#include "editor/RecordChanges.h"
 #include "editor/RecordStore.h"
 #include "editor/TfmHide.h"
 #include "editor/TfmSpouce.h"
+#include "editor/YourChangesWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -540,10 +543,14 @@ bool TfrNewRecord::ShowRecord(int id)
     ClearRecord();
     setShownRecordMode();
     RecordStore::Access access = RecordStore::Access::Missing;
+    m_loaded = {};
+    m_revision = {};
     guarded(this, [this, id, &access] {
-        const std::optional<RecordData> record = store().load(id, currentUser(), &access);
+        const std::optional<RecordData> record =
+            store().load(id, currentUser(), &access, &m_revision);
         if (!record)
             return;
+        m_loaded = *record;
         fillFields(*record);
         applyPermissions();
         m_modified = false;
@@ -715,7 +722,7 @@ bool TfrNewRecord::btnOkClick()
     if (!fieldsStorable())
         return false;
     return guarded(this, [this] {
-        store().insert(recordFromFields());
+        store().insert(recordFromFields(), currentUser());
         ClearRecord();
     });
 }
@@ -729,13 +736,22 @@ bool TfrNewRecord::BtnChangeClick()
     }
     if (!fieldsStorable())
         return false;
-    return guarded(this, [this] {
-        store().update(m_curId, recordFromFields());
-        ClearRecord();
-        BtnCancelClick();
-        m_modified = false;
-        setTemplateEnabled(true);
-    });
+    const RecordData record = recordFromFields();
+    switch (writeShown(
+        [&](const RecordWrite& write) { return store().update(m_curId, record, write); })) {
+    case Written::Stored:
+    case Written::Overwritten:
+    case Written::SavedAsNew:
+        break;
+    case Written::Reloaded:
+    case Written::Nothing:
+        return false;
+    }
+    ClearRecord();
+    BtnCancelClick();
+    m_modified = false;
+    setTemplateEnabled(true);
+    return true;
 }
 
 void TfrNewRecord::BtnDeleteClick()
@@ -745,10 +761,100 @@ void TfrNewRecord::BtnDeleteClick()
         Prompts::Answer::Yes)
         return;
     guarded(this, [this] {
-        store().remove(m_curId);
+        RecordWrite write{m_revision.rev, currentUser()};
+        for (;;) {
+            try {
+                store().remove(m_curId, write);
+                break;
+            } catch (const RecordConflict& conflict) {
+                if (conflict.kind == RecordConflict::Deleted) {
+                    ConflictPrompt::tellDeleted(this, conflict);
+                    break;
+                }
+                if (!ConflictPrompt::deleteAnyway(this, conflict))
+                    return;
+                write.overwrite = true;
+            }
+        }
         ClearRecord();
         BtnCancelClick();
     });
+}
+
+TfrNewRecord::Written TfrNewRecord::writeShown(const std::function<int(const RecordWrite&)>& write,
+                                               int* newId)
+{
+    Written written = Written::Nothing;
+    guarded(this, [&] {
+        RecordWrite seen{m_revision.rev, currentUser()};
+        for (;;) {
+            try {
+                m_revision.rev = write(seen);
+                written = seen.overwrite ? Written::Overwritten : Written::Stored;
+                return;
+            } catch (const RecordConflict& conflict) {
+                const Written chosen = resolve(conflict, seen, newId);
+                // An overwrite is written next; it may find the record deleted by now.
+                if (chosen != Written::Overwritten) {
+                    written = chosen;
+                    return;
+                }
+            }
+        }
+    });
+    return written;
+}
+
+TfrNewRecord::Written TfrNewRecord::resolve(const RecordConflict& conflict, RecordWrite& write,
+                                            int* newId)
+{
+    const bool deleted = conflict.kind == RecordConflict::Deleted;
+    switch (ConflictPrompt::ask(this, conflict)) {
+    case ConflictPrompt::Choice::Reload:
+        reloadKeepingEdit(deleted);
+        return Written::Reloaded;
+    case ConflictPrompt::Choice::Overwrite:
+        write.overwrite = true;
+        return Written::Overwritten;
+    case ConflictPrompt::Choice::SaveAsNew: {
+        if (!fieldsStorable())
+            return Written::Nothing;
+        const int id = store().insert(recordFromFields(), currentUser());
+        if (newId)
+            *newId = id;
+        return Written::SavedAsNew;
+    }
+    case ConflictPrompt::Choice::KeepEditing:
+        break;
+    }
+    return Written::Nothing;
+}
+
+void TfrNewRecord::reloadKeepingEdit(bool deleted)
+{
+    const RecordData typed = recordFromFields();
+    const RecordData loaded = m_loaded;
+    if (deleted) {
+        // Nothing is left to load: the list takes over, the edit stays beside it.
+        ClearRecord();
+        BtnCancelClick();
+        YourChangesWindow::showFor(RecordChanges::unsaved(loaded, typed, std::nullopt), this);
+        return;
+    }
+    if (!ShowRecord(m_curId)) {
+        BtnCancelClick();
+        YourChangesWindow::showFor(RecordChanges::unsaved(loaded, typed, std::nullopt), this);
+        return;
+    }
+    YourChangesWindow::showFor(RecordChanges::unsaved(loaded, typed, m_loaded), this);
+}
+
+void TfrNewRecord::followImmediateStore(Written written, int newId)
+{
+    if (written == Written::Overwritten)
+        reloadKeepingEdit(false);
+    else if (written == Written::SavedAsNew)
+        ShowRecord(newId);
 }
 
 void TfrNewRecord::btnReqClick()
@@ -760,8 +866,14 @@ void TfrNewRecord::btnReqClick()
     if (!storable(btnReq, text))
         return;
     m_req = text;
-    if (m_curId != 0 && mayChange())
-        guarded(this, [this] { store().updateReq(m_curId, m_req); });
+    if (m_curId == 0 || !mayChange())
+        return;
+    int newId = 0;
+    followImmediateStore(
+        writeShown(
+            [this](const RecordWrite& write) { return store().updateReq(m_curId, m_req, write); },
+            &newId),
+        newId);
 }
 
 bool TfrNewRecord::BtnSpouceClick()
@@ -770,10 +882,17 @@ bool TfrNewRecord::BtnSpouceClick()
     if (dialog.exec() != QDialog::Accepted)
         return false;
     m_spouse = dialog.spouse();
-    if (m_curId != 0 && mayChange() && storable(BtnSpouce, m_spouse.fio + m_spouse.info))
-        guarded(this, [this] {
-            store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info);
-        });
+    if (m_curId == 0 || !mayChange() || !storable(BtnSpouce, m_spouse.fio + m_spouse.info))
+        return true;
+    int newId = 0;
+    followImmediateStore(writeShown(
+                             [this](const RecordWrite& write) {
+                                 return store().updateSpouse(m_curId, m_spouse.fio,
+                                                             m_spouse.birthday, m_spouse.info,
+                                                             write);
+                             },
+                             &newId),
+                         newId);
     return true;
 }
 
@@ -792,9 +911,14 @@ bool TfrNewRecord::btnHideClick()
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         if (!fieldText(PhoneEdits[kind]).isEmpty())
             filledKinds.append(kind);
-    guarded(this, [this, &filledKinds] {
-        store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds);
-    });
+    int newId = 0;
+    followImmediateStore(writeShown(
+                             [this, &filledKinds](const RecordWrite& write) {
+                                 return store().updatePrivacy(m_curId, m_privacy.owns,
+                                                              m_privacy.hided, filledKinds, write);
+                             },
+                             &newId),
+                         newId);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "editor/FieldLength.h"
 #include "editor/Privacy.h"
 #include "editor/RecordData.h"
+#include "editor/RecordStore.h"
 #include "editor/SpouseData.h"
 
 #include <QFrame>
@@ -13,6 +14,7 @@
 #include <QSet>
 #include <QSqlDatabase>
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QDateEdit;
@@ -23,7 +25,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class RecordStore;
 
 // The record editor: one directory record typed (new-record mode: "Готово",
 // "Очистить"), or shown, changed and deleted (shown-record mode: "Изменить",
@@ -194,6 +195,26 @@ private:
     QLineEdit* linkedEdit(QLabel* label) const;
 
     RecordStore store() const;
+    // How a write of the shown record ended.
+    enum class Written {
+        Stored,      // as the editor saw the record
+        Overwritten, // over another user's change, as the user chose
+        SavedAsNew,  // the record was deleted; the editor's data is a new record
+        Reloaded,    // the editor shows the stored record; the edit is kept beside it
+        Nothing,     // back to editing, or a database error
+    };
+    // Runs a write of the shown record on the revision the editor loaded and
+    // keeps the new revision. When another user changed or deleted the
+    // record meanwhile, the user chooses what happens; nothing is written
+    // before. newId: the new record's id after SavedAsNew.
+    Written writeShown(const std::function<int(const RecordWrite&)>& write, int* newId = nullptr);
+    Written resolve(const RecordConflict& conflict, RecordWrite& write, int* newId);
+    // Loads the stored record in place of the edit and shows the edit's
+    // values that it lacks in a window beside the editor.
+    void reloadKeepingEdit(bool deleted);
+    // After a dialog's immediate store: Overwritten reloads the record, which
+    // holds others' changes now; SavedAsNew shows the new record.
+    void followImmediateStore(Written written, int newId);
     // The text a field stores: empty when the field is blanked.
     QString fieldText(const QLineEdit* edit) const;
     RecordData recordFromFields() const;
@@ -237,6 +258,10 @@ private:
     bool m_citySorted = false;
     bool m_inExit = false;
     bool m_readOnly = false;
+    // The shown record as loaded and the revision it had: a write builds on
+    // it, and an edit that meets another user's change is told from it.
+    RecordData m_loaded;
+    RecordRevision m_revision;
     // The shown record's birthday text when it does not read as a date.
     QString m_unreadBirthday;
 };
