@@ -223,6 +223,9 @@ void TestEditConflict::changeMeetsOtherWrite()
     // Back to editing keeps the edit unsaved, for the next save.
     QCOMPARE(e.isModified(), editorSurname == mine);
     QCOMPARE(keptValues(h).contains(mine), keptBeside);
+    // Beside a record still stored only what the user changed; of a deleted
+    // one, everything.
+    QCOMPARE(keptValues(h).contains(QStringLiteral("Иван")), keptBeside && other == Other::Deletes);
 }
 
 void TestEditConflict::immediateStoreMeetsOtherWrite_data()
