@@ -5,7 +5,7 @@
 #include "report/UserDataSet.h"
 
 Operations::Operations(const QSqlDatabase& db, const QString& user)
-    : m_user(user), m_queries(db, user), m_store(db)
+    : m_user(user), m_queries(db, user), m_store(db), m_history(db)
 {
 }
 
@@ -105,10 +105,21 @@ RecordData Operations::showRecord(int id)
 
 int Operations::createRecord(const RecordData& record)
 {
-    return m_store.insert(record);
+    return m_store.insert(record, m_user);
 }
 
 void Operations::changeRecord(int id, const RecordData& record)
 {
-    m_store.update(id, record);
+    // As the editor does: the revision it saw when it showed the record.
+    m_store.update(id, record, {m_store.revision(id).rev, m_user});
+}
+
+void Operations::deleteRecord(int id)
+{
+    m_store.remove(id, {m_store.revision(id).rev, m_user});
+}
+
+int Operations::restoreRecord(int histId)
+{
+    return m_history.restoreDeleted(histId, m_user);
 }

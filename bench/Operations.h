@@ -2,6 +2,7 @@
 #pragma once
 
 #include "editor/RecordData.h"
+#include "editor/RecordHistory.h"
 #include "editor/RecordStore.h"
 #include "search/FoundModel.h"
 #include "search/ListingQueries.h"
@@ -38,6 +39,9 @@ public:
     RecordData showRecord(int id);
     int createRecord(const RecordData& record);
     void changeRecord(int id, const RecordData& record);
+    void deleteRecord(int id);
+    // Brings back a deleted record (the history row of its deletion).
+    int restoreRecord(int histId);
 
 private:
     int show(QList<FoundRow> rows, const QString& secondHeader);
@@ -46,6 +50,7 @@ private:
     QString m_user;
     ListingQueries m_queries;
     RecordStore m_store;
+    RecordHistory m_history;
     FoundModel m_model;
     FoundModel m_lazyModel;
 };

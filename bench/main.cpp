@@ -436,6 +436,21 @@ void runBenchmark(const QSqlDatabase& db, const DataLink& link, const Options& o
         ++n;
         ops.changeRecord(int(1 + (qint64(n) * 104729) % records), sampleRecord(n));
     });
+    if (wanted(QStringLiteral("restore_record"))) {
+        // Records deleted first, each brought back by one run (the first
+        // one warms up).
+        QList<int> deleted;
+        for (int i = 0; i <= o.recordRuns; ++i) {
+            ops.deleteRecord(int(1 + (qint64(++n) * 7919) % records));
+            QSqlQuery q = Sql::run(db, QStringLiteral("SELECT max(histid) FROM sprav_history "
+                                                      "WHERE deleted = 1"));
+            q.next();
+            deleted.append(q.value(0).toInt());
+        }
+        qsizetype next = 0;
+        figure(QStringLiteral("restore_record"),
+               Measure::run(o.recordRuns, [&] { ops.restoreRecord(deleted.value(next++)); }));
+    }
     startupFigures(
         db, link, o, [&] { ops.search(selective); }, wanted);
     value(QStringLiteral("peak_rss_mb"), Measure::peakRssMb());

@@ -8,6 +8,11 @@ QDate& fixedToday()
     static QDate date;
     return date;
 }
+QDateTime& fixedNow()
+{
+    static QDateTime moment;
+    return moment;
+}
 } // namespace
 
 QDate Clock::today()
@@ -19,4 +24,15 @@ QDate Clock::today()
 void Clock::setToday(const QDate& date)
 {
     fixedToday() = date;
+}
+
+QDateTime Clock::now()
+{
+    const QDateTime& fixed = fixedNow();
+    return fixed.isValid() ? fixed.toUTC() : QDateTime::currentDateTimeUtc();
+}
+
+void Clock::setNow(const QDateTime& moment)
+{
+    fixedNow() = moment;
 }

@@ -15,3 +15,13 @@ QString DateText::dayMonth(const QDate& date)
 {
     return date.toString(QStringLiteral("dd.MM"));
 }
+
+QString DateText::toStamp(const QDateTime& moment)
+{
+    return moment.toUTC().toString(Qt::ISODateWithMs);
+}
+
+QDateTime DateText::fromStamp(const QString& text)
+{
+    return text.isEmpty() ? QDateTime() : QDateTime::fromString(text, Qt::ISODateWithMs);
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
 // Dates are stored as the text dd.MM.yyyy whatever the system's locale, so
@@ -17,4 +18,10 @@ public:
     static QDate fromText(const QString& text);
     // The "dd.MM" part that the birthday lists look for.
     static QString dayMonth(const QDate& date);
+
+    // Moments (of the revisions and the history) are stored as ISO 8601 text
+    // in UTC with milliseconds, which sorts as the moments do.
+    static QString toStamp(const QDateTime& moment);
+    // An invalid moment for empty text.
+    static QDateTime fromStamp(const QString& text);
 };

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "db/Schema.h"
+#include "common/Clock.h"
 #include "common/DbError.h"
 #include "db/ContactIndex.h"
 #include "db/Database.h"
+#include "db/DateText.h"
 #include "db/DbLog.h"
 #include "db/SearchIndex.h"
 #include "db/ServerLock.h"
@@ -22,36 +24,65 @@ const char* const spravColumns = R"(
     spfio TEXT, spbirthday TEXT, spInfo TEXT, otherphones TEXT, info TEXT,
     req TEXT, owns TEXT, hided TEXT)";
 
+// Revisions and history live beside the directory's tables, which keep their
+// columns. A record without a sprav_rev row has revision 0. A history row is
+// a record's state before a change or its deletion (`deleted` 1) with its
+// phones in phone_history: `rev`, `usr`, `at` tell the revision of the state
+// and who stored it when, `gone_usr`, `gone_at` who replaced or deleted it
+// when. Moments are DateText stamps.
+QStringList historyTables(const QString& key, const QString& flag)
+{
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS sprav_rev (id INTEGER PRIMARY KEY, "
+                       "rev INTEGER NOT NULL, usr TEXT, at TEXT)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS sprav_history (histid %1, id INTEGER NOT NULL, "
+                       "rev INTEGER NOT NULL, usr TEXT, at TEXT, gone_usr TEXT, "
+                       "gone_at TEXT NOT NULL, deleted INTEGER NOT NULL DEFAULT 0,%2)")
+            .arg(key, QLatin1String(spravColumns)),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS phone_history (histid INTEGER NOT NULL, "
+                       "parentid INTEGER, phone TEXT, noteid INTEGER, hid %1)")
+            .arg(flag),
+    };
+}
+
 QStringList sqliteTables()
 {
     const QString key = QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT");
-    return {
-        QStringLiteral("CREATE TABLE IF NOT EXISTS sprav (%1,%2)")
-            .arg(key, QLatin1String(spravColumns)),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS phone (parentid INTEGER, phone TEXT, "
-                       "noteid INTEGER, hid INTEGER NOT NULL DEFAULT 0)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS notes (id INTEGER PRIMARY KEY, note TEXT)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS city (%1, cityname TEXT, citycode TEXT)")
-            .arg(key),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS prof (%1, proftitle TEXT)").arg(key),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS users (%1, log TEXT, pass TEXT)").arg(key),
-    };
+    return QStringList{
+               QStringLiteral("CREATE TABLE IF NOT EXISTS sprav (%1,%2)")
+                   .arg(key, QLatin1String(spravColumns)),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS phone (parentid INTEGER, phone TEXT, "
+                              "noteid INTEGER, hid INTEGER NOT NULL DEFAULT 0)"),
+               QStringLiteral(
+                   "CREATE TABLE IF NOT EXISTS notes (id INTEGER PRIMARY KEY, note TEXT)"),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS city (%1, cityname TEXT, citycode TEXT)")
+                   .arg(key),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS prof (%1, proftitle TEXT)").arg(key),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS users (%1, log TEXT, pass TEXT)")
+                   .arg(key),
+           } +
+           historyTables(QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"),
+                         QStringLiteral("INTEGER NOT NULL DEFAULT 0"));
 }
 
 QStringList postgresTables()
 {
     const QString key = QStringLiteral("id SERIAL PRIMARY KEY");
-    return {
-        QStringLiteral("CREATE TABLE IF NOT EXISTS sprav (%1,%2)")
-            .arg(key, QLatin1String(spravColumns)),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS phone (parentid INTEGER, phone TEXT, "
-                       "noteid INTEGER, hid BOOLEAN NOT NULL DEFAULT FALSE)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS notes (id INTEGER PRIMARY KEY, note TEXT)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS city (%1, cityname TEXT, citycode TEXT)")
-            .arg(key),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS prof (%1, proftitle TEXT)").arg(key),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS users (%1, log TEXT, pass TEXT)").arg(key),
-    };
+    return QStringList{
+               QStringLiteral("CREATE TABLE IF NOT EXISTS sprav (%1,%2)")
+                   .arg(key, QLatin1String(spravColumns)),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS phone (parentid INTEGER, phone TEXT, "
+                              "noteid INTEGER, hid BOOLEAN NOT NULL DEFAULT FALSE)"),
+               QStringLiteral(
+                   "CREATE TABLE IF NOT EXISTS notes (id INTEGER PRIMARY KEY, note TEXT)"),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS city (%1, cityname TEXT, citycode TEXT)")
+                   .arg(key),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS prof (%1, proftitle TEXT)").arg(key),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS users (%1, log TEXT, pass TEXT)")
+                   .arg(key),
+           } +
+           historyTables(QStringLiteral("SERIAL PRIMARY KEY"),
+                         QStringLiteral("BOOLEAN NOT NULL DEFAULT FALSE"));
 }
 
 QStringList sqliteIndexes()
@@ -59,6 +90,11 @@ QStringList sqliteIndexes()
     return {
         QStringLiteral("CREATE INDEX IF NOT EXISTS phone_parentid ON phone (parentid)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_cityid ON sprav (cityid)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_history_id ON sprav_history (id)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_history_gone ON sprav_history "
+                       "(deleted, gone_at)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS phone_history_histid ON phone_history "
+                       "(histid)"),
         // Holds every column the listings read, in name order: "Все записи"
         // and the birthday list read it alone, without sorting or visiting
         // the table. Not on PostgreSQL: it would read the table anyway until
@@ -115,8 +151,9 @@ bool sqliteComplete(const QSqlDatabase& db)
     const qint64 present = firstNumber(
         db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN ('sprav', 'phone', "
                            "'notes', 'city', 'prof', 'users', 'phone_parentid', 'sprav_cityid', "
-                           "'sprav_listing')"));
-    return present == 9 && firstNumber(db, QStringLiteral("SELECT count(*) FROM notes")) > 0;
+                           "'sprav_listing', 'sprav_rev', 'sprav_history', 'phone_history', "
+                           "'sprav_history_id', 'sprav_history_gone', 'phone_history_histid')"));
+    return present == 15 && firstNumber(db, QStringLiteral("SELECT count(*) FROM notes")) > 0;
 }
 
 // A new or older database: what is missing is made in one write transaction.
@@ -196,7 +233,8 @@ void ensureSqlite(const QSqlDatabase& db)
 
 // 1: version kept; ulower() folds the final sigma; unique user names; the
 // order table and the phone and e-mail indexes.
-constexpr int postgresVersion = 1;
+// 2: revisions and history of the records.
+constexpr int postgresVersion = 2;
 
 const QString uniqueUsersIndex = QStringLiteral("users_log_unique");
 const QString uniqueUsersDefinition = QStringLiteral("ON users (ulower(log))");
@@ -206,6 +244,10 @@ QList<QPair<QString, QString>> postgresIndexes()
     return {
         {QStringLiteral("phone_parentid"), QStringLiteral("ON phone (parentid)")},
         {QStringLiteral("sprav_cityid"), QStringLiteral("ON sprav (cityid)")},
+        {QStringLiteral("sprav_history_id"), QStringLiteral("ON sprav_history (id)")},
+        {QStringLiteral("sprav_history_gone"),
+         QStringLiteral("ON sprav_history (deleted, gone_at)")},
+        {QStringLiteral("phone_history_histid"), QStringLiteral("ON phone_history (histid)")},
     };
 }
 
@@ -446,4 +488,29 @@ void Schema::ensure(const QSqlDatabase& db)
         ensurePostgres(db);
     else
         ensureSqlite(db);
+    trimHistory(db);
+}
+
+void Schema::trimHistory(const QSqlDatabase& db)
+{
+    const QString cutoff = DateText::toStamp(Clock::now().addDays(-historyDays));
+    // Numbered newest first per record, so that the newest keptVersions stay
+    // whatever their age. Looked for first: a start-up with nothing to remove
+    // only reads.
+    const QString numbered =
+        QStringLiteral("SELECT histid FROM (SELECT histid, gone_at, row_number() OVER "
+                       "(PARTITION BY id ORDER BY histid DESC) AS n FROM sprav_history) AS h "
+                       "WHERE n > :kept AND gone_at < :cutoff");
+    {
+        QSqlQuery q = Sql::run(db, numbered + QStringLiteral(" LIMIT 1"),
+                               {{"kept", historyVersions}, {"cutoff", cutoff}});
+        if (!q.next())
+            return;
+    }
+    Sql::Transaction transaction(db);
+    Sql::run(db, QStringLiteral("DELETE FROM phone_history WHERE histid IN (%1)").arg(numbered),
+             {{"kept", historyVersions}, {"cutoff", cutoff}});
+    Sql::run(db, QStringLiteral("DELETE FROM sprav_history WHERE histid IN (%1)").arg(numbered),
+             {{"kept", historyVersions}, {"cutoff", cutoff}});
+    transaction.commit();
 }

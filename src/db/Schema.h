@@ -12,6 +12,13 @@ class Schema
 public:
     static void ensure(const QSqlDatabase& db);
 
+    // History newer than historyDays days, or the last historyVersions
+    // versions of a record, whichever is more, is kept; the rest is removed
+    // at start-up.
+    static constexpr int historyDays = 90;
+    static constexpr int historyVersions = 50;
+    static void trimHistory(const QSqlDatabase& db);
+
     // Names of the phone kinds 1 to 6, as stored in `notes`.
     static const QStringList& phoneKinds();
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "db/Schema.h"
+#include "db/Sql.h"
 #include "editor/RecordStore.h"
 
 #include <QDateTime>
@@ -34,10 +36,9 @@ struct RecordVersion {
 class RecordHistory
 {
 public:
-    // History newer than this many days, or the last keptVersions versions of
-    // a record, whichever is more, is kept.
-    static constexpr int keptDays = 90;
-    static constexpr int keptVersions = 50;
+    // The period of the deleted list (what is older is trimmed at start-up:
+    // see Schema).
+    static constexpr int keptDays = Schema::historyDays;
 
     explicit RecordHistory(const QSqlDatabase& db);
 
@@ -57,13 +58,15 @@ public:
     // checked like every write); gives the new revision.
     int restoreVersion(int id, int histId, const RecordWrite& write);
 
-    // Removes what is older than kept (called at start-up).
-    static void trim(const QSqlDatabase& db);
     // Copies the record's stored state with its phones into the history,
     // inside the caller's transaction.
     static void keep(const QSqlDatabase& db, int id, const RecordRevision& written,
                      const RecordRevision& change, bool deleted);
 
 private:
+    // History rows with their phones, the job title and city by name.
+    QList<RecordVersion> read(const QString& condition,
+                              std::initializer_list<Sql::Binding> bindings);
+
     QSqlDatabase m_db;
 };

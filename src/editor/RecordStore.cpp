@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "editor/RecordStore.h"
+#include "common/Clock.h"
 #include "common/DbError.h"
 #include "db/DateText.h"
 #include "db/HiddenFields.h"
 #include "db/Sql.h"
 #include "db/TextFold.h"
 #include "db/Visibility.h"
+#include "editor/RecordHistory.h"
 
 #include <QSet>
 
@@ -73,9 +75,93 @@ void requireChanged(const QSqlQuery& query)
             QStringLiteral("Запись не найдена: возможно, её удалил другой пользователь."));
 }
 
+QVariant userValue(const QString& user)
+{
+    return user.isEmpty() ? Sql::nullText() : QVariant(user);
+}
+
+RecordRevision revisionAt(const QSqlQuery& q, int column)
+{
+    return {q.value(column).toInt(), Sql::text(q, column + 1),
+            DateText::fromStamp(Sql::text(q, column + 2))};
+}
+
+QString conflictText(RecordConflict::Kind kind, const QString& user, const QDateTime& at)
+{
+    QString text = kind == RecordConflict::Changed
+                       ? QStringLiteral("Запись изменена другим пользователем")
+                       : QStringLiteral("Запись удалена другим пользователем");
+    QStringList who;
+    if (!user.isEmpty())
+        who.append(user);
+    if (at.isValid())
+        who.append(at.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
+    if (!who.isEmpty())
+        text += QStringLiteral(" (") + who.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return text + (kind == RecordConflict::Changed
+                       ? QStringLiteral(". Ваши изменения не сохранены: откройте запись заново.")
+                       : QStringLiteral(". Ваши изменения не сохранены."));
+}
+
 } // namespace
 
+RecordConflict::RecordConflict(Kind kind, const QString& user, const QDateTime& at)
+    : DbError(conflictText(kind, user, at)), kind(kind), user(user), at(at)
+{
+}
+
 RecordStore::RecordStore(const QSqlDatabase& db) : m_db(db) {}
+
+RecordRevision RecordStore::revision(int id)
+{
+    QSqlQuery q = Sql::run(
+        m_db, QStringLiteral("SELECT rev, usr, at FROM sprav_rev WHERE id = :id"), {{"id", id}});
+    return q.next() ? revisionAt(q, 0) : RecordRevision();
+}
+
+int RecordStore::advance(int id, const RecordWrite& write, bool deleting)
+{
+    // A record stored before revisions were kept gets its row at revision 0.
+    Sql::run(m_db,
+             QStringLiteral(
+                 "INSERT INTO sprav_rev (id, rev) VALUES (:id, 0) ON CONFLICT (id) DO NOTHING"),
+             {{"id", id}});
+    const auto refuse = [this, id]() -> RecordConflict {
+        const RecordRevision stored = revision(id);
+        QSqlQuery q =
+            Sql::run(m_db, QStringLiteral("SELECT 1 FROM sprav WHERE id = :id"), {{"id", id}});
+        if (q.next())
+            return RecordConflict(RecordConflict::Changed, stored.user, stored.at);
+        // Deleted by a program that kept no revisions: there is nobody to name.
+        if (stored.rev == 0)
+            throw DbError(
+                QStringLiteral("Запись не найдена: возможно, её удалил другой пользователь."));
+        return RecordConflict(RecordConflict::Deleted, stored.user, stored.at);
+    };
+    const RecordRevision stored = revision(id);
+    {
+        QSqlQuery q =
+            Sql::run(m_db, QStringLiteral("SELECT 1 FROM sprav WHERE id = :id"), {{"id", id}});
+        if (!q.next() || (stored.rev != write.seenRev && !write.overwrite))
+            throw refuse();
+    }
+    // The revision read must still be the stored one when it is raised: of
+    // two writers at the same moment only one gets the row.
+    const RecordRevision change{stored.rev + 1, write.user, Clock::now()};
+    const QSqlQuery raised =
+        Sql::run(m_db,
+                 QStringLiteral("UPDATE sprav_rev SET rev = :rev, usr = :usr, at = :at "
+                                "WHERE id = :id AND rev = :stored"),
+                 {{"rev", change.rev},
+                  {"usr", userValue(change.user)},
+                  {"at", DateText::toStamp(change.at)},
+                  {"id", id},
+                  {"stored", stored.rev}});
+    if (raised.numRowsAffected() != 1)
+        throw refuse();
+    RecordHistory::keep(m_db, id, stored, change, deleting);
+    return change.rev;
+}
 
 void RecordStore::dropHidden(RecordData& r)
 {
@@ -118,19 +204,19 @@ QString RecordStore::trimmed(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-int RecordStore::insert(const RecordData& r)
+int RecordStore::insert(const RecordData& r, const QString& user)
 {
     // Looked up before the transaction, so that it begins with a write.
     const int prof = r.prof.isEmpty() ? 0 : profId(r.prof);
     const int city = cityId(r.city);
 
     Sql::Transaction transaction(m_db);
-    const int id = insertInTransaction(r, prof, city);
+    const int id = insertInTransaction(r, prof, city, user);
     transaction.commit();
     return id;
 }
 
-int RecordStore::insertInTransaction(const RecordData& r, int prof, int city)
+int RecordStore::insertInTransaction(const RecordData& r, int prof, int city, const QString& user)
 {
     if (!m_recordInsert)
         m_recordInsert = std::make_shared<Sql::Kept>(
@@ -152,6 +238,16 @@ int RecordStore::insertInTransaction(const RecordData& r, int prof, int city)
                        {"owns", exact(r.owns)}});
     Sql::exec(insert);
     const qint64 id = Sql::returnedId(insert);
+    if (!m_revisionInsert)
+        m_revisionInsert = std::make_shared<Sql::Kept>(
+            m_db,
+            QStringLiteral("INSERT INTO sprav_rev (id, rev, usr, at) "
+                           "VALUES (:id, 1, :usr, :at) ON CONFLICT (id) DO UPDATE "
+                           "SET rev = sprav_rev.rev + 1, usr = excluded.usr, at = excluded.at"));
+    QSqlQuery& revision = m_revisionInsert->query();
+    Sql::bind(revision,
+              {{"id", int(id)}, {"usr", userValue(user)}, {"at", DateText::toStamp(Clock::now())}});
+    Sql::exec(revision);
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         if (!r.phones[kind].isEmpty())
             insertPhone(int(id), kind, r.phones[kind], r.hided);
@@ -203,29 +299,45 @@ RecordData RecordStore::fromRow(const QSqlQuery& q)
     return r;
 }
 
-std::optional<RecordData> RecordStore::load(int id, const QString& user, Access* access)
+std::optional<RecordData> RecordStore::load(int id, const QString& user, Access* access,
+                                            RecordRevision* revision)
 {
     Access ignored;
     Access& found = access ? *access : ignored;
     found = Access::Missing;
+    std::optional<RecordData> r = stored(id, revision);
+    if (!r)
+        return std::nullopt;
+    // The visibility of the moment counts, not that of the list it came from.
+    if (Visibility::HiddenAsWhole(r->hided, r->owns, user)) {
+        found = Access::HiddenAsWhole;
+        return std::nullopt;
+    }
+    found = Access::Shown;
+    if (!Visibility::IsExempt(r->owns, user))
+        dropHidden(*r);
+    return r;
+}
+
+std::optional<RecordData> RecordStore::stored(int id, RecordRevision* revision)
+{
     RecordData r;
     QVariant prof;
     QVariant city;
+    RecordRevision seen;
     {
-        QSqlQuery q =
-            Sql::run(m_db, QStringLiteral("SELECT * FROM sprav WHERE id = :id"), {{"id", id}});
+        QSqlQuery q = Sql::run(m_db,
+                               QStringLiteral("SELECT sprav.*, r.rev, r.usr, r.at FROM sprav "
+                                              "LEFT JOIN sprav_rev AS r ON r.id = sprav.id "
+                                              "WHERE sprav.id = :id"),
+                               {{"id", id}});
         if (!q.next())
             return std::nullopt;
         r = fromRow(q);
         prof = q.value(3);
         city = q.value(10);
+        seen = revisionAt(q, 23);
     }
-    // The visibility of the moment counts, not that of the list it came from.
-    if (Visibility::HiddenAsWhole(r.hided, r.owns, user)) {
-        found = Access::HiddenAsWhole;
-        return std::nullopt;
-    }
-    found = Access::Shown;
     r.prof = profTitle(prof);
     r.city = cityName(city);
     {
@@ -239,8 +351,12 @@ std::optional<RecordData> RecordStore::load(int id, const QString& user, Access*
                 r.phones[kind] = Sql::text(q, 0);
         }
     }
-    if (!Visibility::IsExempt(r.owns, user))
-        dropHidden(r);
+    // A change stored between the two reads: the phones may belong to the
+    // newer revision, so the whole record is read again.
+    if (this->revision(id).rev != seen.rev)
+        return stored(id, revision);
+    if (revision)
+        *revision = seen;
     return r;
 }
 
@@ -262,12 +378,13 @@ QString RecordStore::cityName(const QVariant& id)
     return q.next() ? Sql::text(q, 0) : QString();
 }
 
-void RecordStore::update(int id, const RecordData& r)
+int RecordStore::update(int id, const RecordData& r, const RecordWrite& write)
 {
     const int prof = r.prof.isEmpty() ? 0 : profId(r.prof);
     const int city = r.city.isEmpty() ? 0 : cityId(r.city);
 
     Sql::Transaction transaction(m_db);
+    const int rev = advance(id, write);
     QSqlQuery changed = Sql::prepare(
         m_db, QStringLiteral("UPDATE sprav SET f = :f, io = :io, profid = :profid, "
                              "shortpp = :shortpp, longpp = :longpp, legaladdress = :legaladdress, "
@@ -310,25 +427,33 @@ void RecordStore::update(int id, const RecordData& r)
         }
     }
     transaction.commit();
+    return rev;
 }
 
-void RecordStore::remove(int id)
+void RecordStore::remove(int id, const RecordWrite& write)
 {
     Sql::Transaction transaction(m_db);
+    advance(id, write, true);
     Sql::run(m_db, QStringLiteral("DELETE FROM sprav WHERE id = :curid"), {{"curid", id}});
     Sql::run(m_db, QStringLiteral("DELETE FROM phone WHERE parentid = :curid"), {{"curid", id}});
     transaction.commit();
 }
 
-void RecordStore::updateReq(int id, const QString& req)
+int RecordStore::updateReq(int id, const QString& req, const RecordWrite& write)
 {
+    Sql::Transaction transaction(m_db);
+    const int rev = advance(id, write);
     requireChanged(Sql::run(m_db, QStringLiteral("UPDATE sprav SET req = :req WHERE id = :curid"),
                             {{"req", exact(trimmed(req))}, {"curid", id}}));
+    transaction.commit();
+    return rev;
 }
 
-void RecordStore::updateSpouse(int id, const QString& spfio, const QString& spbirthday,
-                               const QString& spinfo)
+int RecordStore::updateSpouse(int id, const QString& spfio, const QString& spbirthday,
+                              const QString& spinfo, const RecordWrite& write)
 {
+    Sql::Transaction transaction(m_db);
+    const int rev = advance(id, write);
     requireChanged(
         Sql::run(m_db,
                  QStringLiteral("UPDATE sprav SET spfio = :spfio, spbirthday = :spbirthday, "
@@ -337,12 +462,15 @@ void RecordStore::updateSpouse(int id, const QString& spfio, const QString& spbi
                   {"spbirthday", dateTextValue(spbirthday)},
                   {"spinfo", exact(trimmed(spinfo))},
                   {"curid", id}}));
+    transaction.commit();
+    return rev;
 }
 
-void RecordStore::updatePrivacy(int id, const QString& owns, const QString& hided,
-                                const QList<int>& filledKinds)
+int RecordStore::updatePrivacy(int id, const QString& owns, const QString& hided,
+                               const QList<int>& filledKinds, const RecordWrite& write)
 {
     Sql::Transaction transaction(m_db);
+    const int rev = advance(id, write);
     requireChanged(Sql::run(
         m_db, QStringLiteral("UPDATE sprav SET owns = :owns, hided = :hided WHERE id = :curid"),
         {{"owns", exact(owns)}, {"hided", exact(hided)}, {"curid", id}}));
@@ -353,6 +481,7 @@ void RecordStore::updatePrivacy(int id, const QString& owns, const QString& hide
                 "UPDATE phone SET hid = :hid WHERE parentid = :parentid AND noteid = :noteid"),
             {{"hid", Visibility::PhoneHidFor(hided, kind)}, {"parentid", id}, {"noteid", kind}});
     transaction.commit();
+    return rev;
 }
 
 int RecordStore::profId(const QString& title)

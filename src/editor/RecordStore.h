@@ -92,8 +92,8 @@ public:
 
     int updateReq(int id, const QString& req, const RecordWrite& write);
     // spbirthday: empty stores NULL.
-    int updateSpouse(int id, const QString& spfio, const QString& spbirthday,
-                     const QString& spinfo, const RecordWrite& write);
+    int updateSpouse(int id, const QString& spfio, const QString& spbirthday, const QString& spinfo,
+                     const RecordWrite& write);
     // Stores the privacy texts and recomputes the hidden flag of the phones
     // of the given kinds.
     int updatePrivacy(int id, const QString& owns, const QString& hided,
@@ -122,6 +122,8 @@ public:
 
 private:
     friend class RecordHistory;
+    // The record exactly as stored, hidden values included.
+    std::optional<RecordData> stored(int id, RecordRevision* revision = nullptr);
     // Checks and raises the revision and copies the record's state into the
     // history, inside the caller's transaction; gives the new revision.
     int advance(int id, const RecordWrite& write, bool deleting = false);
@@ -134,4 +136,5 @@ private:
     // statements and the search index's triggers once.
     std::shared_ptr<Sql::Kept> m_recordInsert;
     std::shared_ptr<Sql::Kept> m_phoneInsert;
+    std::shared_ptr<Sql::Kept> m_revisionInsert;
 };

@@ -544,10 +544,12 @@ bool TfrNewRecord::ShowRecord(int id)
     setShownRecordMode();
     RecordStore::Access access = RecordStore::Access::Missing;
     m_loaded = {};
-    m_revision = {};
+    m_curRev = 0;
     guarded(this, [this, id, &access] {
+        RecordRevision revision;
         const std::optional<RecordData> record =
-            store().load(id, currentUser(), &access, &m_revision);
+            store().load(id, currentUser(), &access, &revision);
+        m_curRev = revision.rev;
         if (!record)
             return;
         m_loaded = *record;
@@ -761,7 +763,7 @@ void TfrNewRecord::BtnDeleteClick()
         Prompts::Answer::Yes)
         return;
     guarded(this, [this] {
-        RecordWrite write{m_revision.rev, currentUser()};
+        RecordWrite write{m_curRev, currentUser()};
         for (;;) {
             try {
                 store().remove(m_curId, write);
@@ -786,10 +788,10 @@ TfrNewRecord::Written TfrNewRecord::writeShown(const std::function<int(const Rec
 {
     Written written = Written::Nothing;
     guarded(this, [&] {
-        RecordWrite seen{m_revision.rev, currentUser()};
+        RecordWrite seen{m_curRev, currentUser()};
         for (;;) {
             try {
-                m_revision.rev = write(seen);
+                m_curRev = write(seen);
                 written = seen.overwrite ? Written::Overwritten : Written::Stored;
                 return;
             } catch (const RecordConflict& conflict) {

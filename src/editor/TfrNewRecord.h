@@ -6,7 +6,6 @@
 #include "editor/FieldLength.h"
 #include "editor/Privacy.h"
 #include "editor/RecordData.h"
-#include "editor/RecordStore.h"
 #include "editor/SpouseData.h"
 
 #include <QFrame>
@@ -25,6 +24,9 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class RecordConflict;
+class RecordStore;
+struct RecordWrite;
 
 // The record editor: one directory record typed (new-record mode: "Готово",
 // "Очистить"), or shown, changed and deleted (shown-record mode: "Изменить",
@@ -247,6 +249,9 @@ private:
     bool m_templateEnabled = true;
     EditorState m_notified;
     int m_curId = 0;
+    // The revision of the shown record as loaded or last stored here; the
+    // writes check that nobody else stored one since.
+    int m_curRev = 0;
     SpouseData m_spouse;
     Privacy m_privacy;
     QString m_req;
@@ -258,10 +263,9 @@ private:
     bool m_citySorted = false;
     bool m_inExit = false;
     bool m_readOnly = false;
-    // The shown record as loaded and the revision it had: a write builds on
-    // it, and an edit that meets another user's change is told from it.
+    // The shown record as loaded: an edit that meets another user's change
+    // is told from it.
     RecordData m_loaded;
-    RecordRevision m_revision;
     // The shown record's birthday text when it does not read as a date.
     QString m_unreadBirthday;
 };

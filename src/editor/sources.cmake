@@ -5,6 +5,7 @@ list(APPEND SPRAV_CORE_SOURCES
     editor/Privacy.h
     editor/RecordChanges.cpp editor/RecordChanges.h
     editor/RecordData.h
+    editor/RecordHistory.cpp editor/RecordHistory.h
     editor/RecordStore.cpp editor/RecordStore.h
     editor/SpouseData.h
 )

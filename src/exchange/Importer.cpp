@@ -66,7 +66,7 @@ Importer::Summary Importer::run(const ContactFile& file, ContactReader& reader,
             continue;
         }
         store.insertInTransaction(record, lookup(profs, record.prof, false),
-                                  lookup(cities, record.city, true));
+                                  lookup(cities, record.city, true), m_user);
         if (!storeDuplicates)
             known.add(record);
         ++summary.stored;

@@ -201,7 +201,7 @@ void TestReconnect::endedSessionServesTheNextActions()
     QCOMPARE(found->size(), 1);
 
     QVERIFY(admin.endSession(backendPid(test.db())));
-    store.update(id, record(QStringLiteral("Ковалёва")));
+    store.update(id, record(QStringLiteral("Ковалёва")), {store.revision(id).rev, {}, false});
 
     QVERIFY(admin.endSession(backendPid(test.db())));
     QCOMPARE(store.load(id, QStringLiteral("u1"))->f, QStringLiteral("Ковалёва"));

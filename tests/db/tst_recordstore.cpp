@@ -64,6 +64,12 @@ void makePhoneWritesFail(const TestDatabase& database)
                                 "WHEN OLD.phone = 'boom' BEGIN SELECT RAISE(ABORT, 'boom'); END"));
 }
 
+// A write by a tester who saw the revision stored now.
+RecordWrite latest(RecordStore& store, int id)
+{
+    return {store.revision(id).rev, QStringLiteral("tester"), false};
+}
+
 RecordData fullRecord()
 {
     RecordData r;
@@ -244,7 +250,7 @@ void TestRecordStore::textsTrimmedPhonesNot()
 
     r.f = QStringLiteral(" Сидоров-Ким ");
     r.phones[1] = QStringLiteral(" 56 ");
-    store.update(id, r);
+    store.update(id, r, latest(store, id));
     QCOMPARE(store.load(id, QString())->f, QStringLiteral("Сидоров-Ким"));
     QCOMPARE(store.load(id, QString())->phones[1], QStringLiteral(" 56 "));
 }
@@ -341,7 +347,7 @@ void TestRecordStore::phoneMerge()
     r.hided = QStringLiteral(" 16 ");     // the kept kind 5 follows the new codes
     r.birthday = QDate(1980, 12, 31);
     r.prof = QStringLiteral("нет такой");
-    store.update(id, r);
+    store.update(id, r, latest(store, id));
 
     const auto rows = phoneRows(db, id);
     QCOMPARE(rows.keys(), (QList<int>{2, 3, 5}));
@@ -365,7 +371,7 @@ void TestRecordStore::phoneMerge()
     // Emptying every edit removes every row; an empty city stores 0.
     r.phones = {};
     r.city.clear();
-    store.update(id, r);
+    store.update(id, r, latest(store, id));
     QVERIFY(phoneRows(db, id).isEmpty());
     QCOMPARE(
         scalar(db, QStringLiteral("SELECT cityid FROM sprav WHERE id = :id"), {{"id", id}}).toInt(),
@@ -381,7 +387,7 @@ void TestRecordStore::removeTakesThePhones()
     r.phones[6] = QStringLiteral("666");
     const int id = store.insert(r);
     const int kept = store.insert(r);
-    store.remove(id);
+    store.remove(id, latest(store, id));
     QVERIFY(!store.load(id, QString()));
     QCOMPARE(
         count(db, QStringLiteral("SELECT COUNT(*) FROM phone WHERE parentid = :id"), {{"id", id}}),
@@ -399,19 +405,23 @@ void TestRecordStore::changeOfDeletedRecordWritesNothing()
     const int id = store.insert(r);
     // Another workstation deletes the record while it is open here.
     auto other = database.connectAgain(QStringLiteral("other"));
-    RecordStore(other->db()).remove(id);
+    RecordStore otherStore(other->db());
+    otherStore.remove(id, latest(otherStore, id));
 
     r.phones[2] = QStringLiteral("222");
-    QVERIFY_THROWS_EXCEPTION(DbError, store.update(id, r));
+    QVERIFY_THROWS_EXCEPTION(DbError, store.update(id, r, latest(store, id)));
     QCOMPARE(
         count(db, QStringLiteral("SELECT COUNT(*) FROM phone WHERE parentid = :id"), {{"id", id}}),
         0);
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM sprav"), {}), 0);
     // The dialogs' own stores say so too instead of dropping what was typed.
-    QVERIFY_THROWS_EXCEPTION(DbError, store.updateReq(id, QStringLiteral("ИНН")));
-    QVERIFY_THROWS_EXCEPTION(DbError, store.updateSpouse(id, QStringLiteral("Анна"), {}, {}));
+    QVERIFY_THROWS_EXCEPTION(DbError,
+                             store.updateReq(id, QStringLiteral("ИНН"), latest(store, id)));
     QVERIFY_THROWS_EXCEPTION(
-        DbError, store.updatePrivacy(id, QStringLiteral(" a "), QStringLiteral(" 12 "), {1}));
+        DbError, store.updateSpouse(id, QStringLiteral("Анна"), {}, {}, latest(store, id)));
+    QVERIFY_THROWS_EXCEPTION(DbError,
+                             store.updatePrivacy(id, QStringLiteral(" a "), QStringLiteral(" 12 "),
+                                                 {1}, latest(store, id)));
 }
 
 void TestRecordStore::failureLeavesNothingHalfWritten()
@@ -443,19 +453,20 @@ void TestRecordStore::failureLeavesNothingHalfWritten()
     changed.f = QStringLiteral("Новое");
     changed.phones[1] = QStringLiteral("222");
     changed.phones[3] = QStringLiteral("boom");
-    QVERIFY_THROWS_EXCEPTION(DbError, store.update(keptId, changed));
+    QVERIFY_THROWS_EXCEPTION(DbError, store.update(keptId, changed, latest(store, keptId)));
     QCOMPARE(store.load(keptId, QString())->f, QStringLiteral("Старое"));
     QCOMPARE(phoneRows(db, keptId).keys(), QList<int>{1});
     QCOMPARE(phoneRows(db, keptId).value(1).first, QStringLiteral("111"));
 
     // A deletion whose phones cannot go keeps the record.
-    QVERIFY_THROWS_EXCEPTION(DbError, store.remove(doomedId));
+    QVERIFY_THROWS_EXCEPTION(DbError, store.remove(doomedId, latest(store, doomedId)));
     QVERIFY(store.load(doomedId, QString()));
     QCOMPARE(phoneRows(db, doomedId).size(), 2);
 
     // Privacy texts are not stored without the phones' flags.
-    QVERIFY_THROWS_EXCEPTION(
-        DbError, store.updatePrivacy(doomedId, QStringLiteral(" b "), QStringLiteral(" 11 "), {2}));
+    QVERIFY_THROWS_EXCEPTION(DbError, store.updatePrivacy(doomedId, QStringLiteral(" b "),
+                                                          QStringLiteral(" 11 "), {2},
+                                                          latest(store, doomedId)));
     QCOMPARE(store.load(doomedId, QStringLiteral("a"))->owns, QStringLiteral(" a "));
 
     // The connection is usable afterwards.
@@ -551,10 +562,10 @@ void TestRecordStore::loadToleratesOddRows()
     // A change that picks no date keeps the unreadable text; a picked date replaces it.
     RecordData changed = *r;
     changed.f = QStringLiteral("Изменённый");
-    store.update(id, changed);
+    store.update(id, changed, latest(store, id));
     QCOMPARE(store.load(id, QString())->unreadBirthday, QStringLiteral("1975-03-07"));
     changed.birthday = QDate(1975, 3, 7);
-    store.update(id, changed);
+    store.update(id, changed, latest(store, id));
     QCOMPARE(store.load(id, QString())->birthday, QDate(1975, 3, 7));
 
     // The no-date text reads as the no-date value.
@@ -675,27 +686,27 @@ void TestRecordStore::requisitesSpouseAndPrivacy()
     r.phones[3] = QStringLiteral("3");
     const int id = store.insert(r);
 
-    store.updateReq(id, QStringLiteral("  БИК 0445 \n"));
+    store.updateReq(id, QStringLiteral("  БИК 0445 \n"), latest(store, id));
     store.updateSpouse(id, QStringLiteral(" Ольга "), QStringLiteral("30.12.1899"),
-                       QStringLiteral("\tзаметки "));
+                       QStringLiteral("\tзаметки "), latest(store, id));
     RecordData loaded = *store.load(id, QString());
     QCOMPARE(loaded.req, QStringLiteral("БИК 0445"));
     QCOMPARE(loaded.spfio, QStringLiteral("Ольга"));
     QCOMPARE(loaded.spbirthday, QStringLiteral("30.12.1899"));
     QCOMPARE(loaded.spinfo, QStringLiteral("заметки"));
-    store.updateSpouse(id, QString(), QString(), QString());
+    store.updateSpouse(id, QString(), QString(), QString(), latest(store, id));
     QVERIFY(scalar(db, QStringLiteral("SELECT spbirthday FROM sprav WHERE id = :id"), {{"id", id}})
                 .isNull());
 
     // Only the kinds named get their flag recomputed.
-    store.updatePrivacy(id, QStringLiteral(" me "), QStringLiteral(" 11 "), {3});
+    store.updatePrivacy(id, QStringLiteral(" me "), QStringLiteral(" 11 "), {3}, latest(store, id));
     auto rows = phoneRows(db, id);
     QCOMPARE(rows.value(1).second, false);
     QCOMPARE(rows.value(3).second, true);
     loaded = *store.load(id, QStringLiteral("me"));
     QCOMPARE(loaded.owns, QStringLiteral(" me "));
     QCOMPARE(loaded.hided, QStringLiteral(" 11 "));
-    store.updatePrivacy(id, QString(), QStringLiteral(" "), {1, 3});
+    store.updatePrivacy(id, QString(), QStringLiteral(" "), {1, 3}, latest(store, id));
     rows = phoneRows(db, id);
     QCOMPARE(rows.value(1).second, false);
     QCOMPARE(rows.value(3).second, false);
@@ -758,7 +769,7 @@ void TestRecordStore::textWithNulRefused()
     const int id = store.insert(r);
     r.f = QStringLiteral("Ива") + QChar(u'\0') + QStringLiteral("нов");
     QVERIFY_THROWS_EXCEPTION(DbError, store.insert(r));
-    QVERIFY_THROWS_EXCEPTION(DbError, store.update(id, r));
+    QVERIFY_THROWS_EXCEPTION(DbError, store.update(id, r, latest(store, id)));
     QCOMPARE(count(database.db(), QStringLiteral("SELECT COUNT(*) FROM sprav")), 1);
     QCOMPARE(store.load(id, QString())->f, fullRecord().f);
 }
