@@ -851,8 +851,10 @@ void TfrNewRecord::reloadKeepingEdit(bool deleted)
     YourChangesWindow::showFor(RecordChanges::unsaved(loaded, typed, m_loaded), this);
 }
 
-void TfrNewRecord::followImmediateStore(Written written, int newId)
+void TfrNewRecord::storeAtOnce(const std::function<int(const RecordWrite&)>& write)
 {
+    int newId = 0;
+    const Written written = writeShown(write, &newId);
     if (written == Written::Overwritten)
         reloadKeepingEdit(false);
     else if (written == Written::SavedAsNew)
@@ -870,12 +872,8 @@ void TfrNewRecord::btnReqClick()
     m_req = text;
     if (m_curId == 0 || !mayChange())
         return;
-    int newId = 0;
-    followImmediateStore(
-        writeShown(
-            [this](const RecordWrite& write) { return store().updateReq(m_curId, m_req, write); },
-            &newId),
-        newId);
+    storeAtOnce(
+        [this](const RecordWrite& write) { return store().updateReq(m_curId, m_req, write); });
 }
 
 bool TfrNewRecord::BtnSpouceClick()
@@ -886,15 +884,9 @@ bool TfrNewRecord::BtnSpouceClick()
     m_spouse = dialog.spouse();
     if (m_curId == 0 || !mayChange() || !storable(BtnSpouce, m_spouse.fio + m_spouse.info))
         return true;
-    int newId = 0;
-    followImmediateStore(writeShown(
-                             [this](const RecordWrite& write) {
-                                 return store().updateSpouse(m_curId, m_spouse.fio,
-                                                             m_spouse.birthday, m_spouse.info,
-                                                             write);
-                             },
-                             &newId),
-                         newId);
+    storeAtOnce([this](const RecordWrite& write) {
+        return store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info, write);
+    });
     return true;
 }
 
@@ -913,14 +905,9 @@ bool TfrNewRecord::btnHideClick()
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         if (!fieldText(PhoneEdits[kind]).isEmpty())
             filledKinds.append(kind);
-    int newId = 0;
-    followImmediateStore(writeShown(
-                             [this, &filledKinds](const RecordWrite& write) {
-                                 return store().updatePrivacy(m_curId, m_privacy.owns,
-                                                              m_privacy.hided, filledKinds, write);
-                             },
-                             &newId),
-                         newId);
+    storeAtOnce([this, &filledKinds](const RecordWrite& write) {
+        return store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds, write);
+    });
     return true;
 }
 

@@ -214,9 +214,10 @@ private:
     // Loads the stored record in place of the edit and shows the edit's
     // values that it lacks in a window beside the editor.
     void reloadKeepingEdit(bool deleted);
-    // After a dialog's immediate store: Overwritten reloads the record, which
-    // holds others' changes now; SavedAsNew shows the new record.
-    void followImmediateStore(Written written, int newId);
+    // A dialog's store of the shown record, made at once. After an
+    // overwrite the record is loaded again, since it holds others' changes
+    // now; a record saved anew is shown.
+    void storeAtOnce(const std::function<int(const RecordWrite&)>& write);
     // The text a field stores: empty when the field is blanked.
     QString fieldText(const QLineEdit* edit) const;
     RecordData recordFromFields() const;
