@@ -52,6 +52,7 @@ YourChangesWindow::YourChangesWindow(const QList<TypedValue>& values, QWidget* p
     scroll->setWidget(body);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));
@@ -61,7 +62,11 @@ YourChangesWindow::YourChangesWindow(const QList<TypedValue>& values, QWidget* p
     layout->addWidget(intro);
     layout->addWidget(scroll, 1);
     layout->addWidget(buttons);
-    resize(420, qMin(120 + 28 * int(values.size()), 520));
+    // All values in view when they fit on a screen of a small notebook.
+    const QSize content = body->sizeHint();
+    resize(qMax(420, content.width() + 40),
+           qMin(content.height() + intro->sizeHint().height() + buttons->sizeHint().height() + 60,
+                560));
 }
 
 YourChangesWindow* YourChangesWindow::showFor(const QList<TypedValue>& values, QWidget* parent)
