@@ -437,11 +437,11 @@ void runBenchmark(const QSqlDatabase& db, const DataLink& link, const Options& o
         ops.changeRecord(int(1 + (qint64(n) * 104729) % records), sampleRecord(n));
     });
     if (wanted(QStringLiteral("restore_record"))) {
-        // Records deleted first, each brought back by one run (the first
-        // one warms up).
+        // Records stored and deleted first, each brought back by one run (the
+        // first one warms up).
         QList<int> deleted;
         for (int i = 0; i <= o.recordRuns; ++i) {
-            ops.deleteRecord(int(1 + (qint64(++n) * 7919) % records));
+            ops.deleteRecord(ops.createRecord(sampleRecord(++n)));
             QSqlQuery q = Sql::run(db, QStringLiteral("SELECT max(histid) FROM sprav_history "
                                                       "WHERE deleted = 1"));
             q.next();

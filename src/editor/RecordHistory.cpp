@@ -143,7 +143,7 @@ QList<RecordVersion> RecordHistory::read(const QString& condition,
                                          std::initializer_list<Sql::Binding> bindings)
 {
     QList<RecordVersion> found;
-    RecordStore store(m_db);
+    QList<std::pair<QVariant, QVariant>> profAndCity;
     QSqlQuery q = Sql::run(m_db, historySelect(condition), bindings);
     while (Sql::next(q)) {
         RecordVersion v;
@@ -154,12 +154,17 @@ QList<RecordVersion> RecordHistory::read(const QString& condition,
         v.changedBy = Sql::text(q, 27);
         v.changedAt = DateText::fromStamp(Sql::text(q, 28));
         v.deleted = q.value(29).toInt() != 0;
-        v.data.prof = store.profTitle(q.value(3));
-        v.data.city = store.cityName(q.value(10));
+        profAndCity.append({q.value(3), q.value(10)});
         found.append(v);
     }
+    // Each looked up once the rows are read: a connection runs one statement
+    // at a time.
     q.finish();
-    for (RecordVersion& v : found) {
+    RecordStore store(m_db);
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        RecordVersion& v = found[i];
+        v.data.prof = store.profTitle(profAndCity.at(i).first);
+        v.data.city = store.cityName(profAndCity.at(i).second);
         QSqlQuery phones = Sql::run(
             m_db, QStringLiteral("SELECT phone, noteid FROM phone_history WHERE histid = :histid"),
             {{"histid", v.histId}});

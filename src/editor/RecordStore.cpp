@@ -128,9 +128,10 @@ int RecordStore::advance(int id, const RecordWrite& write, bool deleting)
              {{"id", id}});
     const auto refuse = [this, id]() -> RecordConflict {
         const RecordRevision stored = revision(id);
-        QSqlQuery q =
-            Sql::run(m_db, QStringLiteral("SELECT 1 FROM sprav WHERE id = :id"), {{"id", id}});
-        if (q.next())
+        const bool exists =
+            Sql::run(m_db, QStringLiteral("SELECT 1 FROM sprav WHERE id = :id"), {{"id", id}})
+                .next();
+        if (exists)
             return RecordConflict(RecordConflict::Changed, stored.user, stored.at);
         // Deleted by a program that kept no revisions: there is nobody to name.
         if (stored.rev == 0)
@@ -139,12 +140,14 @@ int RecordStore::advance(int id, const RecordWrite& write, bool deleting)
         return RecordConflict(RecordConflict::Deleted, stored.user, stored.at);
     };
     const RecordRevision stored = revision(id);
+    bool exists = false;
     {
         QSqlQuery q =
             Sql::run(m_db, QStringLiteral("SELECT 1 FROM sprav WHERE id = :id"), {{"id", id}});
-        if (!q.next() || (stored.rev != write.seenRev && !write.overwrite))
-            throw refuse();
+        exists = q.next();
     }
+    if (!exists || (stored.rev != write.seenRev && !write.overwrite))
+        throw refuse();
     // The revision read must still be the stored one when it is raised: of
     // two writers at the same moment only one gets the row.
     const RecordRevision change{stored.rev + 1, write.user, Clock::now()};

@@ -91,6 +91,8 @@ private slots:
     void mailAndWebLinks();
     void hostileInputInEveryBox();
     void failedStoreKeepsTheTyping();
+    void saveAfterOtherUserKeepsTheTyping_data();
+    void saveAfterOtherUserKeepsTheTyping();
     void nulRefusedWithFieldWarning_data();
     void nulRefusedWithFieldWarning();
 };
@@ -881,6 +883,45 @@ void TestRecordEditor::refusedSaveOfForeignRecord()
     m.newRecord();
     typeInto(e.EdtF, QStringLiteral("Свой"));
     QCOMPARE(e.EdtF->text(), QStringLiteral("Свой"));
+    QVERIFY(e.isModified());
+}
+
+void TestRecordEditor::saveAfterOtherUserKeepsTheTyping_data()
+{
+    QTest::addColumn<bool>("deleted");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("changed") << false << "error: Запись изменена другим пользователем (u2, ";
+    QTest::newRow("deleted") << true << "error: Запись удалена другим пользователем (u2, ";
+}
+
+void TestRecordEditor::saveAfterOtherUserKeepsTheTyping()
+{
+    QFETCH(bool, deleted);
+    QFETCH(QString, message);
+    EditorHarness h(QStringLiteral("u1"));
+    RecordData r;
+    r.f = QStringLiteral("Старый");
+    const int id = h.insertRecord(r);
+    TfrNewRecord& e = h.editor();
+    h.showRecord(id);
+    e.EdtF->selectAll();
+    typeInto(e.EdtF, QStringLiteral("Мой"));
+
+    // Another workstation stores its change or deletes the record meanwhile.
+    RecordStore other(h.db());
+    const RecordWrite write{other.revision(id).rev, QStringLiteral("u2"), false};
+    r.f = QStringLiteral("Чужой");
+    if (deleted)
+        other.remove(id, write);
+    else
+        other.update(id, r, write);
+    QTest::mouseClick(e.BtnChange, Qt::LeftButton);
+
+    QCOMPARE(h.prompts().log().size(), 1);
+    QVERIFY2(h.prompts().last().startsWith(message), qPrintable(h.prompts().last()));
+    QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav WHERE f = 'Чужой'")),
+             deleted ? 0 : 1);
+    QCOMPARE(e.EdtF->text(), QStringLiteral("Мой"));
     QVERIFY(e.isModified());
 }
 
