@@ -773,7 +773,7 @@ void TfrNewRecord::BtnDeleteClick()
                     ConflictPrompt::tellDeleted(this, conflict);
                     break;
                 }
-                if (!ConflictPrompt::deleteAnyway(this, conflict))
+                if (!ConflictPrompt::deleteAnyway(this, conflict) || !mayStillChange())
                     return;
                 write.overwrite = true;
             }
@@ -816,6 +816,8 @@ TfrNewRecord::Written TfrNewRecord::resolve(const RecordConflict& conflict, Reco
         reloadKeepingEdit(deleted);
         return Written::Reloaded;
     case ConflictPrompt::Choice::Overwrite:
+        if (!mayStillChange())
+            return Written::Nothing;
         write.overwrite = true;
         return Written::Overwritten;
     case ConflictPrompt::Choice::SaveAsNew: {
@@ -830,6 +832,19 @@ TfrNewRecord::Written TfrNewRecord::resolve(const RecordConflict& conflict, Reco
         break;
     }
     return Written::Nothing;
+}
+
+// The other user may have taken the record out of this user's hands: then
+// it is not overwritten. A deleted record is left to the write to report.
+bool TfrNewRecord::mayStillChange()
+{
+    RecordStore::Access access = RecordStore::Access::Missing;
+    const std::optional<RecordData> stored = store().load(m_curId, currentUser(), &access);
+    if (access == RecordStore::Access::Missing ||
+        (stored && Visibility::IsExempt(stored->owns, currentUser())))
+        return true;
+    Prompts::instance().warning(this, QStringLiteral("Эту запись вам изменять нельзя"));
+    return false;
 }
 
 void TfrNewRecord::reloadKeepingEdit(bool deleted)

@@ -211,6 +211,9 @@ private:
     // before. newId: the new record's id after SavedAsNew.
     Written writeShown(const std::function<int(const RecordWrite&)>& write, int* newId = nullptr);
     Written resolve(const RecordConflict& conflict, RecordWrite& write, int* newId);
+    // Before an overwrite: false, with a warning, when the current user may
+    // no longer change the stored record.
+    bool mayStillChange();
     // Loads the stored record in place of the edit and shows the edit's
     // values that it lacks in a window beside the editor.
     void reloadKeepingEdit(bool deleted);

@@ -133,6 +133,8 @@ private slots:
     void immediateStoreMeetsOtherWrite();
     void deleteMeetsOtherWrite_data();
     void deleteMeetsOtherWrite();
+    void noOverwriteOnceTakenAway_data();
+    void noOverwriteOnceTakenAway();
 };
 
 // The editor's own writes follow each other without a question, each in the
@@ -354,6 +356,45 @@ void TestEditConflict::deleteMeetsOtherWrite()
     QCOMPARE(editorInFront(h), !stored.isEmpty());
     if (!stored.isEmpty())
         QCOMPARE(e.EdtF->text(), original);
+}
+
+void TestEditConflict::noOverwriteOnceTakenAway_data()
+{
+    QTest::addColumn<QString>("hided");
+    QTest::addColumn<bool>("deleting");
+    QTest::newRow("partly hidden, change") << QStringLiteral(" 1 ") << false;
+    QTest::newRow("partly hidden, delete") << QStringLiteral(" 1 ") << true;
+    QTest::newRow("hidden as a whole, change") << QStringLiteral("all") << false;
+}
+
+// The other user left this one out of the users who may change the record:
+// "overwrite" and "delete anyway" are refused.
+void TestEditConflict::noOverwriteOnceTakenAway()
+{
+    QFETCH(QString, hided);
+    QFETCH(bool, deleting);
+
+    EditorHarness h;
+    TfrNewRecord& e = h.editor();
+    RecordData r;
+    r.f = original;
+    const int id = h.insertRecord(r);
+    h.showRecord(id);
+    {
+        const std::unique_ptr<Database> other = h.connectAgain(QStringLiteral("other"));
+        RecordStore store(other->db());
+        store.updatePrivacy(id, QStringLiteral(" u2 "), hided, {},
+                            {store.revision(id).rev, QStringLiteral("u2")});
+    }
+    typeSurname(e, mine);
+    h.prompts().answerConfirm(Prompts::Answer::Yes);
+    h.prompts().answerChoice(deleting ? 0 : 1);
+    QTest::mouseClick(deleting ? e.BtnDelete : e.BtnChange, Qt::LeftButton);
+
+    QCOMPARE(h.prompts().last(), QStringLiteral("warning: Эту запись вам изменять нельзя"));
+    QCOMPARE(surnames(h), QStringList{original});
+    QCOMPARE(h.column(id, QStringLiteral("hided")).toString(), hided);
+    QVERIFY(editorInFront(h));
 }
 
 QTEST_MAIN(TestEditConflict)
