@@ -851,19 +851,15 @@ void TfrNewRecord::reloadKeepingEdit(bool deleted)
 {
     const RecordData typed = recordFromFields();
     const RecordData loaded = m_loaded;
-    if (deleted) {
-        // Nothing is left to load: the list takes over, the edit stays beside it.
+    // A record deleted, or hidden from the user as a whole by now, has
+    // nothing to show: the list takes over, and the whole edit stays beside it.
+    const bool shown = !deleted && ShowRecord(m_curId);
+    if (!shown) {
         ClearRecord();
         BtnCancelClick();
-        YourChangesWindow::showFor(RecordChanges::unsaved(loaded, typed, std::nullopt), this);
-        return;
     }
-    if (!ShowRecord(m_curId)) {
-        BtnCancelClick();
-        YourChangesWindow::showFor(RecordChanges::unsaved(loaded, typed, std::nullopt), this);
-        return;
-    }
-    YourChangesWindow::showFor(RecordChanges::unsaved(loaded, typed, m_loaded), this);
+    const std::optional<RecordData> stored = shown ? std::optional(m_loaded) : std::nullopt;
+    YourChangesWindow::showFor(RecordChanges::unsaved(loaded, typed, stored), this);
 }
 
 void TfrNewRecord::storeAtOnce(const std::function<int(const RecordWrite&)>& write)

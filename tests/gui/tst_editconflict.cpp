@@ -395,6 +395,16 @@ void TestEditConflict::noOverwriteOnceTakenAway()
     QCOMPARE(surnames(h), QStringList{original});
     QCOMPARE(h.column(id, QStringLiteral("hided")).toString(), hided);
     QVERIFY(editorInFront(h));
+    if (deleting)
+        return;
+
+    // Loaded instead: shown as the user may see it now, or not at all; the
+    // edit stays beside it.
+    h.prompts().answerChoice(0);
+    QTest::mouseClick(e.BtnChange, Qt::LeftButton);
+    QCOMPARE(editorInFront(h), hided != QStringLiteral("all"));
+    QVERIFY(keptValues(h).contains(mine));
+    QCOMPARE(surnames(h), QStringList{original});
 }
 
 QTEST_MAIN(TestEditConflict)
