@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -22,6 +23,11 @@ public:
     virtual void information(QWidget* parent, const QString& text) = 0;
     // Error box for a failure the user cannot fix here (database errors).
     virtual void error(QWidget* parent, const QString& text) = 0;
+    // A question with the given answers as buttons, in that order; details
+    // explain them under the text. Gives the index of the answer, or -1 when
+    // the box was closed without one (Escape, the close button).
+    virtual int choose(QWidget* parent, const QString& text, const QStringList& choices,
+                       const QString& details) = 0;
     // Text input box; returns false when the user cancels.
     virtual bool getText(QWidget* parent, const QString& caption, const QString& label,
                          QString& text) = 0;

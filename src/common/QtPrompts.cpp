@@ -48,6 +48,22 @@ void QtPrompts::error(QWidget* parent, const QString& text)
     QMessageBox::critical(parent, title(), text, QMessageBox::Ok);
 }
 
+int QtPrompts::choose(QWidget* parent, const QString& text, const QStringList& choices,
+                      const QString& details)
+{
+    QMessageBox box(QMessageBox::Question, title(), text, QMessageBox::NoButton, parent);
+    box.setInformativeText(details);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons.append(box.addButton(choice, QMessageBox::ActionRole));
+    // As in confirm: Escape and the close button answer nothing.
+    QAbstractButton* closed = box.addButton(QMessageBox::Cancel);
+    closed->hide();
+    box.setEscapeButton(closed);
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
 bool QtPrompts::getText(QWidget* parent, const QString& caption, const QString& label,
                         QString& text)
 {

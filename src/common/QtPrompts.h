@@ -11,6 +11,8 @@ public:
     Answer confirm(QWidget* parent, const QString& text) override;
     void information(QWidget* parent, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
+    int choose(QWidget* parent, const QString& text, const QStringList& choices,
+               const QString& details) override;
     bool getText(QWidget* parent, const QString& caption, const QString& label,
                  QString& text) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;

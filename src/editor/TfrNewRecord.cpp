@@ -7,9 +7,12 @@
 #include "db/HiddenFields.h"
 #include "db/StoredText.h"
 #include "db/Visibility.h"
+#include "editor/ConflictPrompt.h"
+#include "editor/RecordChanges.h"
 #include "editor/RecordStore.h"
 #include "editor/TfmHide.h"
 #include "editor/TfmSpouce.h"
+#include "editor/YourChangesWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -556,10 +559,11 @@ QString TfrNewRecord::fieldText(const QLineEdit* edit) const
 bool TfrNewRecord::ShowRecord(int id)
 {
     m_curId = id;
-    m_curRev = 0;
     ClearRecord();
     setShownRecordMode();
     RecordStore::Access access = RecordStore::Access::Missing;
+    m_loaded = {};
+    m_curRev = 0;
     guarded(this, [this, id, &access] {
         RecordRevision revision;
         const std::optional<RecordData> record =
@@ -567,6 +571,7 @@ bool TfrNewRecord::ShowRecord(int id)
         m_curRev = revision.rev;
         if (!record)
             return;
+        m_loaded = *record;
         fillFields(*record);
         m_shownRecord = record;
         applyPermissions();
@@ -753,13 +758,22 @@ bool TfrNewRecord::BtnChangeClick()
     }
     if (!fieldsStorable())
         return false;
-    return guarded(this, [this] {
-        m_curRev = store().update(m_curId, recordFromFields(), {m_curRev, currentUser()});
-        ClearRecord();
-        BtnCancelClick();
-        m_modified = false;
-        setTemplateEnabled(true);
-    });
+    const RecordData record = recordFromFields();
+    switch (writeShown(
+        [&](const RecordWrite& write) { return store().update(m_curId, record, write); })) {
+    case Written::Stored:
+    case Written::Overwritten:
+    case Written::SavedAsNew:
+        break;
+    case Written::Reloaded:
+    case Written::Nothing:
+        return false;
+    }
+    ClearRecord();
+    BtnCancelClick();
+    m_modified = false;
+    setTemplateEnabled(true);
+    return true;
 }
 
 void TfrNewRecord::BtnDeleteClick()
@@ -769,10 +783,115 @@ void TfrNewRecord::BtnDeleteClick()
         Prompts::Answer::Yes)
         return;
     guarded(this, [this] {
-        store().remove(m_curId, {m_curRev, currentUser()});
+        RecordWrite write{m_curRev, currentUser()};
+        for (;;) {
+            try {
+                store().remove(m_curId, write);
+                break;
+            } catch (const RecordConflict& conflict) {
+                if (conflict.kind == RecordConflict::Deleted) {
+                    ConflictPrompt::tellDeleted(this, conflict);
+                    break;
+                }
+                if (!ConflictPrompt::deleteAnyway(this, conflict) || !mayStillChange())
+                    return;
+                write.overwrite = true;
+            }
+        }
         ClearRecord();
         BtnCancelClick();
     });
+}
+
+TfrNewRecord::Written TfrNewRecord::writeShown(const std::function<int(const RecordWrite&)>& write,
+                                               int* newId)
+{
+    Written written = Written::Nothing;
+    guarded(this, [&] {
+        RecordWrite seen{m_curRev, currentUser()};
+        for (;;) {
+            try {
+                m_curRev = write(seen);
+                written = seen.overwrite ? Written::Overwritten : Written::Stored;
+                return;
+            } catch (const RecordConflict& conflict) {
+                const Written chosen = resolve(conflict, seen, newId);
+                // An overwrite is written next; it may find the record deleted by now.
+                if (chosen != Written::Overwritten) {
+                    written = chosen;
+                    return;
+                }
+            }
+        }
+    });
+    return written;
+}
+
+TfrNewRecord::Written TfrNewRecord::resolve(const RecordConflict& conflict, RecordWrite& write,
+                                            int* newId)
+{
+    const bool deleted = conflict.kind == RecordConflict::Deleted;
+    switch (ConflictPrompt::ask(this, conflict)) {
+    case ConflictPrompt::Choice::Reload:
+        reloadKeepingEdit(deleted);
+        return Written::Reloaded;
+    case ConflictPrompt::Choice::Overwrite:
+        if (!mayStillChange())
+            return Written::Nothing;
+        write.overwrite = true;
+        return Written::Overwritten;
+    case ConflictPrompt::Choice::SaveAsNew: {
+        if (!fieldsStorable())
+            return Written::Nothing;
+        const int id = store().insert(recordFromFields(), currentUser());
+        if (newId)
+            *newId = id;
+        return Written::SavedAsNew;
+    }
+    case ConflictPrompt::Choice::KeepEditing:
+        break;
+    }
+    return Written::Nothing;
+}
+
+// The other user may have taken the record out of this user's hands: then
+// it is not overwritten. A deleted record is left to the write to report.
+bool TfrNewRecord::mayStillChange()
+{
+    RecordStore::Access access = RecordStore::Access::Missing;
+    const std::optional<RecordData> stored = store().load(m_curId, currentUser(), &access);
+    if (access == RecordStore::Access::Missing ||
+        (stored && Visibility::IsExempt(stored->owns, currentUser())))
+        return true;
+    Prompts::instance().warning(this, QStringLiteral("Эту запись вам изменять нельзя"));
+    return false;
+}
+
+void TfrNewRecord::reloadKeepingEdit(bool deleted)
+{
+    const RecordData typed = recordFromFields();
+    const RecordData loaded = m_loaded;
+    // A record deleted, or hidden from the user as a whole by now, has
+    // nothing to show: the list takes over, and the whole edit stays beside it.
+    const bool shown = !deleted && ShowRecord(m_curId);
+    if (!shown) {
+        ClearRecord();
+        BtnCancelClick();
+    }
+    const std::optional<RecordData> stored = shown ? std::optional(m_loaded) : std::nullopt;
+    YourChangesWindow::showFor(RecordChanges::unsaved(loaded, typed, stored), this);
+}
+
+void TfrNewRecord::storeAtOnce(const std::function<int(const RecordWrite&)>& write)
+{
+    int newId = 0;
+    const Written written = writeShown(write, &newId);
+    if (written == Written::Stored)
+        rememberStored();
+    else if (written == Written::Overwritten)
+        reloadKeepingEdit(false);
+    else if (written == Written::SavedAsNew)
+        ShowRecord(newId);
 }
 
 void TfrNewRecord::btnReqClick()
@@ -784,11 +903,10 @@ void TfrNewRecord::btnReqClick()
     if (!storable(btnReq, text))
         return;
     m_req = text;
-    if (m_curId != 0 && mayChange())
-        guarded(this, [this] {
-            m_curRev = store().updateReq(m_curId, m_req, {m_curRev, currentUser()});
-            rememberStored();
-        });
+    if (m_curId == 0 || !mayChange())
+        return;
+    storeAtOnce(
+        [this](const RecordWrite& write) { return store().updateReq(m_curId, m_req, write); });
 }
 
 bool TfrNewRecord::BtnSpouceClick()
@@ -797,12 +915,11 @@ bool TfrNewRecord::BtnSpouceClick()
     if (dialog.exec() != QDialog::Accepted)
         return false;
     m_spouse = dialog.spouse();
-    if (m_curId != 0 && mayChange() && storable(BtnSpouce, m_spouse.fio + m_spouse.info))
-        guarded(this, [this] {
-            m_curRev = store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info,
-                                            {m_curRev, currentUser()});
-            rememberStored();
-        });
+    if (m_curId == 0 || !mayChange() || !storable(BtnSpouce, m_spouse.fio + m_spouse.info))
+        return true;
+    storeAtOnce([this](const RecordWrite& write) {
+        return store().updateSpouse(m_curId, m_spouse.fio, m_spouse.birthday, m_spouse.info, write);
+    });
     return true;
 }
 
@@ -821,10 +938,8 @@ bool TfrNewRecord::btnHideClick()
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         if (!fieldText(PhoneEdits[kind]).isEmpty())
             filledKinds.append(kind);
-    guarded(this, [this, &filledKinds] {
-        m_curRev = store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds,
-                                         {m_curRev, currentUser()});
-        rememberStored();
+    storeAtOnce([this, &filledKinds](const RecordWrite& write) {
+        return store().updatePrivacy(m_curId, m_privacy.owns, m_privacy.hided, filledKinds, write);
     });
     return true;
 }

@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QSqlDatabase>
 #include <array>
+#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -24,7 +25,9 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class RecordConflict;
 class RecordStore;
+struct RecordWrite;
 
 // The record editor: one directory record typed (new-record mode: "Готово",
 // "Очистить"), or shown, changed and deleted (shown-record mode: "Изменить",
@@ -211,6 +214,30 @@ private:
     QLineEdit* linkedEdit(QLabel* label) const;
 
     RecordStore store() const;
+    // How a write of the shown record ended.
+    enum class Written {
+        Stored,      // as the editor saw the record
+        Overwritten, // over another user's change, as the user chose
+        SavedAsNew,  // the record was deleted; the editor's data is a new record
+        Reloaded,    // the editor shows the stored record; the edit is kept beside it
+        Nothing,     // back to editing, or a database error
+    };
+    // Runs a write of the shown record on the revision the editor loaded and
+    // keeps the new revision. When another user changed or deleted the
+    // record meanwhile, the user chooses what happens; nothing is written
+    // before. newId: the new record's id after SavedAsNew.
+    Written writeShown(const std::function<int(const RecordWrite&)>& write, int* newId = nullptr);
+    Written resolve(const RecordConflict& conflict, RecordWrite& write, int* newId);
+    // Before an overwrite: false, with a warning, when the current user may
+    // no longer change the stored record.
+    bool mayStillChange();
+    // Loads the stored record in place of the edit and shows the edit's
+    // values that it lacks in a window beside the editor.
+    void reloadKeepingEdit(bool deleted);
+    // A dialog's store of the shown record, made at once. After an
+    // overwrite the record is loaded again, since it holds others' changes
+    // now; a record saved anew is shown.
+    void storeAtOnce(const std::function<int(const RecordWrite&)>& write);
     // The text a field stores: empty when the field is blanked.
     QString fieldText(const QLineEdit* edit) const;
     RecordData recordFromFields() const;
@@ -257,6 +284,9 @@ private:
     bool m_citySorted = false;
     bool m_inExit = false;
     bool m_readOnly = false;
+    // The shown record as loaded: an edit that meets another user's change
+    // is told from it.
+    RecordData m_loaded;
     // The shown record's birthday text when it does not read as a date.
     QString m_unreadBirthday;
     // The shown record as it was loaded or last stored from here.

@@ -892,8 +892,9 @@ void TestRecordEditor::saveAfterOtherUserKeepsTheTyping_data()
 {
     QTest::addColumn<bool>("deleted");
     QTest::addColumn<QString>("message");
-    QTest::newRow("changed") << false << "error: Запись изменена другим пользователем (u2, ";
-    QTest::newRow("deleted") << true << "error: Запись удалена другим пользователем (u2, ";
+    // Asked what to do; the box closed without an answer goes back to editing.
+    QTest::newRow("changed") << false << "choose: Запись изменена другим пользователем (u2, ";
+    QTest::newRow("deleted") << true << "choose: Запись удалена другим пользователем (u2, ";
 }
 
 void TestRecordEditor::saveAfterOtherUserKeepsTheTyping()

@@ -35,6 +35,12 @@ public:
     TfrNewRecord& editor() const;
     ScriptedPrompts& prompts() { return m_prompts; }
 
+    // A second connection to the same database: another workstation.
+    std::unique_ptr<Database> connectAgain(const QString& connectionName) const
+    {
+        return m_database.connectAgain(connectionName);
+    }
+
     void addUser(const QString& name);
     // Stores a record as "Готово" would and gives its id.
     int insertRecord(const RecordData& record);

@@ -39,6 +39,14 @@ void ScriptedPrompts::error(QWidget*, const QString& text)
     record(QStringLiteral("error"), text);
 }
 
+int ScriptedPrompts::choose(QWidget*, const QString& text, const QStringList& choices,
+                            const QString&)
+{
+    record(QStringLiteral("choose"),
+           text + QStringLiteral(" | ") + choices.join(QStringLiteral(" / ")));
+    return m_choices.isEmpty() ? -1 : m_choices.takeFirst();
+}
+
 bool ScriptedPrompts::getText(QWidget*, const QString& caption, const QString& label, QString& text)
 {
     record(QStringLiteral("input"), caption + QStringLiteral(" | ") + label);

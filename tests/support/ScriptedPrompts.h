@@ -19,6 +19,9 @@ public:
 
     void answerConfirm(Answer answer) { m_confirms.append(answer); }
     void answerText(const QString& text) { m_texts.append({true, text}); }
+    // The next choice box picks the answer of this index; -1 closes it. An
+    // unexpected choice box is closed.
+    void answerChoice(int index) { m_choices.append(index); }
     void cancelText() { m_texts.append({false, QString()}); }
     // The next file box picks this name; an empty one cancels. An
     // unexpected file box cancels.
@@ -34,6 +37,9 @@ public:
     Answer confirm(QWidget* parent, const QString& text) override;
     void information(QWidget* parent, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
+    // Logged as "choose: text | first / second / ...".
+    int choose(QWidget* parent, const QString& text, const QStringList& choices,
+               const QString& details) override;
     bool getText(QWidget* parent, const QString& caption, const QString& label,
                  QString& text) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
@@ -45,6 +51,7 @@ private:
 
     QStringList m_log;
     QList<Answer> m_confirms;
+    QList<int> m_choices;
     QList<QPair<bool, QString>> m_texts;
     QStringList m_fileNames;
 };
