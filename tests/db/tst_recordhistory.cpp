@@ -7,7 +7,10 @@
 #include "editor/RecordHistory.h"
 #include "editor/RecordStore.h"
 
+#include <QProcess>
 #include <QtTest>
+#include <algorithm>
+#include <array>
 #include <latch>
 #include <mutex>
 #include <thread>
@@ -130,6 +133,7 @@ private slots:
     void conflictWritesNothing();
     void overwriteAfterConflict();
     void simultaneousChangeHasOneWinner();
+    void simultaneousChangeFromTwoProcesses();
     void restoreAfterDeleteExactly_data();
     void restoreAfterDeleteExactly();
     void versionsListedAndRestored();
@@ -296,6 +300,65 @@ void TestRecordHistory::simultaneousChangeHasOneWinner()
     }
     QCOMPARE(RecordStore(database.db()).revision(id).rev, 1 + rounds);
     QCOMPARE(RecordHistory(database.db()).versions(id, QStringLiteral("boss")).size(), rounds);
+}
+
+// A copy of the program pressing «Изменить»: it loads the record, says so,
+// waits for "go" and writes. Exit code 0: written; 3: refused as a conflict.
+int pressChange()
+{
+    Database database(TestDatabase::linkFromEnvironment(), QStringLiteral("press"));
+    RecordStore store(database.db());
+    const int id = qEnvironmentVariableIntValue("SPRAV_PRESS_ID");
+    const QString user = qEnvironmentVariable("SPRAV_PRESS_USER");
+    RecordRevision seen;
+    RecordData r = *store.load(id, QStringLiteral("boss"), nullptr, &seen);
+    r.f = user;
+    QTextStream(stdout) << "loaded" << Qt::endl;
+    QTextStream(stdin).readLine();
+    try {
+        store.update(id, r, {seen.rev, user, false});
+        return 0;
+    } catch (const RecordConflict&) {
+        return 3;
+    } catch (const DbError& e) {
+        QTextStream(stderr) << e.text() << Qt::endl;
+        return 1;
+    }
+}
+
+void TestRecordHistory::simultaneousChangeFromTwoProcesses()
+{
+    TestDatabase database;
+    const int id = RecordStore(database.db()).insert(sample(), QStringLiteral("boss"));
+    constexpr int rounds = 3;
+    for (int round = 0; round < rounds; ++round) {
+        std::array<QProcess, 2> copies;
+        for (int n = 0; n < 2; ++n) {
+            QProcessEnvironment environment = database.childEnvironment();
+            environment.insert(QStringLiteral("SPRAV_PRESS_ID"), QString::number(id));
+            environment.insert(QStringLiteral("SPRAV_PRESS_USER"), QString::number(n));
+            copies[n].setProcessEnvironment(environment);
+            copies[n].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            copies[n].start(QCoreApplication::applicationFilePath(), {});
+        }
+        // Both have loaded the same revision before either presses.
+        for (QProcess& copy : copies) {
+            QVERIFY(copy.waitForStarted());
+            while (!copy.canReadLine())
+                QVERIFY(copy.waitForReadyRead(30000));
+            QCOMPARE(copy.readLine().trimmed(), QByteArray("loaded"));
+        }
+        for (QProcess& copy : copies)
+            copy.write("go\n");
+        std::array<int, 2> codes{};
+        for (int n = 0; n < 2; ++n) {
+            QVERIFY(copies[n].waitForFinished(30000));
+            codes[n] = copies[n].exitCode();
+        }
+        std::sort(codes.begin(), codes.end());
+        QCOMPARE(codes, (std::array<int, 2>{0, 3}));
+    }
+    QCOMPARE(RecordStore(database.db()).revision(id).rev, 1 + rounds);
 }
 
 void TestRecordHistory::restoreAfterDeleteExactly_data()
@@ -530,5 +593,14 @@ void TestRecordHistory::trimKeepsRecentOrLastVersions()
              0);
 }
 
-QTEST_GUILESS_MAIN(TestRecordHistory)
+// The test binary is also the second copy of the program for the test above.
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("SPRAV_PRESS_ID"))
+        return pressChange();
+    TestRecordHistory test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_recordhistory.moc"

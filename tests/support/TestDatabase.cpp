@@ -93,6 +93,24 @@ std::unique_ptr<Database> TestDatabase::connectAgain(const QString& connectionNa
     return std::make_unique<Database>(m_link, connectionName);
 }
 
+QProcessEnvironment TestDatabase::childEnvironment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SPRAV_TEST_DATABASE"),
+                       wantsPostgres() ? m_link.catalog : m_link.databaseFile());
+    return environment;
+}
+
+DataLink TestDatabase::linkFromEnvironment()
+{
+    const QString where = env("SPRAV_TEST_DATABASE");
+    if (wantsPostgres())
+        return postgresLink(where);
+    DataLink link;
+    link.dataSource = where;
+    return link;
+}
+
 bool TestDatabase::namesFileInRussian(const QString& message, const QString& path)
 {
     const QString first = message.section(QLatin1Char('\n'), 0, 0);

@@ -4,6 +4,7 @@
 #include "db/DataLink.h"
 #include "db/Database.h"
 
+#include <QProcessEnvironment>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <memory>
@@ -27,6 +28,10 @@ public:
     const DataLink& link() const { return m_link; }
     // A second connection to the same database, e.g. for concurrency tests.
     std::unique_ptr<Database> connectAgain(const QString& connectionName) const;
+    // The environment that tells a child process (another copy of the
+    // program) where this database is, and the link the child reads from it.
+    QProcessEnvironment childEnvironment() const;
+    static DataLink linkFromEnvironment();
 
     // The message names the file at path in Russian, before anything the
     // engine says on the lines after it.
