@@ -82,9 +82,11 @@ void makePhoneWritesFail(const TestDatabase& database)
     if (database.engine() == Engine::PostgreSQL) {
         Sql::run(db, QStringLiteral(
                          "CREATE FUNCTION phone_fail() RETURNS trigger LANGUAGE plpgsql AS $$ "
-                         "BEGIN IF NEW.phone = 'boom' THEN RAISE EXCEPTION 'boom'; END IF; "
-                         "RETURN NEW; END $$"));
-        Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail BEFORE INSERT OR UPDATE ON phone "
+                         "BEGIN IF TG_OP = 'DELETE' AND OLD.phone = 'boom' OR "
+                         "TG_OP <> 'DELETE' AND NEW.phone = 'boom' THEN RAISE EXCEPTION 'boom'; "
+                         "END IF; RETURN coalesce(NEW, OLD); END $$"));
+        Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail BEFORE INSERT OR UPDATE OR DELETE "
+                                    "ON phone "
                                     "FOR EACH ROW EXECUTE FUNCTION phone_fail()"));
         return;
     }
@@ -92,6 +94,8 @@ void makePhoneWritesFail(const TestDatabase& database)
                                 "WHEN NEW.phone = 'boom' BEGIN SELECT RAISE(ABORT, 'boom'); END"));
     Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail_upd BEFORE UPDATE ON phone "
                                 "WHEN NEW.phone = 'boom' BEGIN SELECT RAISE(ABORT, 'boom'); END"));
+    Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail_del BEFORE DELETE ON phone "
+                                "WHEN OLD.phone = 'boom' BEGIN SELECT RAISE(ABORT, 'boom'); END"));
 }
 
 // What another workstation does to a record it has just loaded.
@@ -513,6 +517,7 @@ void TestRecordHistory::failureLeavesHistoryConsistent_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::newRow("change") << "change";
+    QTest::newRow("delete") << "delete";
     QTest::newRow("restore deleted") << "restore";
     QTest::newRow("restore version") << "version";
 }
@@ -531,12 +536,14 @@ void TestRecordHistory::failureLeavesHistoryConsistent()
     store.update(id, r, {1, QStringLiteral("boss"), false});
     const int versionId = history.versions(id, QStringLiteral("boss")).first().histId;
     int deletedId = 0;
-    if (operation == QLatin1String("restore")) {
+    if (operation == QLatin1String("restore") || operation == QLatin1String("delete")) {
         r.phones[3] = QStringLiteral("boom");
         Sql::run(db,
                  QStringLiteral("INSERT INTO phone (parentid, phone, noteid, hid) "
                                 "VALUES (:id, 'boom', 3, :hid)"),
                  {{"id", id}, {"hid", false}});
+    }
+    if (operation == QLatin1String("restore")) {
         store.remove(id, {2, QStringLiteral("boss"), false});
         deletedId = history.deletedRecords(QStringLiteral("boss")).first().histId;
     }
@@ -549,6 +556,8 @@ void TestRecordHistory::failureLeavesHistoryConsistent()
     if (operation == QLatin1String("change")) {
         r.phones[4] = QStringLiteral("boom");
         QVERIFY_THROWS_EXCEPTION(DbError, store.update(id, r, {2, QStringLiteral("boss"), false}));
+    } else if (operation == QLatin1String("delete")) {
+        QVERIFY_THROWS_EXCEPTION(DbError, store.remove(id, {2, QStringLiteral("boss"), false}));
     } else if (operation == QLatin1String("restore")) {
         QVERIFY_THROWS_EXCEPTION(DbError,
                                  history.restoreDeleted(deletedId, QStringLiteral("boss")));
