@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QStringList>
 #include <QTableWidget>
 
@@ -34,4 +37,24 @@ inline void setGridRow(QTableWidget* grid, int row, const QStringList& texts)
 {
     for (int column = 0; column < texts.size(); ++column)
         grid->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+}
+
+// The buttons at the foot of a list dialog, right-aligned: `BtnRestore` with
+// the given caption and «Закрыть», which closes the dialog. Neither takes
+// Enter from the grid.
+inline QHBoxLayout* makeRestoreButtons(QDialog* dialog, const QString& restoreCaption,
+                                       QPushButton** restore, QPushButton** close)
+{
+    *restore = new QPushButton(restoreCaption, dialog);
+    (*restore)->setObjectName(QStringLiteral("BtnRestore"));
+    (*restore)->setAutoDefault(false);
+    *close = new QPushButton(QStringLiteral("Закрыть"), dialog);
+    (*close)->setObjectName(QStringLiteral("BtnClose"));
+    (*close)->setAutoDefault(false);
+    QObject::connect(*close, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(*restore);
+    row->addWidget(*close);
+    return row;
 }

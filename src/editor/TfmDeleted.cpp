@@ -48,17 +48,8 @@ TfmDeleted::TfmDeleted(const QSqlDatabase& db, const QString& user, int days, QW
     SGDeleted->setColumnWidth(0, 200);
     SGDeleted->setColumnWidth(1, 220);
     SGDeleted->setColumnWidth(2, 90);
-    BtnRestore = new QPushButton(QStringLiteral("Восстановить"), this);
-    BtnRestore->setObjectName(QStringLiteral("BtnRestore"));
-    BtnRestore->setAutoDefault(false);
-    BtnClose = new QPushButton(QStringLiteral("Закрыть"), this);
-    BtnClose->setObjectName(QStringLiteral("BtnClose"));
-    BtnClose->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BtnRestore);
-    buttons->addWidget(BtnClose);
+    QHBoxLayout* buttons =
+        makeRestoreButtons(this, QStringLiteral("Восстановить"), &BtnRestore, &BtnClose);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LblResult);
     layout->addWidget(SGDeleted, 1);
@@ -66,7 +57,6 @@ TfmDeleted::TfmDeleted(const QSqlDatabase& db, const QString& user, int days, QW
     resize(680, 400);
 
     connect(BtnRestore, &QPushButton::clicked, this, &TfmDeleted::BtnRestoreClick);
-    connect(BtnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(SGDeleted, &QTableWidget::cellDoubleClicked, this, &TfmDeleted::BtnRestoreClick);
     connect(SGDeleted, &QTableWidget::itemSelectionChanged, this, &TfmDeleted::updateButtons);
     SGDeleted->installEventFilter(this);

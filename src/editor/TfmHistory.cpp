@@ -42,18 +42,9 @@ TfmHistory::TfmHistory(const QSqlDatabase& db, int id, const RecordWrite& write,
                             {QStringLiteral("Поле"), QStringLiteral("Значение в этой версии")});
     SGValues->setColumnWidth(0, 220);
     SGValues->setSelectionMode(QAbstractItemView::NoSelection);
-    BtnRestore = new QPushButton(QStringLiteral("Восстановить эту версию"), this);
-    BtnRestore->setObjectName(QStringLiteral("BtnRestore"));
-    BtnRestore->setAutoDefault(false);
+    QHBoxLayout* buttons =
+        makeRestoreButtons(this, QStringLiteral("Восстановить эту версию"), &BtnRestore, &BtnClose);
     BtnRestore->setVisible(mayRestore);
-    BtnClose = new QPushButton(QStringLiteral("Закрыть"), this);
-    BtnClose->setObjectName(QStringLiteral("BtnClose"));
-    BtnClose->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BtnRestore);
-    buttons->addWidget(BtnClose);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LblResult);
     layout->addWidget(SGVersions, 2);
@@ -62,7 +53,6 @@ TfmHistory::TfmHistory(const QSqlDatabase& db, int id, const RecordWrite& write,
     resize(720, 520);
 
     connect(BtnRestore, &QPushButton::clicked, this, &TfmHistory::BtnRestoreClick);
-    connect(BtnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(SGVersions, &QTableWidget::itemSelectionChanged, this, &TfmHistory::ShowVersion);
     RefreshList();
 }
