@@ -460,9 +460,12 @@ void TFmMain::printList()
 
 void TFmMain::importContacts()
 {
-    // The list shows the new records at once, as after a change.
-    if (ExchangeFlow::importContacts(this, m_db, m_currentUser))
-        command([this] { frFindMain->RefreshList(); });
+    // The list shows the new records at once, as after a change, and the
+    // editor's drop-downs offer the new cities and job titles.
+    if (!ExchangeFlow::importContacts(this, m_db, m_currentUser))
+        return;
+    frNewRecordMain->reloadLists();
+    command([this] { frFindMain->RefreshList(); });
 }
 
 void TFmMain::exportContacts()

@@ -398,6 +398,28 @@ void TfrNewRecord::Loadcmbs()
     setCityCaption(QStringLiteral("8432"));
 }
 
+void TfrNewRecord::reloadLists()
+{
+    QStringList titles;
+    QStringList cities;
+    if (!guarded(this, [&] {
+            RecordStore records = store();
+            titles = records.profTitles();
+            cities = records.cityNames();
+        }))
+        return;
+    m_profSorted = false;
+    m_citySorted = false;
+    for (const auto& [combo, items] : {std::pair{CmbProf, &titles}, std::pair{CmbCity, &cities}}) {
+        const QString typed = combo->currentText();
+        const QSignalBlocker blocker(combo);
+        combo->clear();
+        combo->addItems(*items);
+        combo->setCurrentIndex(-1);
+        combo->setEditText(typed);
+    }
+}
+
 void TfrNewRecord::ClearRecord()
 {
     m_modified = false;

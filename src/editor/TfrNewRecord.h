@@ -48,6 +48,9 @@ public:
     // Whose visibility rules apply to the records shown from now on.
     void setCurrentUser(const QString& user) { m_currentUser = user; }
     void Loadcmbs();
+    // The job titles and cities stored meanwhile (an import) join the
+    // drop-downs; what the fields show and the user typed stays.
+    void reloadLists();
     void ClearRecord();
     void NewRecord();
     void NewFromTemplate();

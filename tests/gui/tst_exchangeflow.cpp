@@ -7,6 +7,7 @@
 #include "app/TTrayIcon.h"
 #include "db/Sql.h"
 #include "editor/RecordStore.h"
+#include "editor/TfrNewRecord.h"
 #include "exchange/ExportDialog.h"
 #include "exchange/ImportDialog.h"
 #include "search/FoundModel.h"
@@ -106,12 +107,13 @@ void TestExchangeFlow::importCsvWithColumnsSetByHand()
     known.f = QStringLiteral("Архипов");
     RecordStore(m_database->db()).insert(known);
     m_main->frFindMain->BtnAllClick();
-    m_prompts->answerFileName(ContactFiles::write(
-        *m_dir, QStringLiteral("list.csv"),
-        "Кто;Где;Телефон\r\nИванов;ООО Ромашка;231-00-00\r\nПетров;ООО Лютик;231-00-01\r\n"));
+    m_prompts->answerFileName(
+        ContactFiles::write(*m_dir, QStringLiteral("list.csv"),
+                            "Кто;Где;Телефон;Кем\r\nИванов;ООО Ромашка;231-00-00;Столяр\r\n"
+                            "Петров;ООО Лютик;231-00-01;\r\n"));
     onDialog<ImportDialog>([](ImportDialog* dialog) {
         QVERIFY(dialog->TblMapping->isVisible());
-        QCOMPARE(dialog->TblMapping->rowCount(), 3);
+        QCOMPARE(dialog->TblMapping->rowCount(), 4);
         QCOMPARE(dialog->TblMapping->item(0, 0)->text(), QStringLiteral("Кто"));
         QCOMPARE(dialog->TblMapping->item(0, 1)->text(), QStringLiteral("Иванов"));
         QVERIFY(!dialog->BtnImport->isEnabled());
@@ -128,6 +130,7 @@ void TestExchangeFlow::importCsvWithColumnsSetByHand()
         choose(1, QStringLiteral("Фамилия"));
         choose(2, QStringLiteral("Краткое название п/п"));
         choose(3, QStringLiteral("Рабочий телефон"));
+        choose(4, QStringLiteral("Должность"));
         QCOMPARE(dialog->TblPreview->rowCount(), 2);
         QCOMPARE(dialog->TblPreview->item(1, 0)->text(), QStringLiteral("строка 3"));
         QCOMPARE(dialog->TblPreview->item(1, 1)->text(), QStringLiteral("Петров"));
@@ -143,8 +146,10 @@ void TestExchangeFlow::importCsvWithColumnsSetByHand()
              QStringLiteral("information: Сохранено записей: 2.\nПропущено (уже есть в "
                             "справочнике): 0.\nОтклонено: 0."));
     QCOMPARE(storedRecords(), 3);
-    // The list shown before the import shows the new records.
+    // The list shown before the import shows the new records, and the
+    // editor offers the new job title.
     QCOMPARE(m_main->frFindMain->foundModel()->rowCount(), 3);
+    QVERIFY(m_main->frNewRecordMain->CmbProf->findText(QStringLiteral("Столяр")) >= 0);
 }
 
 // A file of a few hundred cards, imported twice: the second time the preview
