@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "EditorHarness.h"
+#include "GridCells.h"
 #include "MenuItem.h"
 #include "app/TFmMain.h"
 #include "common/Clock.h"
@@ -49,15 +50,6 @@ QSettings userSettings()
                      QSettings::IniFormat);
 }
 
-QStringList cells(const QTableWidget* grid)
-{
-    QStringList texts;
-    for (int row = 0; row < grid->rowCount(); ++row)
-        for (int column = 0; column < grid->columnCount(); ++column)
-            texts.append(grid->item(row, column) ? grid->item(row, column)->text() : QString());
-    return texts;
-}
-
 } // namespace
 
 class TestDeletedDialog : public QObject
@@ -84,7 +76,7 @@ void TestDeletedDialog::restoresWithPhonesAndShowsIt()
     bool checked = false;
     EditorHarness::whenShown<TfmDeleted>([&](TfmDeleted* d) {
         QCOMPARE(d->SGDeleted->rowCount(), 1);
-        const QStringList row = cells(d->SGDeleted);
+        const QStringList row = gridCells(d->SGDeleted);
         QCOMPARE(row.at(0), QStringLiteral("Иванов Иван"));
         QCOMPARE(row.at(1), QStringLiteral("Рабочий111; Мобильный333; "));
         QCOMPARE(row.at(2), QStringLiteral("u1"));

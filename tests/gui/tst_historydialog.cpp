@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "EditorHarness.h"
+#include "GridCells.h"
 #include "MenuItem.h"
 #include "app/TFmMain.h"
 #include "editor/RecordStore.h"
@@ -38,22 +39,13 @@ void change(const QSqlDatabase& db, int id, const QString& user,
     store.update(id, r, {store.revision(id).rev, user});
 }
 
-QStringList cells(const QTableWidget* grid)
-{
-    QStringList texts;
-    for (int row = 0; row < grid->rowCount(); ++row)
-        for (int column = 0; column < grid->columnCount(); ++column)
-            texts.append(grid->item(row, column) ? grid->item(row, column)->text() : QString());
-    return texts;
-}
-
 // Everything the window shows: the versions, and the values of each in turn.
 QString shownTexts(TfmHistory& d)
 {
-    QStringList texts = cells(d.SGVersions);
+    QStringList texts = gridCells(d.SGVersions);
     for (int row = 0; row < d.SGVersions->rowCount(); ++row) {
         d.SGVersions->selectRow(row);
-        texts += cells(d.SGValues);
+        texts += gridCells(d.SGValues);
     }
     return texts.join(QLatin1Char('|'));
 }
@@ -92,7 +84,7 @@ void TestHistoryDialog::listsVersionsAndRestoresOne()
         QCOMPARE(d->SGVersions->item(1, 4)->text(), QStringLiteral("Фамилия"));
         QCOMPARE(d->SGVersions->item(1, 0)->text(), u1);
         d->SGVersions->selectRow(1);
-        QVERIFY(cells(d->SGValues).contains(QStringLiteral("Петров")));
+        QVERIFY(gridCells(d->SGValues).contains(QStringLiteral("Петров")));
         QVERIFY(d->BtnRestore->isVisible());
         d->BtnRestore->click();
         checked = true;
