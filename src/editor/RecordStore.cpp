@@ -126,12 +126,14 @@ int RecordStore::advance(int id, const RecordWrite& write, bool deleting)
              QStringLiteral(
                  "INSERT INTO sprav_rev (id, rev) VALUES (:id, 0) ON CONFLICT (id) DO NOTHING"),
              {{"id", id}});
-    const auto refuse = [this, id]() -> RecordConflict {
+    const auto exists = [this, id] {
+        return Sql::run(m_db, QStringLiteral("SELECT 1 FROM sprav WHERE id = :id"), {{"id", id}})
+            .next();
+    };
+    // Read again when refusing: the other writer may have deleted it since.
+    const auto refuse = [this, id, &exists]() -> RecordConflict {
         const RecordRevision stored = revision(id);
-        const bool exists =
-            Sql::run(m_db, QStringLiteral("SELECT 1 FROM sprav WHERE id = :id"), {{"id", id}})
-                .next();
-        if (exists)
+        if (exists())
             return RecordConflict(RecordConflict::Changed, stored.user, stored.at);
         // Deleted by a program that kept no revisions: there is nobody to name.
         if (stored.rev == 0)
@@ -140,13 +142,7 @@ int RecordStore::advance(int id, const RecordWrite& write, bool deleting)
         return RecordConflict(RecordConflict::Deleted, stored.user, stored.at);
     };
     const RecordRevision stored = revision(id);
-    bool exists = false;
-    {
-        QSqlQuery q =
-            Sql::run(m_db, QStringLiteral("SELECT 1 FROM sprav WHERE id = :id"), {{"id", id}});
-        exists = q.next();
-    }
-    if (!exists || (stored.rev != write.seenRev && !write.overwrite))
+    if (!exists() || (stored.rev != write.seenRev && !write.overwrite))
         throw refuse();
     // The revision read must still be the stored one when it is raised: of
     // two writers at the same moment only one gets the row.
