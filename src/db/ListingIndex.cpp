@@ -233,21 +233,12 @@ bool ListingIndex::namesAvailable(const QSqlDatabase& db)
 
 QString ListingIndex::namesCondition(const QSqlDatabase& db)
 {
+    // On PostgreSQL pg_trgm answers the LIKE pattern, which finds the needle
+    // itself (its wildcards escaped) in the plain folded texts.
+    const QString test = isSqlite(db) ? QStringLiteral("contains(sprav_names.%1, :needle)")
+                                      : QStringLiteral("sprav_names.%1 LIKE :pattern");
     QStringList tests;
-    if (isSqlite(db)) {
-        for (const char* column : foldedColumns)
-            tests.append(
-                QStringLiteral("contains(sprav_names.%1, :needle)").arg(QLatin1String(column)));
-        return QLatin1Char('(') + tests.join(QStringLiteral(" OR ")) + QLatin1Char(')');
-    }
-    // pg_trgm answers the LIKE patterns; the containment test stays the
-    // definition of a match.
-    QStringList likes;
-    for (const char* column : foldedColumns) {
-        likes.append(QStringLiteral("sprav_names.%1 LIKE :pattern").arg(QLatin1String(column)));
-        tests.append(
-            QStringLiteral("strpos(sprav_names.%1, :needle) > 0").arg(QLatin1String(column)));
-    }
-    return QStringLiteral("((%1) AND (%2))")
-        .arg(likes.join(QStringLiteral(" OR ")), tests.join(QStringLiteral(" OR ")));
+    for (const char* column : foldedColumns)
+        tests.append(test.arg(QLatin1String(column)));
+    return QLatin1Char('(') + tests.join(QStringLiteral(" OR ")) + QLatin1Char(')');
 }

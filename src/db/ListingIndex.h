@@ -43,8 +43,7 @@ public:
     static bool namesAvailable(const QSqlDatabase& db);
 
     // A condition on sprav_names that holds for the records whose names
-    // contain the folded text bound as :needle (on PostgreSQL also as the
-    // LIKE pattern :pattern, SearchIndex::likePattern, which its trigram
-    // index answers).
+    // contain the folded text bound as :needle on SQLite, as the LIKE
+    // pattern :pattern (SearchIndex::likePattern) on PostgreSQL.
     static QString namesCondition(const QSqlDatabase& db);
 };

@@ -159,9 +159,10 @@ ListingQueries::Selection ListingQueries::nameIdsSelection(const SearchRequest& 
     selection.orderBy = QStringLiteral("sprav_names.sortkey, sprav_names.id");
     selection.id = QStringLiteral("sprav_names.id");
     selection.bind = [this, needle, trigrams, postgres](QSqlQuery& query) {
-        query.bindValue(QStringLiteral(":needle"), needle);
         if (postgres)
             query.bindValue(QStringLiteral(":pattern"), SearchIndex::likePattern(needle));
+        else
+            query.bindValue(QStringLiteral(":needle"), needle);
         if (!trigrams.isEmpty())
             query.bindValue(QStringLiteral(":ftsquery"), trigrams);
         Visibility::bindUser(query, m_user);
