@@ -221,6 +221,13 @@ ListingQueries::Selection ListingQueries::only(Selection selection, const QList<
 {
     selection.where = amongIds(QStringLiteral("sprav.id"), QStringLiteral(":pageids"), postgres) +
                       QStringLiteral(" AND ") + selection.where;
+    // Told the ids of one side only, PostgreSQL's planner reads the whole
+    // order table for a page of a thousand rows; the pages' listings (all
+    // records and the birthdays) join it on both engines.
+    if (postgres)
+        selection.where =
+            amongIds(QStringLiteral("sprav_order.id"), QStringLiteral(":pageids"), postgres) +
+            QStringLiteral(" AND ") + selection.where;
     const QString list = idArray(ids, postgres);
     selection.bind = [bind = std::move(selection.bind), list](QSqlQuery& query) {
         bind(query);
