@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "db/ListingIndex.h"
 #include "db/Database.h"
+#include "db/SearchIndex.h"
 #include "db/SortKey.h"
 #include "db/Sql.h"
 #include "db/TextFold.h"
@@ -97,7 +98,79 @@ bool postgresIndexValid(const QSqlDatabase& db, const QString& name)
     return q.next() && q.value(0).toBool();
 }
 
+// ---- PostgreSQL: the names table ---------------------------------------------
+
+QString postgresNamesSync()
+{
+    return QStringLiteral(
+               "BEGIN "
+               "IF TG_OP <> 'INSERT' THEN DELETE FROM sprav_names WHERE id = OLD.id; END IF; "
+               "IF TG_OP <> 'DELETE' THEN INSERT INTO sprav_names (%1) VALUES (%2); END IF; "
+               "RETURN NULL; END")
+        .arg(namesColumns, namesValues(QStringLiteral("NEW.")));
+}
+
+const QString postgresNamesTrigrams = QStringLiteral("sprav_names_trgm");
+
+QString postgresFunctionBody(const QSqlDatabase& db, const QString& name)
+{
+    QSqlQuery q = Sql::run(db,
+                           QStringLiteral("SELECT prosrc FROM pg_proc WHERE proname = :name AND "
+                                          "pronamespace = (SELECT oid FROM pg_namespace "
+                                          "WHERE nspname = current_schema())"),
+                           {{"name", name}});
+    return q.next() ? Sql::text(q, 0).trimmed() : QString();
+}
+
+bool postgresTrigramsPresent(const QSqlDatabase& db)
+{
+    QSqlQuery q =
+        Sql::run(db, QStringLiteral("SELECT 1 FROM pg_extension WHERE extname = 'pg_trgm'"));
+    return q.next();
+}
+
 } // namespace
+
+bool ListingIndex::postgresNamesCurrent(const QSqlDatabase& db)
+{
+    {
+        QSqlQuery q = Sql::run(db, QStringLiteral("SELECT to_regclass('sprav_names') IS NOT NULL "
+                                                  "AND EXISTS (SELECT 1 FROM pg_trigger WHERE "
+                                                  "tgname = 'sprav_names_sync')"));
+        if (!q.next() || !q.value(0).toBool())
+            return false;
+    }
+    if (postgresFunctionBody(db, QStringLiteral("sprav_names_sync")) != postgresNamesSync())
+        return false;
+    // Once pg_trgm is there, the table is made anew with its index.
+    return !postgresTrigramsPresent(db) || postgresIndexValid(db, postgresNamesTrigrams);
+}
+
+void ListingIndex::ensurePostgresNames(const QSqlDatabase& db, bool refolded)
+{
+    if (!refolded && postgresNamesCurrent(db))
+        return;
+    Sql::run(db, QStringLiteral("CREATE OR REPLACE FUNCTION sprav_names_sync() RETURNS trigger "
+                                "LANGUAGE plpgsql AS $sprav$%1$sprav$")
+                     .arg(postgresNamesSync()));
+    Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_names"));
+    Sql::run(db, QStringLiteral("CREATE TABLE sprav_names (id INTEGER PRIMARY KEY, "
+                                "sortkey TEXT COLLATE \"C\" NOT NULL, hiddenowns TEXT, "
+                                "f TEXT NOT NULL, io TEXT NOT NULL, shortpp TEXT NOT NULL, "
+                                "longpp TEXT NOT NULL)"));
+    Sql::run(db, QStringLiteral("INSERT INTO sprav_names (%1) SELECT %2 FROM sprav")
+                     .arg(namesColumns, namesValues(QString())));
+    // One index over the four names: a search reads it once per name.
+    if (SearchIndex::enablePostgresTrigrams(db))
+        Sql::run(db, QStringLiteral("CREATE INDEX %1 ON sprav_names USING gin (f gin_trgm_ops, "
+                                    "io gin_trgm_ops, shortpp gin_trgm_ops, longpp gin_trgm_ops)")
+                         .arg(postgresNamesTrigrams));
+    Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS sprav_names_sync ON sprav"));
+    Sql::run(db, QStringLiteral("CREATE TRIGGER sprav_names_sync AFTER INSERT OR DELETE OR UPDATE "
+                                "OF id, f, io, shortpp, longpp, hided, owns ON sprav FOR EACH ROW "
+                                "EXECUTE FUNCTION sprav_names_sync()"));
+    Sql::run(db, QStringLiteral("ANALYZE sprav_names"));
+}
 
 QList<QPair<QString, QString>> ListingIndex::postgresIndexes()
 {
@@ -152,17 +225,20 @@ void ListingIndex::ensure(const QSqlDatabase& db)
 bool ListingIndex::namesAvailable(const QSqlDatabase& db)
 {
     if (!isSqlite(db))
-        return false;
+        return true;
     // A database that can only be read is used as found: its table only when
     // the triggers kept it in step.
     return !Database::isReadOnly(db) || current(db);
 }
 
-QString ListingIndex::namesCondition()
+QString ListingIndex::namesCondition(const QSqlDatabase& db)
 {
+    // On PostgreSQL pg_trgm answers the LIKE pattern, which finds the needle
+    // itself (its wildcards escaped) in the plain folded texts.
+    const QString test = isSqlite(db) ? QStringLiteral("contains(sprav_names.%1, :needle)")
+                                      : QStringLiteral("sprav_names.%1 LIKE :pattern");
     QStringList tests;
     for (const char* column : foldedColumns)
-        tests.append(
-            QStringLiteral("contains(sprav_names.%1, :needle)").arg(QLatin1String(column)));
+        tests.append(test.arg(QLatin1String(column)));
     return QLatin1Char('(') + tests.join(QStringLiteral(" OR ")) + QLatin1Char(')');
 }

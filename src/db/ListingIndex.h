@@ -15,10 +15,12 @@
 //   on sprav, so a name search compares plain texts;
 // - indexes on the day and month of the birthdays of sprav, so that the
 //   birthday list reads only the records of its days.
-// On PostgreSQL (whose name search has its trigram indexes): two partial
-// indexes on sprav_order (sortkey, id), one for the records not hidden as a
-// whole and one for the others, so that "Все записи" reads its ids in order
-// from the index alone; and the same birthday indexes as on SQLite.
+// On PostgreSQL: the same table sprav_names, kept by a trigger on sprav, with
+// a pg_trgm index over its four folded names where pg_trgm is at hand, so
+// that a name search compares plain texts there too; two partial indexes on
+// sprav_order (sortkey, id), one for the records not hidden as a whole and
+// one for the others, so that "Все записи" reads its ids in order from the
+// index alone; and the same birthday indexes as on SQLite.
 class ListingIndex
 {
 public:
@@ -30,12 +32,18 @@ public:
     // PostgreSQL: the indexes (name, rest of the CREATE INDEX statement) that
     // Schema builds concurrently on a database other copies are using.
     static QList<QPair<QString, QString>> postgresIndexes();
+    // PostgreSQL: the names table, its trigger and its trigram index, made
+    // anew (and filled from the records) when missing or outdated, or when
+    // `refolded` says the folding changed. Inside a transaction.
+    static void ensurePostgresNames(const QSqlDatabase& db, bool refolded = false);
+    static bool postgresNamesCurrent(const QSqlDatabase& db);
     // Whether the names table can be used (a database opened read-only that
-    // an older program made may lack it or hold it outdated; PostgreSQL has
-    // none).
+    // an older program made may lack it or hold it outdated; PostgreSQL's is
+    // made at start-up).
     static bool namesAvailable(const QSqlDatabase& db);
 
     // A condition on sprav_names that holds for the records whose names
-    // contain the folded text bound as :needle.
-    static QString namesCondition();
+    // contain the folded text bound as :needle on SQLite, as the LIKE
+    // pattern :pattern (SearchIndex::likePattern) on PostgreSQL.
+    static QString namesCondition(const QSqlDatabase& db);
 };

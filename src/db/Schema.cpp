@@ -280,11 +280,12 @@ struct PostgresState {
     bool contactsCurrent = false; // ContactIndex's function and indexes
     bool noticesCurrent = false;  // ChangeNotice's triggers
     bool listingCurrent = false;  // ListingIndex's indexes
+    bool namesCurrent = false;    // ListingIndex's names table
 
     bool complete() const
     {
         return version == postgresVersion && uniqueUsers && !trigramsMissing && orderCurrent &&
-               contactsCurrent && noticesCurrent && listingCurrent;
+               contactsCurrent && noticesCurrent && listingCurrent && namesCurrent;
     }
 };
 
@@ -309,6 +310,7 @@ PostgresState postgresState(const QSqlDatabase& db)
     state.contactsCurrent = state.tables && ContactIndex::current(db);
     state.noticesCurrent = state.tables && ChangeNotice::current(db);
     state.listingCurrent = state.orderCurrent && ListingIndex::current(db);
+    state.namesCurrent = state.orderCurrent && ListingIndex::postgresNamesCurrent(db);
     return state;
 }
 
@@ -383,6 +385,7 @@ void createPostgres(const QSqlDatabase& db)
         QStringLiteral("CREATE UNIQUE INDEX %1 %2").arg(uniqueUsersIndex, uniqueUsersDefinition));
     SortKey::ensure(db);
     ListingIndex::ensure(db);
+    ListingIndex::ensurePostgresNames(db);
     ContactIndex::ensure(db);
     ChangeNotice::ensureInTransaction(db);
     addPhoneKinds(db);
@@ -440,6 +443,17 @@ void upgradeOrderTable(const QSqlDatabase& db)
     transaction.commit();
 }
 
+// The names table likewise, made anew also when the folding changed.
+void upgradeNamesTable(const QSqlDatabase& db, bool refolded)
+{
+    if (!refolded && ListingIndex::postgresNamesCurrent(db))
+        return;
+    Sql::Transaction transaction(db);
+    Sql::run(db, QStringLiteral("LOCK TABLE sprav IN SHARE ROW EXCLUSIVE MODE"));
+    ListingIndex::ensurePostgresNames(db, refolded);
+    transaction.commit();
+}
+
 void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
 {
     if (state.version != postgresVersion)
@@ -464,6 +478,7 @@ void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
             indexConcurrently(db, name, definition, refolded);
     }
     upgradeOrderTable(db);
+    upgradeNamesTable(db, refolded);
     ChangeNotice::ensure(db);
     for (const auto& [name, definition] : ListingIndex::postgresIndexes())
         indexConcurrently(db, name, definition, false);

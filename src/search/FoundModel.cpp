@@ -3,6 +3,7 @@
 #include "common/DbError.h"
 
 #include <QLoggingCategory>
+#include <algorithm>
 
 namespace
 {
@@ -79,6 +80,7 @@ void FoundModel::setListing(QList<int> ids, const QString& secondHeader, RowSour
     m_pages.clear();
     m_recent.clear();
     m_lastMade = -1;
+    m_readAhead = 1;
     endResetModel();
 }
 
@@ -151,9 +153,15 @@ const QList<FoundRow>& FoundModel::page(int number) const
         }
         return kept.value();
     }
-    // Walking on from the page made last: the next ones are made with it.
-    const int count = m_lastMade >= 0 && number == m_lastMade + 1 ? ReadAhead : 1;
-    if (!makePages(number, count))
+    // Walking on from the page made last: the next ones are made with it,
+    // twice as many each time the walk goes on, so that a screen crossing
+    // into the next page makes two pages and printing a few thousand rows at
+    // once.
+    if (m_lastMade >= 0 && number == m_lastMade + 1)
+        m_readAhead = std::min(2 * m_readAhead, ReadAhead);
+    else
+        m_readAhead = 1;
+    if (!makePages(number, m_readAhead))
         return none;
     return m_pages.constFind(number).value();
 }

@@ -29,9 +29,10 @@ public:
     using RowSource = std::function<QList<FoundRow>(const QList<int>& ids)>;
 
     static constexpr int DefaultPageSize = 64;
-    static constexpr int KeptPages = 32;
-    // Pages made at once when the rows are walked in order (printing).
-    static constexpr int ReadAhead = 16;
+    static constexpr int KeptPages = 96;
+    // Pages made at once, at most, when the rows are walked in order
+    // (printing): one statement for a few thousand rows.
+    static constexpr int ReadAhead = 64;
 
     explicit FoundModel(QObject* parent = nullptr, int pageSize = DefaultPageSize);
 
@@ -69,4 +70,5 @@ private:
     mutable QHash<int, QList<FoundRow>> m_pages;
     mutable QList<int> m_recent;
     mutable int m_lastMade = -1;
+    mutable int m_readAhead = 1; // pages made with the last one
 };

@@ -137,16 +137,18 @@ ListingQueries::Selection ListingQueries::searchSelection(const SearchRequest& r
 
 // The ids of a name search, where the names table is kept: read from it
 // alone, its folded names compared as plain texts, its sortkey and hiddenowns
-// ordering and filtering the records as the full listing does. The trigram
-// index, once complete, picks the records to compare.
+// ordering and filtering the records as the full listing does. A trigram
+// index picks the records to compare: SQLite's once complete, PostgreSQL's
+// pg_trgm index on the names table.
 ListingQueries::Selection ListingQueries::nameIdsSelection(const SearchRequest& request) const
 {
     const QString needle = TextFold::text(request.text());
+    const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
     const QString trigrams =
-        SearchIndex::indexed(m_db) ? SearchIndex::trigramQuery(needle) : QString();
+        !postgres && SearchIndex::indexed(m_db) ? SearchIndex::trigramQuery(needle) : QString();
     Selection selection;
     selection.from = QStringLiteral("sprav_names");
-    selection.where = ListingIndex::namesCondition() +
+    selection.where = ListingIndex::namesCondition(m_db) +
                       QStringLiteral(" AND (sprav_names.hiddenowns IS NULL OR "
                                      "instr(sprav_names.hiddenowns, :visuser) > 0)");
     if (!trigrams.isEmpty()) {
@@ -156,8 +158,11 @@ ListingQueries::Selection ListingQueries::nameIdsSelection(const SearchRequest& 
     }
     selection.orderBy = QStringLiteral("sprav_names.sortkey, sprav_names.id");
     selection.id = QStringLiteral("sprav_names.id");
-    selection.bind = [this, needle, trigrams](QSqlQuery& query) {
-        query.bindValue(QStringLiteral(":needle"), needle);
+    selection.bind = [this, needle, trigrams, postgres](QSqlQuery& query) {
+        if (postgres)
+            query.bindValue(QStringLiteral(":pattern"), SearchIndex::likePattern(needle));
+        else
+            query.bindValue(QStringLiteral(":needle"), needle);
         if (!trigrams.isEmpty())
             query.bindValue(QStringLiteral(":ftsquery"), trigrams);
         Visibility::bindUser(query, m_user);
@@ -216,6 +221,13 @@ ListingQueries::Selection ListingQueries::only(Selection selection, const QList<
 {
     selection.where = amongIds(QStringLiteral("sprav.id"), QStringLiteral(":pageids"), postgres) +
                       QStringLiteral(" AND ") + selection.where;
+    // Told the ids of one side only, PostgreSQL's planner reads the whole
+    // order table for a page of a thousand rows; the pages' listings (all
+    // records and the birthdays) join it on both engines.
+    if (postgres)
+        selection.where =
+            amongIds(QStringLiteral("sprav_order.id"), QStringLiteral(":pageids"), postgres) +
+            QStringLiteral(" AND ") + selection.where;
     const QString list = idArray(ids, postgres);
     selection.bind = [bind = std::move(selection.bind), list](QSqlQuery& query) {
         bind(query);
