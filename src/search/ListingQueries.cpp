@@ -6,15 +6,19 @@
 #include "db/SearchIndex.h"
 #include "db/SortKey.h"
 #include "db/Sql.h"
+#include "db/SqliteFile.h"
 #include "db/TextFold.h"
 #include "db/Visibility.h"
 #include "search/BirthdayWindow.h"
 #include "search/SearchRequest.h"
 
 #include <QHash>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <cstring>
 #include <functional>
+#include <sqlite3.h>
+#include <vector>
 
 // The records of a listing: the tables, the condition (with the visibility
 // filter) and the values to bind.
@@ -90,6 +94,99 @@ QList<int> idList(const QString& text)
     return found;
 }
 
+// The ids of an idlist() blob.
+QList<int> blobIds(const QByteArray& blob)
+{
+    QList<int> found(blob.size() / qsizetype(sizeof(qint32)));
+    std::memcpy(found.data(), blob.constData(), size_t(found.size()) * sizeof(qint32));
+    return found;
+}
+
+// The ids of "Все записи" in list order, per user, kept with the driver of an
+// SQLite connection for as long as the database is the same: a commit through
+// another connection changes the file's data version, a write through this
+// one the connection's count of changes (a rolled-back write too, which only
+// costs a reading). Inside a transaction of this connection nothing is kept:
+// a rollback would undo what the ids were read from without changing either
+// number. A broad name search keeps the ids of its matches in this order
+// instead of sorting them.
+class ListedOrder : public QObject
+{
+public:
+    explicit ListedOrder(QObject* driver) : QObject(driver) {}
+
+    static ListedOrder& of(const QSqlDatabase& db)
+    {
+        QSqlDriver* driver = db.driver();
+        auto* order = driver->findChild<ListedOrder*>(QString(), Qt::FindDirectChildrenOnly);
+        return order ? *order : *new ListedOrder(driver);
+    }
+
+    // Whether the user's ids are kept and current.
+    bool kept(const QSqlDatabase& db, const QString& user)
+    {
+        refresh(db);
+        return m_ids.contains(user);
+    }
+
+    // The ids for the user as `read` gives them, read again once the database
+    // changed.
+    QList<int> ids(const QSqlDatabase& db, const QString& user,
+                   const std::function<QList<int>()>& read)
+    {
+        refresh(db);
+        if (inTransaction(db))
+            return read();
+        auto found = m_ids.find(user);
+        if (found == m_ids.end())
+            found = m_ids.insert(user, read());
+        return found.value();
+    }
+
+private:
+    struct Stamp {
+        QVariant handle;
+        qint64 dataVersion = -1;
+        qint64 changes = -1;
+        bool operator!=(const Stamp& other) const
+        {
+            return handle != other.handle || dataVersion != other.dataVersion ||
+                   changes != other.changes;
+        }
+    };
+
+    static bool inTransaction(const QSqlDatabase& db)
+    {
+        sqlite3* handle = SqliteFile::handle(db.driver());
+        return !handle || sqlite3_get_autocommit(handle) == 0;
+    }
+
+    void refresh(const QSqlDatabase& db)
+    {
+        const Stamp now = stamp(db);
+        if (now != m_stamp || inTransaction(db)) {
+            m_ids.clear();
+            m_stamp = now;
+        }
+    }
+
+    static Stamp stamp(const QSqlDatabase& db)
+    {
+        QSqlQuery q = Sql::run(db, QStringLiteral("SELECT (SELECT data_version FROM "
+                                                  "pragma_data_version), total_changes()"));
+        Stamp s;
+        s.handle = db.driver()->handle();
+        if (q.next()) {
+            s.dataVersion = q.value(0).toLongLong();
+            s.changes = q.value(1).toLongLong();
+        }
+        return s;
+    }
+
+    Stamp m_stamp;
+    QHash<QString, QList<int>> m_ids;
+};
+
 QString fullName(const QSqlQuery& query, int f, int io)
 {
     return Sql::text(query, f) + QLatin1Char(' ') + Sql::text(query, io);
@@ -98,8 +195,9 @@ QString fullName(const QSqlQuery& query, int f, int io)
 } // namespace
 
 ListingQueries::ListingQueries(const QSqlDatabase& db, const QString& user,
-                               int wholePhoneTableAbove)
-    : m_db(db), m_user(user), m_wholePhoneTableAbove(wholePhoneTableAbove)
+                               int wholePhoneTableAbove, int sortedByEngineBelow)
+    : m_db(db), m_user(user), m_wholePhoneTableAbove(wholePhoneTableAbove),
+      m_sortedByEngineBelow(sortedByEngineBelow)
 {
 }
 
@@ -256,10 +354,7 @@ QList<int> ListingQueries::ids(const Selection& selection) const
         return {};
     if (postgres)
         return idList(Sql::text(query, 0));
-    const QByteArray blob = query.value(0).toByteArray();
-    QList<int> found(blob.size() / qsizetype(sizeof(qint32)));
-    std::memcpy(found.data(), blob.constData(), size_t(found.size()) * sizeof(qint32));
-    return found;
+    return blobIds(query.value(0).toByteArray());
 }
 
 std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) const
@@ -285,9 +380,74 @@ std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
     const SearchRequest request(typed);
     if (request.kind() == SearchRequest::Kind::None)
         return std::nullopt;
-    if (request.kind() == SearchRequest::Kind::Name && ListingIndex::namesAvailable(m_db))
+    if (request.kind() == SearchRequest::Kind::Name && ListingIndex::namesAvailable(m_db)) {
+        if (Database::engineOf(m_db) == Engine::SQLite && SortKey::available(m_db) &&
+            SearchIndex::indexed(m_db))
+            return nameIdsInOrder(request);
         return ids(nameIdsSelection(request));
+    }
     return ids(searchSelection(request));
+}
+
+// SQLite: the matching ids unordered (the trigram index's candidates, the
+// folded names compared), then kept in the order of "Все записи" for the
+// user, which also leaves out what the user may not see.
+QList<int> ListingQueries::nameIdsInOrder(const SearchRequest& request) const
+{
+    const QString needle = TextFold::text(request.text());
+    const QString trigrams = SearchIndex::trigramQuery(needle);
+    const QString from =
+        trigrams.isEmpty()
+            ? QStringLiteral("sprav_names")
+            : QStringLiteral(
+                  "sprav_fts CROSS JOIN sprav_names ON sprav_names.id = sprav_fts.rowid");
+    const QString where = trigrams.isEmpty() ? ListingIndex::namesCondition(m_db)
+                                             : QStringLiteral("sprav_fts MATCH :ftsquery AND ") +
+                                                   ListingIndex::namesCondition(m_db);
+    QSqlQuery query = open(
+        m_db, QStringLiteral("SELECT idlist(sprav_names.id) FROM %1 WHERE %2").arg(from, where),
+        [&](QSqlQuery& q) {
+            q.bindValue(QStringLiteral(":needle"), needle);
+            if (!trigrams.isEmpty())
+                q.bindValue(QStringLiteral(":ftsquery"), trigrams);
+        });
+    const QList<int> matching =
+        Sql::next(query) ? blobIds(query.value(0).toByteArray()) : QList<int>();
+    query.finish();
+    if (matching.isEmpty())
+        return {};
+    // Reading the whole order costs more than sorting a few matches.
+    ListedOrder& listed = ListedOrder::of(m_db);
+    if (matching.size() < m_sortedByEngineBelow && !listed.kept(m_db, m_user)) {
+        Selection few;
+        few.from = QStringLiteral("sprav_names");
+        few.where = amongIds(QStringLiteral("sprav_names.id"), QStringLiteral(":found"), false) +
+                    QStringLiteral(" AND (sprav_names.hiddenowns IS NULL OR "
+                                   "instr(sprav_names.hiddenowns, :visuser) > 0)");
+        few.orderBy = QStringLiteral("sprav_names.sortkey, sprav_names.id");
+        few.id = QStringLiteral("sprav_names.id");
+        const QString list = idArray(matching, false);
+        few.bind = [this, list](QSqlQuery& q) {
+            q.bindValue(QStringLiteral(":found"), list);
+            Visibility::bindUser(q, m_user);
+        };
+        return ids(few);
+    }
+    std::vector<bool> matches;
+    for (const int id : matching) {
+        if (id < 0)
+            continue;
+        if (size_t(id) >= matches.size())
+            matches.resize(size_t(id) + 1);
+        matches[size_t(id)] = true;
+    }
+    const QList<int> order = listed.ids(m_db, m_user, [this] { return ids(allIdsSelection()); });
+    QList<int> found;
+    found.reserve(matching.size());
+    for (const int id : order)
+        if (id >= 0 && size_t(id) < matches.size() && matches[size_t(id)])
+            found.append(id);
+    return found;
 }
 
 QList<int> ListingQueries::allRecordIds() const

@@ -22,9 +22,15 @@ public:
     // Above this many listed records, their phones are read from the whole
     // phone table rather than looked up by id.
     static constexpr int WholePhoneTableAbove = 400000;
+    // On SQLite, fewer name-search matches than this are sorted by the engine
+    // unless the order of all records for the user is already in memory;
+    // more are kept in that order (read once and kept until the database
+    // changes), which costs less than sorting them.
+    static constexpr int SortedByEngineBelow = 20000;
 
     ListingQueries(const QSqlDatabase& db, const QString& user,
-                   int wholePhoneTableAbove = WholePhoneTableAbove);
+                   int wholePhoneTableAbove = WholePhoneTableAbove,
+                   int sortedByEngineBelow = SortedByEngineBelow);
 
     // The typed text without the characters of code 32 or below at its ends.
     static QString searchText(const QString& typed);
@@ -76,6 +82,7 @@ private:
     static Selection only(Selection selection, const QList<int>& ids, bool postgres);
     QList<int> ids(const Selection& selection) const;
     QList<int> allRecordIdsPostgres() const;
+    QList<int> nameIdsInOrder(const SearchRequest& request) const;
     QList<FoundRow> directory(const Selection& selection) const;
     QList<FoundRow> birthdayList(const Selection& selection, const BirthdayWindow& window) const;
     void addPhones(QList<FoundRow>& rows, const QList<bool>& permitted,
@@ -84,4 +91,5 @@ private:
     QSqlDatabase m_db;
     QString m_user;
     int m_wholePhoneTableAbove;
+    int m_sortedByEngineBelow;
 };

@@ -69,6 +69,7 @@ private slots:
     void pagedListingsEqualTheFullOnes();
     void searchIdsFollowChanges_data();
     void searchIdsFollowChanges();
+    void keptOrderFollowsOtherConnections();
     void allRecordIdsAroundHiddenRecords();
     void noDateNeverMatches();
     void leapDayInOtherYears();
@@ -76,6 +77,11 @@ private slots:
 
 private:
     ListingQueries as(const QString& user) const { return ListingQueries(m_db->db(), user); }
+    // On SQLite, every name search kept in the order of all records read once.
+    ListingQueries inKeptOrder(const QString& user) const
+    {
+        return ListingQueries(m_db->db(), user, ListingQueries::WholePhoneTableAbove, 0);
+    }
     int add(const RecordSeed::Record& record, bool directory = true);
 
     std::unique_ptr<TestDatabase> m_db;
@@ -696,31 +702,67 @@ void TestListingQueries::searchIdsFollowChanges_data()
     QTest::newRow("no trigram to look up") << QStringLiteral("я★я");
 }
 
-// The ids of a name search are those of the full search, in its order, after
-// records were added, renamed, hidden and deleted (all rolled back at the end).
+// The ids of a name search are those of the full search, in its order, before,
+// after and without the records added, renamed, hidden and deleted in a
+// transaction of the connection that keeps the order of all records.
 void TestListingQueries::searchIdsFollowChanges()
 {
     QFETCH(QString, text);
     const QSqlDatabase db = m_db->db();
-    Sql::Transaction undone(db);
+    const auto compare = [&](bool changed) {
+        for (const QString& user : {ivanov, petrov}) {
+            const QList<FoundRow> full = as(user).search(text).value();
+            QList<int> expected;
+            for (const FoundRow& row : full)
+                expected.append(row.id);
+            // ivanov sees every record, each text finds one once changed
+            QVERIFY(!changed || user != ivanov || !expected.isEmpty());
+            QCOMPARE(as(user).searchIds(text).value(), expected);
+            QCOMPARE(inKeptOrder(user).searchIds(text).value(), expected);
+        }
+    };
+    compare(false);
+    {
+        Sql::Transaction undone(db);
+        RecordSeed::Record added;
+        added.f = QStringLiteral("Звездочёт");
+        added.io = QStringLiteral("Ян");
+        added.shortpp = QStringLiteral("Кафе «Я★Я»");
+        RecordSeed::record(db, added);
+        Sql::run(db, QStringLiteral(
+                         "UPDATE sprav SET f = 'Переименова', io = 'Ёлка' WHERE f = 'Буквин'"));
+        Sql::run(db, QStringLiteral("UPDATE sprav SET hided = 'all', owns = ' ivanov ' "
+                                    "WHERE f = 'Петров'"));
+        Sql::run(db, QStringLiteral("DELETE FROM sprav WHERE f = 'Смирнова'"));
+        compare(true);
+    }
+    // Rolled back: as before.
+    compare(false);
+}
+
+// A record that another connection adds, hides or deletes is found or left
+// out by the next search of a connection that kept the order before.
+void TestListingQueries::keptOrderFollowsOtherConnections()
+{
+    const auto other = m_db->connectAgain(QStringLiteral("other"));
+    const QSqlDatabase db = other->db();
+    const QString text = QStringLiteral("Звездоч");
+    const auto found = [&](const QString& user) {
+        return inKeptOrder(user).searchIds(text).value().size();
+    };
+    QCOMPARE(found(ivanov), 0);
     RecordSeed::Record added;
     added.f = QStringLiteral("Звездочёт");
     added.io = QStringLiteral("Ян");
-    added.shortpp = QStringLiteral("Кафе «Я★Я»");
-    RecordSeed::record(db, added);
-    Sql::run(db,
-             QStringLiteral("UPDATE sprav SET f = 'Переименова', io = 'Ёлка' WHERE f = 'Буквин'"));
-    Sql::run(db, QStringLiteral("UPDATE sprav SET hided = 'all', owns = ' ivanov ' "
-                                "WHERE f = 'Петров'"));
-    Sql::run(db, QStringLiteral("DELETE FROM sprav WHERE f = 'Смирнова'"));
-    for (const QString& user : {ivanov, petrov}) {
-        const QList<FoundRow> full = as(user).search(text).value();
-        QList<int> expected;
-        for (const FoundRow& row : full)
-            expected.append(row.id);
-        QVERIFY(user != ivanov || !expected.isEmpty()); // ivanov sees every record
-        QCOMPARE(as(user).searchIds(text).value(), expected);
-    }
+    const int id = RecordSeed::record(db, added);
+    QCOMPARE(found(ivanov), 1);
+    QCOMPARE(found(petrov), 1);
+    Sql::run(db, QStringLiteral("UPDATE sprav SET hided = 'all', owns = ' ivanov ' WHERE id = :id"),
+             {{"id", id}});
+    QCOMPARE(found(ivanov), 1);
+    QCOMPARE(found(petrov), 0);
+    Sql::run(db, QStringLiteral("DELETE FROM sprav WHERE id = :id"), {{"id", id}});
+    QCOMPARE(found(ivanov), 0);
 }
 
 // Records hidden as a whole first, last (Latin after Cyrillic) and side by side in the order keep
