@@ -72,6 +72,14 @@ QList<QMap<QString, QString>> read(const QString& path)
     return records;
 }
 
+QByteArray utf16le(const QByteArray& utf8)
+{
+    const QString text = QString::fromUtf8(utf8);
+    QByteArray bytes("\xFF\xFE", 2);
+    bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    return bytes;
+}
+
 QByteArray windows1251(const QString& text)
 {
     QByteArray bytes;

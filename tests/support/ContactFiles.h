@@ -28,4 +28,7 @@ QList<QMap<QString, QString>> read(const QString& path);
 // The text in Windows-1251 (Cyrillic and ASCII only), as old programs write it.
 QByteArray windows1251(const QString& text);
 
+// UTF-8 text as UTF-16 little-endian with its byte-order mark.
+QByteArray utf16le(const QByteArray& utf8);
+
 } // namespace ContactFiles

@@ -21,19 +21,6 @@ private slots:
     void recognizesHeaders();
 };
 
-namespace
-{
-
-QByteArray utf16le(const QByteArray& utf8)
-{
-    const QString text = QString::fromUtf8(utf8);
-    QByteArray bytes("\xFF\xFE", 2);
-    bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    return bytes;
-}
-
-} // namespace
-
 void TestCsvReader::readsRecords_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -165,10 +152,10 @@ void TestCsvReader::readsRecords_data()
     // longer than the editor takes, and a NUL (which UTF-16 can carry) are
     // refused by their lines.
     QTest::newRow("utf-16, refused rows")
-        << utf16le("Фамилия,Имя,Мобильный телефон\r\nОдин,Первый,+7 1\r\n"
-                   "Два,Второй,+7 2,лишнее\r\n" +
-                   QString(256, u'Ж').toUtf8() + ",Третий,\r\nЧет" + QByteArray(1, '\0') +
-                   "ыре,,\r\n")
+        << ContactFiles::utf16le("Фамилия,Имя,Мобильный телефон\r\nОдин,Первый,+7 1\r\n"
+                                 "Два,Второй,+7 2,лишнее\r\n" +
+                                 QString(256, u'Ж').toUtf8() + ",Третий,\r\nЧет" +
+                                 QByteArray(1, '\0') + "ыре,,\r\n")
         << QList<Fields>{{{"f", "Один"}, {"io", "Первый"}, {"phone3", "+7 1"}},
                          {{"rejected", "строка 3: в строке больше полей (4), чем столбцов (3)"}},
                          {{"rejected", "строка 4: Фамилия — длиннее 255 знаков"}},

@@ -25,14 +25,6 @@ QByteArray crlf(const char* text)
     return QByteArray(text).replace("\n", "\r\n");
 }
 
-QByteArray utf16le(const QByteArray& utf8)
-{
-    const QString text = QString::fromUtf8(utf8);
-    QByteArray bytes("\xFF\xFE", 2);
-    bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    return bytes;
-}
-
 } // namespace
 
 void TestVCardReader::readsCards_data()
@@ -188,11 +180,12 @@ void TestVCardReader::readsCards_data()
     // a card is no card of its own; a card in an unknown charset and one
     // with a birthday that is no date are refused by number.
     QTest::newRow("utf-16 several")
-        << utf16le("BEGIN:VCARD\nVERSION:2.1\nN:Один;Первый\nAGENT:\nBEGIN:VCARD\nVERSION:2.1\n"
-                   "N:Агент;Тайный\nEND:VCARD\nX-SPOUSE:Супруга\nEND:VCARD\n"
-                   "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=X-UNHEARD-OF:Два\nEND:VCARD\n"
-                   "BEGIN:VCARD\nVERSION:3.0\nN:Три;;;;\nBDAY:вчера\nEND:VCARD\n"
-                   "BEGIN:VCARD\nVERSION:3.0\nN:Четыре;;;;\nEND:VCARD\n")
+        << ContactFiles::utf16le(
+               "BEGIN:VCARD\nVERSION:2.1\nN:Один;Первый\nAGENT:\nBEGIN:VCARD\nVERSION:2.1\n"
+               "N:Агент;Тайный\nEND:VCARD\nX-SPOUSE:Супруга\nEND:VCARD\n"
+               "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=X-UNHEARD-OF:Два\nEND:VCARD\n"
+               "BEGIN:VCARD\nVERSION:3.0\nN:Три;;;;\nBDAY:вчера\nEND:VCARD\n"
+               "BEGIN:VCARD\nVERSION:3.0\nN:Четыре;;;;\nEND:VCARD\n")
         << QList<Fields>{
                {{"f", "Один"}, {"io", "Первый"}, {"spfio", "Супруга"}},
                {{"rejected", "карточка 2: свойство N в неизвестной кодировке X-UNHEARD-OF"}},
