@@ -36,6 +36,20 @@ QString namesRow(const QString& prefix)
 }
 
 const QString namesTable = QStringLiteral("sprav_names");
+const QStringList namesTriggers = {QStringLiteral("sprav_names_insert"),
+                                   QStringLiteral("sprav_names_update"),
+                                   QStringLiteral("sprav_names_delete")};
+
+const QString reorderedTable = QStringLiteral("sprav_reordered");
+
+QString reorderedTrigger(const QString& name, const QString& event, const QString& values)
+{
+    return QStringLiteral("CREATE TRIGGER sprav_reordered_on_%1 AFTER %2 ON sprav_order BEGIN "
+                          "INSERT INTO sprav_reordered (id) %3; DELETE FROM sprav_reordered "
+                          "WHERE seq <= last_insert_rowid() - %4; END")
+        .arg(name, event, values)
+        .arg(ListingIndex::reorderedKept);
+}
 
 // Every object this class keeps, by name, as sqlite_master holds its text.
 QMap<QString, QString> sqliteObjects()
@@ -57,6 +71,21 @@ QMap<QString, QString> sqliteObjects()
         {QStringLiteral("sprav_names_delete"),
          QStringLiteral("CREATE TRIGGER sprav_names_delete AFTER DELETE ON sprav BEGIN "
                         "DELETE FROM sprav_names WHERE id = old.id; END")},
+        // The records whose place in the order of all records changed (added,
+        // deleted, renamed, hidden or shown), newest last, so that a copy
+        // keeping that order in memory brings it up to date instead of
+        // reading it anew. Only the last reorderedKept rows are kept.
+        {reorderedTable, QStringLiteral("CREATE TABLE sprav_reordered (seq INTEGER PRIMARY KEY, "
+                                        "id INTEGER NOT NULL)")},
+        {QStringLiteral("sprav_reordered_on_insert"),
+         reorderedTrigger(QStringLiteral("insert"), QStringLiteral("INSERT"),
+                          QStringLiteral("VALUES (new.id)"))},
+        {QStringLiteral("sprav_reordered_on_update"),
+         reorderedTrigger(QStringLiteral("update"), QStringLiteral("UPDATE"),
+                          QStringLiteral("VALUES (old.id), (new.id)"))},
+        {QStringLiteral("sprav_reordered_on_delete"),
+         reorderedTrigger(QStringLiteral("delete"), QStringLiteral("DELETE"),
+                          QStringLiteral("VALUES (old.id)"))},
         // The expressions BirthdayWindow::condition() tests.
         {QStringLiteral("sprav_birthday_day"),
          QStringLiteral("CREATE INDEX sprav_birthday_day ON sprav (substr(birthday, 1, 5))")},
@@ -205,20 +234,36 @@ void ListingIndex::ensure(const QSqlDatabase& db)
         return;
     }
     const QMap<QString, QString> wanted = sqliteObjects();
-    if (storedObjects(db, wanted) == wanted)
+    const QMap<QString, QString> stored = storedObjects(db, wanted);
+    if (stored == wanted)
         return;
-    // Missing, outdated, or a trigger was dropped: made anew from the records.
-    for (const char* trigger : {"sprav_names_insert", "sprav_names_update", "sprav_names_delete"})
-        Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(trigger)));
-    for (const char* index : {"sprav_birthday_day", "sprav_spbirthday_day"})
-        Sql::run(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index)));
-    Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_names"));
-    Sql::run(db, wanted.value(namesTable));
-    Sql::run(db, QStringLiteral("INSERT INTO sprav_names (%1) SELECT %2 FROM sprav")
-                     .arg(namesColumns, namesValues(QString())));
+    // The names table is made anew from the records when it or one of its
+    // triggers is missing or outdated (a change may have passed unseen); the
+    // other objects each on their own.
+    const auto namesObject = [](const QString& name) {
+        return name == namesTable || namesTriggers.contains(name);
+    };
+    bool namesCurrent = true;
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
+        namesCurrent = namesCurrent && (!namesObject(it.key()) || stored.value(it.key()) == *it);
+    if (!namesCurrent) {
+        for (const QString& trigger : namesTriggers)
+            Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(trigger));
+        Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_names"));
+        Sql::run(db, wanted.value(namesTable));
+        Sql::run(db, QStringLiteral("INSERT INTO sprav_names (%1) SELECT %2 FROM sprav")
+                         .arg(namesColumns, namesValues(QString())));
+    }
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
-        if (it.key() != namesTable)
-            Sql::run(db, it.value());
+        const bool names = namesObject(it.key());
+        if (names ? namesCurrent || it.key() == namesTable : stored.value(it.key()) == *it)
+            continue;
+        if (!names) {
+            // The kind of object, as its statement names it: TABLE, INDEX or TRIGGER.
+            const QString kind = it->section(QLatin1Char(' '), 1, 1);
+            Sql::run(db, QStringLiteral("DROP %1 IF EXISTS %2").arg(kind, it.key()));
+        }
+        Sql::run(db, *it);
     }
 }
 

@@ -14,7 +14,10 @@
 //   search compares them (TextFold, NULL as empty); it is filled by triggers
 //   on sprav, so a name search compares plain texts;
 // - indexes on the day and month of the birthdays of sprav, so that the
-//   birthday list reads only the records of its days.
+//   birthday list reads only the records of its days;
+// - the table sprav_reordered (seq, id), where triggers on sprav_order note
+//   each record whose place in the order changed, so that a copy that keeps
+//   the order of all records in memory can bring it up to date.
 // On PostgreSQL: the same table sprav_names, kept by a trigger on sprav, with
 // a pg_trgm index over its four folded names where pg_trgm is at hand, so
 // that a name search compares plain texts there too; two partial indexes on
@@ -24,6 +27,9 @@
 class ListingIndex
 {
 public:
+    // sprav_reordered keeps the notes of this many latest changes.
+    static constexpr int reorderedKept = 1000;
+
     // Creates what is missing or outdated, and fills the names table from the
     // stored records then. Called by Schema::ensure, inside a transaction.
     static void ensure(const QSqlDatabase& db);

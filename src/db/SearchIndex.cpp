@@ -13,6 +13,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QThread>
+#include <algorithm>
+#include <iterator>
 
 namespace
 {
@@ -26,12 +28,12 @@ QString column(const char* name)
 
 // ---- SQLite: FTS5 trigram table --------------------------------------------
 //
-// A contentless table: it holds only the trigrams of the four columns, fed by
-// the triggers below and nothing else. The index serves as a candidate filter
-// in front of the exact test, so it must never miss a record the test finds:
-// for every character c that the search text may use in the index, each
-// character whose folded form (TextFold) contains c must fold to c in FTS5
-// as well. FTS5 folds all but a few letters as Database::fold() does (ς to σ
+// A contentless table: it holds only the trigrams of the four columns with
+// their positions, fed by the triggers below and nothing else. The index
+// serves as a candidate filter in front of the exact test, so it must never
+// miss a record the test finds: for every character c that the search text
+// may use in the index, each character whose folded form (TextFold) contains
+// c must fold to c in FTS5 as well. FTS5 folds all but a few letters as Database::fold() does (ς to σ
 // included); the one common exception is the capital I with dot (its lower
 // case is i + combining dot, FTS5 keeps it), which the triggers therefore
 // write as its lower case. «ё» and «Ё» are written as «е» and «Е», as the
@@ -40,11 +42,59 @@ QString column(const char* name)
 
 const QString ftsTable = QStringLiteral("sprav_fts");
 
-QString ftsDefinition()
+// With the positions (detail=full) a phrase finds its trigrams one after the
+// other, that is the text itself, which lets matchingIds() do without the
+// exact test. Earlier versions kept the trigrams alone (detail=none): such an
+// index is made anew when the database is opened for writing, and serves as
+// a candidate filter while it is only read.
+QString ftsDefinition(bool positions = true)
 {
     return QStringLiteral("CREATE VIRTUAL TABLE sprav_fts USING fts5(f, io, shortpp, longpp, "
-                          "content='', columnsize=0, detail=none, "
-                          "tokenize='trigram case_sensitive 0')");
+                          "content='', columnsize=0, detail=%1, "
+                          "tokenize='trigram case_sensitive 0')")
+        .arg(positions ? QLatin1String("full") : QLatin1String("none"));
+}
+
+// The characters that FTS5 folds exactly as TextFold does, each to a single
+// character of the same set: printable ASCII, the Russian alphabet, and the
+// uncased signs of addresses and enterprise names (no-break space, «», dashes
+// and quotes, the ellipsis, №). tst_searchindex checks them against the
+// SQLite in use.
+constexpr std::pair<char16_t, char16_t> alikeRanges[] = {
+    {0x20, 0x7E},   {0xA0, 0xA0},   {0xAB, 0xAB},     {0xBB, 0xBB},     {0x401, 0x401},
+    {0x410, 0x44F}, {0x451, 0x451}, {0x2010, 0x201F}, {0x2026, 0x2026}, {0x2116, 0x2116},
+};
+
+bool foldsAlike(QChar c)
+{
+    return std::any_of(std::begin(alikeRanges), std::end(alikeRanges), [c](const auto& range) {
+        return c.unicode() >= range.first && c.unicode() <= range.second;
+    });
+}
+
+// Records holding some other character (in any of the four columns) are
+// listed by a partial index: for them an FTS5 phrase may find what the exact
+// test does not (it folds «ſ» to «s») or miss what it finds.
+const QString inexactIndex = QStringLiteral("sprav_fts_inexact");
+
+QString inexactRows()
+{
+    QString pattern = QStringLiteral("*[^");
+    for (const auto& [first, last] : alikeRanges) {
+        pattern += QChar(first);
+        if (last != first)
+            pattern += QLatin1Char('-') + QChar(last);
+    }
+    pattern += QStringLiteral("]*");
+    return QStringLiteral("coalesce(f, '') || coalesce(io, '') || coalesce(shortpp, '') || "
+                          "coalesce(longpp, '') GLOB '%1'")
+        .arg(pattern);
+}
+
+QString inexactDefinition()
+{
+    return QStringLiteral("CREATE INDEX %1 ON sprav (id) WHERE %2")
+        .arg(inexactIndex, inexactRows());
 }
 
 // The value the index is given for a column of a row (prefix new. or old.).
@@ -93,12 +143,20 @@ QString ftsDelete(const QString& prefix, bool building = false)
         .arg(prefix, ftsValues(prefix));
 }
 
+// A row that REPLACE (or UPDATE OR REPLACE) puts in the place of another
+// leaves the trigrams of the row it replaced in the index: that row goes
+// without its delete trigger. Such ids are noted in sprav_fts_stale, before
+// the statement replaces anything, so that matchingIds() tests them exactly.
+const QString staleTable = QStringLiteral("sprav_fts_stale");
+const QString staleDefinition =
+    QStringLiteral("CREATE TABLE sprav_fts_stale (id INTEGER PRIMARY KEY)");
+
 // Name and full text of each trigger that keeps the index in step.
-QMap<QString, QString> ftsTriggers(bool building = false)
+QMap<QString, QString> ftsTriggers(bool building = false, bool positions = true)
 {
     const QString newRow = QStringLiteral("new.");
     const QString oldRow = QStringLiteral("old.");
-    return {
+    QMap<QString, QString> triggers = {
         {QStringLiteral("sprav_fts_insert"),
          QStringLiteral("CREATE TRIGGER sprav_fts_insert AFTER INSERT ON sprav BEGIN %1 END")
              .arg(ftsInsert(newRow, building))},
@@ -110,28 +168,57 @@ QMap<QString, QString> ftsTriggers(bool building = false)
                         "longpp ON sprav BEGIN %1 %2 END")
              .arg(ftsDelete(oldRow, building), ftsInsert(newRow, building))},
     };
+    if (!positions)
+        return triggers; // an index of an earlier version had no more
+    triggers.insert(QStringLiteral("sprav_fts_replace_insert"),
+                    QStringLiteral("CREATE TRIGGER sprav_fts_replace_insert BEFORE INSERT ON sprav "
+                                   "BEGIN INSERT OR IGNORE INTO sprav_fts_stale (id) SELECT new.id "
+                                   "WHERE EXISTS (SELECT 1 FROM sprav WHERE id = new.id); END"));
+    triggers.insert(QStringLiteral("sprav_fts_replace_update"),
+                    QStringLiteral("CREATE TRIGGER sprav_fts_replace_update BEFORE UPDATE OF id ON "
+                                   "sprav BEGIN INSERT OR IGNORE INTO sprav_fts_stale (id) SELECT "
+                                   "new.id WHERE new.id <> old.id AND EXISTS (SELECT 1 FROM sprav "
+                                   "WHERE id = new.id); END"));
+    return triggers;
 }
 
-enum class SqliteIndex { Missing, Building, Complete };
+// Positionless: complete, but made by an earlier version (without positions).
+enum class SqliteIndex { Missing, Building, Positionless, Complete };
+
+struct SqliteIndexState {
+    SqliteIndex index = SqliteIndex::Missing;
+    bool inexactListed = false; // the partial index of inexactRows() is current
+};
 
 // What sqlite_master holds of the index: complete and current, half built
 // (by this or another copy of the program), or missing, outdated or spoilt
 // (a trigger was dropped, so changes may have passed unseen).
-SqliteIndex sqliteIndexState(const QSqlDatabase& db)
+SqliteIndexState sqliteIndexState(const QSqlDatabase& db)
 {
     QMap<QString, QString> stored;
     QSqlQuery q = Sql::run(db, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE name IN "
                                               "('sprav_fts', 'sprav_fts_insert', "
                                               "'sprav_fts_delete', 'sprav_fts_update', "
-                                              "'sprav_fts_build')"));
+                                              "'sprav_fts_replace_insert', "
+                                              "'sprav_fts_replace_update', 'sprav_fts_stale', "
+                                              "'sprav_fts_build', 'sprav_fts_inexact')"));
     while (q.next())
         stored.insert(q.value(0).toString(), q.value(1).toString());
+    SqliteIndexState state;
+    state.inexactListed = stored.take(inexactIndex) == inexactDefinition();
     const bool building = stored.remove(QStringLiteral("sprav_fts_build")) > 0;
-    QMap<QString, QString> wanted = ftsTriggers(building);
-    wanted.insert(ftsTable, ftsDefinition());
+    const bool positionless = !building && stored.value(ftsTable) == ftsDefinition(false);
+    QMap<QString, QString> wanted = ftsTriggers(building, !positionless);
+    wanted.insert(ftsTable, ftsDefinition(!positionless));
+    if (!positionless)
+        wanted.insert(staleTable, staleDefinition);
     if (stored != wanted)
-        return SqliteIndex::Missing;
-    return building ? SqliteIndex::Building : SqliteIndex::Complete;
+        state.index = SqliteIndex::Missing;
+    else if (building)
+        state.index = SqliteIndex::Building;
+    else
+        state.index = positionless ? SqliteIndex::Positionless : SqliteIndex::Complete;
+    return state;
 }
 
 void dropSqliteIndex(const QSqlDatabase& db)
@@ -140,6 +227,7 @@ void dropSqliteIndex(const QSqlDatabase& db)
         Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(trigger));
     Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_fts"));
     Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_fts_build"));
+    Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_fts_stale"));
 }
 
 SearchIndex::BuildPace buildPace;
@@ -171,7 +259,8 @@ qint64 totalChanges(const QSqlDatabase& db)
 bool startSqliteBuild(const QSqlDatabase& db)
 {
     Sql::Transaction transaction(db);
-    if (sqliteIndexState(db) != SqliteIndex::Missing)
+    const SqliteIndex found = sqliteIndexState(db).index;
+    if (found == SqliteIndex::Building || found == SqliteIndex::Complete)
         return true;
     dropSqliteIndex(db);
     try {
@@ -179,6 +268,7 @@ bool startSqliteBuild(const QSqlDatabase& db)
     } catch (const DbError&) {
         return false; // plain search; the transaction rolls back the drops
     }
+    Sql::run(db, staleDefinition);
     Sql::run(db, QStringLiteral("CREATE TABLE sprav_fts_build (done INTEGER NOT NULL, "
                                 "last INTEGER NOT NULL)"));
     Sql::run(db, QStringLiteral("INSERT INTO sprav_fts_build (done, last) "
@@ -195,7 +285,7 @@ bool startSqliteBuild(const QSqlDatabase& db)
 bool buildSqliteStep(const QSqlDatabase& db)
 {
     Sql::Transaction transaction(db);
-    if (sqliteIndexState(db) != SqliteIndex::Building)
+    if (sqliteIndexState(db).index != SqliteIndex::Building)
         return false; // finished or given up by another copy
     QElapsedTimer elapsed;
     elapsed.start();
@@ -242,13 +332,20 @@ bool buildSqliteStep(const QSqlDatabase& db)
 // copy.
 void ensureSqlite(const QSqlDatabase& db)
 {
-    if (sqliteIndexState(db) == SqliteIndex::Complete)
+    if (sqliteIndexState(db).index != SqliteIndex::Complete) {
+        if (!startSqliteBuild(db))
+            return;
+        while (buildSqliteStep(db))
+            pauseForOthers();
+        SearchIndex::compact(db);
+    }
+    const SqliteIndexState state = sqliteIndexState(db);
+    if (state.index != SqliteIndex::Complete || state.inexactListed)
         return;
-    if (!startSqliteBuild(db))
-        return;
-    while (buildSqliteStep(db))
-        pauseForOthers();
-    SearchIndex::compact(db);
+    Sql::Transaction transaction(db);
+    Sql::run(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(inexactIndex));
+    Sql::run(db, inexactDefinition());
+    transaction.commit();
 }
 
 // Characters of a lower-cased search text that the trigram index may be
@@ -405,7 +502,7 @@ bool SearchIndex::indexed(const QSqlDatabase& db)
     // is not used.
     return Database::engineOf(db) == Engine::PostgreSQL
                ? postgresIndexPresent(db)
-               : sqliteIndexState(db) == SqliteIndex::Complete;
+               : sqliteIndexState(db).index >= SqliteIndex::Positionless;
 }
 
 QString SearchIndex::plainCondition()
@@ -482,6 +579,58 @@ QString SearchIndex::trigramQuery(const QString& folded)
 QString SearchIndex::likePattern(const QString& folded)
 {
     return containsPattern(folded);
+}
+
+std::optional<QList<int>> SearchIndex::matchingIds(const QSqlDatabase& db, const QString& text)
+{
+    const QString needle = TextFold::text(text);
+    if (Database::engineOf(db) != Engine::SQLite || needle.size() < 3 ||
+        !std::all_of(needle.begin(), needle.end(), foldsAlike))
+        return std::nullopt;
+    const SqliteIndexState state = sqliteIndexState(db);
+    if (state.index != SqliteIndex::Complete || !state.inexactListed)
+        return std::nullopt;
+    // A phrase: quoted, so that operators and punctuation stay literal.
+    QString phrase = needle;
+    phrase.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    QSqlQuery found = Sql::run(
+        db, QStringLiteral("SELECT idlist(rowid) FROM sprav_fts WHERE sprav_fts MATCH :phrase"),
+        {{"phrase", QLatin1Char('"') + phrase + QLatin1Char('"')}});
+    QList<int> ids = Sql::idList(found);
+    // The records of other characters, and the ids whose trigrams may be
+    // stale: what the index says of them is replaced by the exact test.
+    QSqlQuery inexact =
+        Sql::run(db,
+                 QStringLiteral("SELECT id, %1 FROM sprav WHERE %2 UNION ALL SELECT "
+                                "sprav_fts_stale.id, %1 FROM sprav_fts_stale LEFT JOIN sprav "
+                                "ON sprav.id = sprav_fts_stale.id")
+                     .arg(plainCondition(), inexactRows()),
+                 {{"needle", needle}});
+    QList<int> tested;
+    QList<int> matching;
+    while (Sql::next(inexact)) {
+        const int id = inexact.value(0).toInt();
+        tested.append(id);
+        if (inexact.value(1).toBool())
+            matching.append(id);
+    }
+    if (tested.isEmpty())
+        return ids;
+    std::sort(ids.begin(), ids.end());
+    // An id may be listed twice: with other characters and as stale.
+    for (QList<int>* list : {&tested, &matching}) {
+        std::sort(list->begin(), list->end());
+        list->erase(std::unique(list->begin(), list->end()), list->end());
+    }
+    QList<int> alike;
+    alike.reserve(ids.size());
+    std::set_difference(ids.cbegin(), ids.cend(), tested.cbegin(), tested.cend(),
+                        std::back_inserter(alike));
+    QList<int> all;
+    all.reserve(alike.size() + matching.size());
+    std::merge(alike.cbegin(), alike.cend(), matching.cbegin(), matching.cend(),
+               std::back_inserter(all));
+    return all;
 }
 
 void SearchIndex::bind(QSqlQuery& query, const QString& text)

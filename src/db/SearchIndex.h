@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QSqlQuery;
 
@@ -18,9 +19,13 @@ class QSqlQuery;
 // The condition always ends in the plain containment test, so it finds exactly
 // the records that test finds; an index inside the database only narrows the
 // rows the test has to look at:
-// - SQLite: an FTS5 trigram table `sprav_fts` over the four columns, kept in
-//   step by triggers on `sprav` (plain SQL, so changes made with any SQLite
-//   tool keep it right);
+// - SQLite: an FTS5 trigram table `sprav_fts` over the four columns, with
+//   the trigrams' positions, kept in step by triggers on `sprav` (plain SQL,
+//   so changes made with any SQLite tool keep it right). A phrase of it finds
+//   exactly the records holding the text where FTS5 folds every character of
+//   record and text as TextFold does; a partial index lists the records
+//   holding other characters and `sprav_fts_stale` the ids that REPLACE left
+//   stale trigrams for, and those are tested exactly (matchingIds());
 // - PostgreSQL: pg_trgm GIN indexes on the lower-cased columns, used through
 //   LIKE. The server's LC_CTYPE decides which letters pg_trgm sees as word
 //   characters; with a C or POSIX ctype Cyrillic texts are still found, but
@@ -60,6 +65,13 @@ public:
     // finds the text anywhere.
     static QString trigramQuery(const QString& folded);
     static QString likePattern(const QString& folded);
+
+    // SQLite: the ids of the records that condition() finds for the text, in
+    // ascending order, from the index alone when that is exact: the folded
+    // text is at least three characters that the index folds as the exact
+    // test does. The few records holding other characters are tested
+    // exactly. nullopt where this does not apply (condition() then).
+    static std::optional<QList<int>> matchingIds(const QSqlDatabase& db, const QString& text);
 
     // The containment test alone, bound by bind() as well: what condition()
     // finds, without any index's help.

@@ -7,6 +7,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <cstring>
 
 namespace
 {
@@ -201,6 +202,17 @@ qint64 insertReturningId(const QSqlDatabase& db, const QString& statement,
 {
     QSqlQuery query = run(db, statement, bindings);
     return returnedId(query);
+}
+
+QList<int> idList(QSqlQuery& query)
+{
+    if (!next(query))
+        return {};
+    const QByteArray blob = query.value(0).toByteArray();
+    query.finish();
+    QList<int> ids(blob.size() / qsizetype(sizeof(qint32)));
+    std::memcpy(ids.data(), blob.constData(), size_t(ids.size()) * sizeof(qint32));
+    return ids;
 }
 
 qint64 returnedId(QSqlQuery& query)

@@ -3,6 +3,7 @@
 
 #include "db/StoredText.h"
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
@@ -30,6 +31,10 @@ bool next(QSqlQuery& query);
 // prepare + bind + exec in one call; the query is ready to be read.
 QSqlQuery run(const QSqlDatabase& db, const QString& statement,
               std::initializer_list<Binding> bindings = {});
+
+// The ids that SQLite's aggregate idlist() gave in the first column of the
+// executed query's row, in their order; none without a row.
+QList<int> idList(QSqlQuery& query);
 
 // The id an executed INSERT ... RETURNING id gave back.
 qint64 returnedId(QSqlQuery& query);

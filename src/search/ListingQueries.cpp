@@ -15,7 +15,7 @@
 #include <QHash>
 #include <QSqlDriver>
 #include <QSqlQuery>
-#include <cstring>
+#include <algorithm>
 #include <functional>
 #include <sqlite3.h>
 #include <vector>
@@ -94,25 +94,24 @@ QList<int> idList(const QString& text)
     return found;
 }
 
-// The ids of an idlist() blob.
-QList<int> blobIds(const QByteArray& blob)
-{
-    QList<int> found(blob.size() / qsizetype(sizeof(qint32)));
-    std::memcpy(found.data(), blob.constData(), size_t(found.size()) * sizeof(qint32));
-    return found;
-}
-
 // The ids of "Все записи" in list order, per user, kept with the driver of an
 // SQLite connection for as long as the database is the same: a commit through
 // another connection changes the file's data version, a write through this
 // one the connection's count of changes (a rolled-back write too, which only
-// costs a reading). Inside a transaction of this connection nothing is kept:
-// a rollback would undo what the ids were read from without changing either
-// number. A broad name search keeps the ids of its matches in this order
-// instead of sorting them.
+// costs a reading). When they moved, the records that sprav_reordered notes
+// as moved since (ListingIndex) are taken out and put in again at their
+// present place; without such notes (too many, or none kept) the ids are read
+// anew. Inside a transaction of this connection nothing is kept: a rollback
+// would undo what the ids were read from without changing either number. A
+// broad name search keeps the ids of its matches in this order instead of
+// sorting them.
 class ListedOrder : public QObject
 {
 public:
+    // Above this many notes the ids are read anew rather than brought up to
+    // date.
+    static constexpr qint64 mostNotesApplied = 200;
+
     explicit ListedOrder(QObject* driver) : QObject(driver) {}
 
     static ListedOrder& of(const QSqlDatabase& db)
@@ -148,10 +147,12 @@ private:
         QVariant handle;
         qint64 dataVersion = -1;
         qint64 changes = -1;
-        bool operator!=(const Stamp& other) const
+        qint64 lastNote = -1;   // the newest note's seq (0 without notes, -1 without the table)
+        qint64 oldestNote = -1; // the oldest one's
+        bool operator==(const Stamp& other) const
         {
-            return handle != other.handle || dataVersion != other.dataVersion ||
-                   changes != other.changes;
+            return handle == other.handle && dataVersion == other.dataVersion &&
+                   changes == other.changes && lastNote == other.lastNote;
         }
     };
 
@@ -164,21 +165,92 @@ private:
     void refresh(const QSqlDatabase& db)
     {
         const Stamp now = stamp(db);
-        if (now != m_stamp || inTransaction(db)) {
+        if (now == m_stamp && !inTransaction(db))
+            return;
+        if (inTransaction(db) || !bringUpToDate(db, now))
             m_ids.clear();
-            m_stamp = now;
+        m_stamp = now;
+    }
+
+    // Applies the notes taken since the ids were read; false when they do
+    // not tell all that changed.
+    bool bringUpToDate(const QSqlDatabase& db, const Stamp& now)
+    {
+        if (m_ids.isEmpty() || now.handle != m_stamp.handle || m_stamp.lastNote < 0 ||
+            now.lastNote < m_stamp.lastNote || now.lastNote - m_stamp.lastNote > mostNotesApplied ||
+            (now.lastNote > m_stamp.lastNote && now.oldestNote > m_stamp.lastNote + 1))
+            return false;
+        if (now.lastNote == m_stamp.lastNote)
+            return true; // nothing moved: a phone, a city or another table changed
+        QSqlQuery notes = Sql::run(
+            db, QStringLiteral("SELECT DISTINCT id FROM sprav_reordered WHERE seq > :seen"),
+            {{"seen", m_stamp.lastNote}});
+        std::vector<bool> moved;
+        QList<int> movedIds;
+        while (Sql::next(notes)) {
+            const int id = notes.value(0).toInt();
+            if (id < 0)
+                continue;
+            if (size_t(id) >= moved.size())
+                moved.resize(size_t(id) + 1);
+            moved[size_t(id)] = true;
+            movedIds.append(id);
         }
+        QSqlQuery keyOf = Sql::prepare(
+            db, QStringLiteral("SELECT CAST(sortkey AS BLOB) FROM sprav_order WHERE id = :id"));
+        const auto key = [&keyOf](int id) {
+            keyOf.bindValue(QStringLiteral(":id"), id);
+            Sql::exec(keyOf);
+            const QByteArray found = Sql::next(keyOf) ? keyOf.value(0).toByteArray() : QByteArray();
+            keyOf.finish();
+            return found;
+        };
+        QSqlQuery shown = Sql::prepare(
+            db, QStringLiteral("SELECT CAST(sortkey AS BLOB) FROM sprav_order WHERE id = :id "
+                               "AND (hiddenowns IS NULL OR instr(hiddenowns, :visuser) > 0)"));
+        for (auto it = m_ids.begin(); it != m_ids.end(); ++it) {
+            QList<int>& ids = it.value();
+            ids.removeIf([&moved](int id) {
+                return id >= 0 && size_t(id) < moved.size() && moved[size_t(id)];
+            });
+            for (const int id : std::as_const(movedIds)) {
+                shown.bindValue(QStringLiteral(":id"), id);
+                Visibility::bindUser(shown, it.key());
+                Sql::exec(shown);
+                if (!Sql::next(shown))
+                    continue; // deleted, or hidden from this user
+                const QByteArray movedKey = shown.value(0).toByteArray();
+                shown.finish();
+                // The place among the others, ordered by key, then id.
+                const auto place = std::partition_point(ids.begin(), ids.end(), [&](int other) {
+                    const int order = key(other).compare(movedKey);
+                    return order < 0 || (order == 0 && other < id);
+                });
+                ids.insert(place, id);
+            }
+        }
+        return true;
     }
 
     static Stamp stamp(const QSqlDatabase& db)
     {
-        QSqlQuery q = Sql::run(db, QStringLiteral("SELECT (SELECT data_version FROM "
-                                                  "pragma_data_version), total_changes()"));
         Stamp s;
         s.handle = db.driver()->handle();
+        QSqlQuery q = Sql::run(db, QStringLiteral("SELECT (SELECT data_version FROM "
+                                                  "pragma_data_version), total_changes(), "
+                                                  "(SELECT count(*) FROM sqlite_master WHERE "
+                                                  "name = 'sprav_reordered')"));
+        if (!q.next())
+            return s;
+        s.dataVersion = q.value(0).toLongLong();
+        s.changes = q.value(1).toLongLong();
+        if (q.value(2).toInt() == 0)
+            return s;
+        q = Sql::run(db, QStringLiteral("SELECT coalesce(max(seq), 0), coalesce(min(seq), 0) "
+                                        "FROM sprav_reordered"));
         if (q.next()) {
-            s.dataVersion = q.value(0).toLongLong();
-            s.changes = q.value(1).toLongLong();
+            s.lastNote = q.value(0).toLongLong();
+            s.oldestNote = q.value(1).toLongLong();
         }
         return s;
     }
@@ -350,11 +422,9 @@ QList<int> ListingQueries::ids(const Selection& selection) const
     QSqlQuery query =
         open(m_db, statement.arg(selection.from, selection.where, selection.orderBy, selection.id),
              selection.bind);
-    if (!Sql::next(query))
-        return {};
-    if (postgres)
-        return idList(Sql::text(query, 0));
-    return blobIds(query.value(0).toByteArray());
+    if (!postgres)
+        return Sql::idList(query);
+    return Sql::next(query) ? idList(Sql::text(query, 0)) : QList<int>();
 }
 
 std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) const
@@ -389,11 +459,13 @@ std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
     return ids(searchSelection(request));
 }
 
-// SQLite: the matching ids unordered (the trigram index's candidates, the
-// folded names compared), then kept in the order of "Все записи" for the
-// user, which also leaves out what the user may not see.
-QList<int> ListingQueries::nameIdsInOrder(const SearchRequest& request) const
+// SQLite: the ids of the records whose names hold the text, whoever may see
+// them: from the trigram index alone where it is exact, else its candidates
+// with the folded names compared.
+QList<int> ListingQueries::matchingNames(const SearchRequest& request) const
 {
+    if (std::optional<QList<int>> exact = SearchIndex::matchingIds(m_db, request.text()))
+        return *std::move(exact);
     const QString needle = TextFold::text(request.text());
     const QString trigrams = SearchIndex::trigramQuery(needle);
     const QString from =
@@ -411,9 +483,15 @@ QList<int> ListingQueries::nameIdsInOrder(const SearchRequest& request) const
             if (!trigrams.isEmpty())
                 q.bindValue(QStringLiteral(":ftsquery"), trigrams);
         });
-    const QList<int> matching =
-        Sql::next(query) ? blobIds(query.value(0).toByteArray()) : QList<int>();
-    query.finish();
+    return Sql::idList(query);
+}
+
+// SQLite: the matching ids unordered (matchingNames()), then kept in the
+// order of "Все записи" for the user, which also leaves out what the user may
+// not see.
+QList<int> ListingQueries::nameIdsInOrder(const SearchRequest& request) const
+{
+    const QList<int> matching = matchingNames(request);
     if (matching.isEmpty())
         return {};
     // Reading the whole order costs more than sorting a few matches.

@@ -82,6 +82,7 @@ private:
     static Selection only(Selection selection, const QList<int>& ids, bool postgres);
     QList<int> ids(const Selection& selection) const;
     QList<int> allRecordIdsPostgres() const;
+    QList<int> matchingNames(const SearchRequest& request) const;
     QList<int> nameIdsInOrder(const SearchRequest& request) const;
     QList<FoundRow> directory(const Selection& selection) const;
     QList<FoundRow> birthdayList(const Selection& selection, const BirthdayWindow& window) const;

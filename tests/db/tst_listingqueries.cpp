@@ -763,6 +763,37 @@ void TestListingQueries::keptOrderFollowsOtherConnections()
     QCOMPARE(found(petrov), 0);
     Sql::run(db, QStringLiteral("DELETE FROM sprav WHERE id = :id"), {{"id", id}});
     QCOMPARE(found(ivanov), 0);
+
+    // Renamed, so that it moves in the order; shown again; a phone changed;
+    // then more changes than are brought up to date one by one. Each time a
+    // broad search keeps the order of the full listing.
+    const QString broad = QStringLiteral("ров");
+    const auto sameAsFull = [&] {
+        for (const QString& user : {ivanov, petrov}) {
+            const QList<FoundRow> full = as(user).search(broad).value();
+            QList<int> expected;
+            for (const FoundRow& row : full)
+                expected.append(row.id);
+            QCOMPARE(inKeptOrder(user).searchIds(broad).value(), expected);
+        }
+    };
+    const std::initializer_list<const char*> changes = {
+        "UPDATE sprav SET f = 'Авророва' WHERE f = 'Сидоров'",
+        "UPDATE sprav SET f = 'Яровой', hided = '', owns = '' WHERE f = 'Авророва'",
+        "UPDATE sprav SET f = 'Сидоров', hided = 'all', owns = ' ivanov ' WHERE f = 'Яровой'",
+        "UPDATE phone SET phone = '4445' WHERE phone = '444'",
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+        "INSERT INTO sprav (f, io) SELECT 'Боров' || i, 'Ян' FROM n",
+        "UPDATE sprav SET f = 'Аборов' WHERE f = 'Боров150'",
+        "DELETE FROM sprav WHERE io = 'Ян' AND f LIKE '%оров%'",
+    };
+    sameAsFull();
+    for (const char* change : changes) {
+        Sql::run(db, QString::fromUtf8(change));
+        sameAsFull();
+        if (QTest::currentTestFailed())
+            QFAIL(change);
+    }
 }
 
 // Records hidden as a whole first, last (Latin after Cyrillic) and side by side in the order keep
