@@ -386,18 +386,15 @@ ListingQueries::Selection ListingQueries::citySelection(const QString& cityName)
     return selection;
 }
 
+// The grid puts a page's rows in the order of its ids (FoundModel), so a page
+// is read without the order table, in the order of the ids' index.
 ListingQueries::Selection ListingQueries::only(Selection selection, const QList<int>& ids,
-                                               bool postgres)
+                                               bool postgres) const
 {
+    selection.from.replace(SortKey::records(m_db), QStringLiteral("sprav"));
+    selection.orderBy = QStringLiteral("sprav.id");
     selection.where = amongIds(QStringLiteral("sprav.id"), QStringLiteral(":pageids"), postgres) +
                       QStringLiteral(" AND ") + selection.where;
-    // Told the ids of one side only, PostgreSQL's planner reads the whole
-    // order table for a page of a thousand rows; the pages' listings (all
-    // records and the birthdays) join it on both engines.
-    if (postgres)
-        selection.where =
-            amongIds(QStringLiteral("sprav_order.id"), QStringLiteral(":pageids"), postgres) +
-            QStringLiteral(" AND ") + selection.where;
     const QString list = idArray(ids, postgres);
     selection.bind = [bind = std::move(selection.bind), list](QSqlQuery& query) {
         bind(query);

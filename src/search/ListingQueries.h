@@ -60,6 +60,7 @@ public:
     QList<int> allRecordIds() const;
     QList<int> cityIds(const QString& cityName) const;
     QList<int> birthdayIds(const QDate& today) const;
+    // The rows of those ids, in no particular order.
     QList<FoundRow> directoryRows(const QList<int>& ids) const;
     QList<FoundRow> birthdayRows(const QList<int>& ids, const QDate& today) const;
 
@@ -78,8 +79,8 @@ private:
     Selection allIdsSelection() const;
     Selection citySelection(const QString& cityName) const;
     Selection birthdaySelection(const class BirthdayWindow& window) const;
-    // The selection narrowed to the given ids.
-    static Selection only(Selection selection, const QList<int>& ids, bool postgres);
+    // The selection narrowed to the given ids, in no particular order.
+    Selection only(Selection selection, const QList<int>& ids, bool postgres) const;
     QList<int> ids(const Selection& selection) const;
     QList<int> allRecordIdsPostgres() const;
     QList<int> matchingNames(const SearchRequest& request) const;
