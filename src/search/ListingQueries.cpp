@@ -529,7 +529,9 @@ QList<int> ListingQueries::allRecordIds() const
 {
     if (Database::engineOf(m_db) == Engine::PostgreSQL)
         return allRecordIdsPostgres();
-    return ids(allIdsSelection());
+    if (!SortKey::available(m_db))
+        return ids(allIdsSelection());
+    return ListedOrder::of(m_db).ids(m_db, m_user, [this] { return ids(allIdsSelection()); });
 }
 
 // PostgreSQL sorts the rows of an aggregate with an ORDER BY of its own however

@@ -55,7 +55,8 @@ public:
 
     // The same listings as ids in list order, for a grid that makes its rows
     // a page at a time (rows of ids that are hidden or gone meanwhile are
-    // left out).
+    // left out). On SQLite the ids of all records are kept per connection and
+    // user, and brought up to date after changes.
     std::optional<QList<int>> searchIds(const QString& typed) const;
     QList<int> allRecordIds() const;
     QList<int> cityIds(const QString& cityName) const;

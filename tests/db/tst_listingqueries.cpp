@@ -775,6 +775,10 @@ void TestListingQueries::keptOrderFollowsOtherConnections()
             for (const FoundRow& row : full)
                 expected.append(row.id);
             QCOMPARE(inKeptOrder(user).searchIds(broad).value(), expected);
+            QList<int> all;
+            for (const FoundRow& row : as(user).allRecords())
+                all.append(row.id);
+            QCOMPARE(as(user).allRecordIds(), all);
         }
     };
     const std::initializer_list<const char*> changes = {
