@@ -113,6 +113,22 @@ QMap<QString, QString> storedObjects(const QSqlDatabase& db, const QMap<QString,
     return stored;
 }
 
+// The names table and its triggers, which are made anew together.
+bool namesObject(const QString& name)
+{
+    return name == namesTable || namesTriggers.contains(name);
+}
+
+// Whether the stored names table and triggers are those wanted.
+bool namesCurrent(const QMap<QString, QString>& stored, const QMap<QString, QString>& wanted)
+{
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
+        if (namesObject(it.key()) && stored.value(it.key()) != *it)
+            return false;
+    }
+    return true;
+}
+
 bool isSqlite(const QSqlDatabase& db)
 {
     return Database::engineOf(db) == Engine::SQLite;
@@ -240,13 +256,8 @@ void ListingIndex::ensure(const QSqlDatabase& db)
     // The names table is made anew from the records when it or one of its
     // triggers is missing or outdated (a change may have passed unseen); the
     // other objects each on their own.
-    const auto namesObject = [](const QString& name) {
-        return name == namesTable || namesTriggers.contains(name);
-    };
-    bool namesCurrent = true;
-    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
-        namesCurrent = namesCurrent && (!namesObject(it.key()) || stored.value(it.key()) == *it);
-    if (!namesCurrent) {
+    const bool namesKept = namesCurrent(stored, wanted);
+    if (!namesKept) {
         for (const QString& trigger : namesTriggers)
             Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(trigger));
         Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_names"));
@@ -256,7 +267,7 @@ void ListingIndex::ensure(const QSqlDatabase& db)
     }
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         const bool names = namesObject(it.key());
-        if (names ? namesCurrent || it.key() == namesTable : stored.value(it.key()) == *it)
+        if (names ? namesKept || it.key() == namesTable : stored.value(it.key()) == *it)
             continue;
         if (!names) {
             // The kind of object, as its statement names it: TABLE, INDEX or TRIGGER.
@@ -273,7 +284,10 @@ bool ListingIndex::namesAvailable(const QSqlDatabase& db)
         return true;
     // A database that can only be read is used as found: its table only when
     // the triggers kept it in step.
-    return !Database::isReadOnly(db) || current(db);
+    if (!Database::isReadOnly(db))
+        return true;
+    const QMap<QString, QString> wanted = sqliteObjects();
+    return namesCurrent(storedObjects(db, wanted), wanted);
 }
 
 QString ListingIndex::namesCondition(const QSqlDatabase& db)

@@ -2,6 +2,8 @@
 #include "RecordSeed.h"
 #include "TestDatabase.h"
 #include "common/DbError.h"
+#include "db/Database.h"
+#include "db/ListingIndex.h"
 #include "db/SortKey.h"
 #include "db/Sql.h"
 #include "search/BirthdayWindow.h"
@@ -61,6 +63,7 @@ private slots:
     void cityListing();
     void russianOrder();
     void olderDatabaseBrowsedReadOnly();
+    void previousVersionBrowsedReadOnly();
     void cityList();
     void birthdayWindowAcrossYearEnd();
     void birthdayWindowAcrossMonthEnd();
@@ -511,6 +514,42 @@ void TestListingQueries::olderDatabaseBrowsedReadOnly()
              QStringList{QStringLiteral("Ёжиков ")});
     QCOMPARE(names(q.search(QStringLiteral("5123456")).value()),
              QStringList{QStringLiteral("Ёжиков ")});
+}
+
+// A file of the previous version, opened read-only: its names table serves
+// although the notes of moved records are missing.
+void TestListingQueries::previousVersionBrowsedReadOnly()
+{
+    if (m_db->engine() != Engine::SQLite)
+        QSKIP("only SQLite files are opened read-only");
+    Sql::run(m_db->db(), QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    const QString copy = m_dir.filePath(QStringLiteral("previous.db"));
+    QVERIFY(QFile::copy(m_db->link().databaseFile(), copy));
+    {
+        DataLink link = m_db->link();
+        link.dataSource = copy;
+        const Database previous(link, QStringLiteral("previous"));
+        for (const char* statement :
+             {"DROP TRIGGER sprav_reordered_on_insert", "DROP TRIGGER sprav_reordered_on_update",
+              "DROP TRIGGER sprav_reordered_on_delete", "DROP TABLE sprav_reordered",
+              "PRAGMA wal_checkpoint(TRUNCATE)"})
+            Sql::run(previous.db(), QString::fromUtf8(statement));
+    }
+    DataLink link = m_db->link();
+    link.dataSource = copy;
+    link.readOnly = true;
+    const Database readOnly(link, QStringLiteral("readonly"));
+    QVERIFY(ListingIndex::namesAvailable(readOnly.db()));
+    const ListingQueries q(readOnly.db(), ivanov);
+    QList<int> expected;
+    for (const FoundRow& row : q.allRecords())
+        expected.append(row.id);
+    QCOMPARE(q.allRecordIds(), expected);
+    expected.clear();
+    const QList<FoundRow> found = q.search(QStringLiteral("ров")).value();
+    for (const FoundRow& row : found)
+        expected.append(row.id);
+    QCOMPARE(q.searchIds(QStringLiteral("ров")).value(), expected);
 }
 
 void TestListingQueries::cityList()
