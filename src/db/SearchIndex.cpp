@@ -33,12 +33,11 @@ QString column(const char* name)
 // serves as a candidate filter in front of the exact test, so it must never
 // miss a record the test finds: for every character c that the search text
 // may use in the index, each character whose folded form (TextFold) contains
-// c must fold to c in FTS5 as well. FTS5 folds all but a few letters as Database::fold() does (ς to σ
-// included); the one common exception is the capital I with dot (its lower
-// case is i + combining dot, FTS5 keeps it), which the triggers therefore
-// write as its lower case. «ё» and «Ё» are written as «е» and «Е», as the
-// search reads them (TextFold). Search texts use only the characters of
-// indexable(); the others are left to the exact test.
+// c must fold to c in FTS5 as well. FTS5 folds all but a few letters as Database::fold() does (ς to
+// σ included); the one common exception is the capital I with dot (its lower case is i + combining
+// dot, FTS5 keeps it), which the triggers therefore write as its lower case. «ё» and «Ё» are
+// written as «е» and «Е», as the search reads them (TextFold). Search texts use only the characters
+// of indexable(); the others are left to the exact test.
 
 const QString ftsTable = QStringLiteral("sprav_fts");
 
