@@ -265,6 +265,7 @@ void ListingIndex::ensure(const QSqlDatabase& db)
         Sql::run(db, QStringLiteral("INSERT INTO sprav_names (%1) SELECT %2 FROM sprav")
                          .arg(namesColumns, namesValues(QString())));
     }
+    bool reorderedMade = false;
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         const bool names = namesObject(it.key());
         if (names ? namesKept || it.key() == namesTable : stored.value(it.key()) == *it)
@@ -275,7 +276,15 @@ void ListingIndex::ensure(const QSqlDatabase& db)
             Sql::run(db, QStringLiteral("DROP %1 IF EXISTS %2").arg(kind, it.key()));
         }
         Sql::run(db, *it);
+        reorderedMade = reorderedMade || it.key().startsWith(reorderedTable);
     }
+    // Without the triggers (dropping sprav_order drops them too) moves passed
+    // unnoted: a jump in the numbering makes every copy read the order anew.
+    if (reorderedMade)
+        Sql::run(db,
+                 QStringLiteral("INSERT INTO sprav_reordered (seq, id) "
+                                "SELECT coalesce(max(seq), 0) + :jump, 0 FROM sprav_reordered"),
+                 {{"jump", reorderedKept}});
 }
 
 bool ListingIndex::namesAvailable(const QSqlDatabase& db)

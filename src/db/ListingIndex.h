@@ -27,7 +27,9 @@
 class ListingIndex
 {
 public:
-    // sprav_reordered keeps the notes of this many latest changes.
+    // sprav_reordered keeps the notes of this many latest changes. When its
+    // triggers are made anew, its numbering jumps by as many, so that a copy
+    // keeping the order reads it anew rather than trust the notes.
     static constexpr int reorderedKept = 1000;
 
     // Creates what is missing or outdated, and fills the names table from the
