@@ -838,8 +838,10 @@ void TestListingQueries::keptOrderFollowsOtherConnections()
             QFAIL(change);
     }
 
-    // A move while the notes' triggers were missing: the next opening makes
-    // them anew, and the kept order is read again.
+    // SQLite: a move while the notes' triggers were missing; the next opening
+    // makes them anew, and the kept order is read again.
+    if (m_db->engine() != Engine::SQLite)
+        return;
     for (const char* event : {"insert", "update", "delete"})
         Sql::run(db,
                  QStringLiteral("DROP TRIGGER sprav_reordered_on_%1").arg(QLatin1String(event)));
