@@ -28,6 +28,14 @@ QStringList names(const QList<FoundRow>& rows)
     return list;
 }
 
+QList<int> idsOf(const QList<FoundRow>& rows)
+{
+    QList<int> ids;
+    for (const FoundRow& row : rows)
+        ids.append(row.id);
+    return ids;
+}
+
 const FoundRow* byName(const QList<FoundRow>& rows, const QString& name)
 {
     for (const FoundRow& row : rows)
@@ -347,10 +355,7 @@ void TestListingQueries::allRecordsOrderedAndFiltered()
             previous = key;
         }
         // The ids alone (what an export writes) are the same records in the same order.
-        QList<int> ids;
-        for (const FoundRow& row : rows)
-            ids.append(row.id);
-        QCOMPARE(as(user).allRecordIds(), ids);
+        QCOMPARE(as(user).allRecordIds(), idsOf(rows));
     }
     // Birthday records with "8" hidden are still in the directory lists.
     QVERIFY(names(as(petrov).allRecords()).contains(QStringLiteral("Егоров Егор")));
@@ -541,15 +546,9 @@ void TestListingQueries::previousVersionBrowsedReadOnly()
     const Database readOnly(link, QStringLiteral("readonly"));
     QVERIFY(ListingIndex::namesAvailable(readOnly.db()));
     const ListingQueries q(readOnly.db(), ivanov);
-    QList<int> expected;
-    for (const FoundRow& row : q.allRecords())
-        expected.append(row.id);
-    QCOMPARE(q.allRecordIds(), expected);
-    expected.clear();
-    const QList<FoundRow> found = q.search(QStringLiteral("ров")).value();
-    for (const FoundRow& row : found)
-        expected.append(row.id);
-    QCOMPARE(q.searchIds(QStringLiteral("ров")).value(), expected);
+    QCOMPARE(q.allRecordIds(), idsOf(q.allRecords()));
+    QCOMPARE(q.searchIds(QStringLiteral("ров")).value(),
+             idsOf(q.search(QStringLiteral("ров")).value()));
 }
 
 void TestListingQueries::cityList()
@@ -750,10 +749,7 @@ void TestListingQueries::searchIdsFollowChanges()
     const QSqlDatabase db = m_db->db();
     const auto compare = [&](bool changed) {
         for (const QString& user : {ivanov, petrov}) {
-            const QList<FoundRow> full = as(user).search(text).value();
-            QList<int> expected;
-            for (const FoundRow& row : full)
-                expected.append(row.id);
+            const QList<int> expected = idsOf(as(user).search(text).value());
             // ivanov sees every record, each text finds one once changed
             QVERIFY(!changed || user != ivanov || !expected.isEmpty());
             QCOMPARE(as(user).searchIds(text).value(), expected);
@@ -809,15 +805,9 @@ void TestListingQueries::keptOrderFollowsOtherConnections()
     const QString broad = QStringLiteral("ров");
     const auto sameAsFull = [&] {
         for (const QString& user : {ivanov, petrov}) {
-            const QList<FoundRow> full = as(user).search(broad).value();
-            QList<int> expected;
-            for (const FoundRow& row : full)
-                expected.append(row.id);
-            QCOMPARE(inKeptOrder(user).searchIds(broad).value(), expected);
-            QList<int> all;
-            for (const FoundRow& row : as(user).allRecords())
-                all.append(row.id);
-            QCOMPARE(as(user).allRecordIds(), all);
+            QCOMPARE(inKeptOrder(user).searchIds(broad).value(),
+                     idsOf(as(user).search(broad).value()));
+            QCOMPARE(as(user).allRecordIds(), idsOf(as(user).allRecords()));
         }
     };
     const std::initializer_list<const char*> changes = {
@@ -868,12 +858,8 @@ void TestListingQueries::allRecordIdsAroundHiddenRecords()
         hidden.owns = QStringLiteral(" ivanov ");
         RecordSeed::record(db, hidden);
     }
-    for (const QString& user : {ivanov, petrov}) {
-        QList<int> expected;
-        for (const FoundRow& row : as(user).allRecords())
-            expected.append(row.id);
-        QCOMPARE(as(user).allRecordIds(), expected);
-    }
+    for (const QString& user : {ivanov, petrov})
+        QCOMPARE(as(user).allRecordIds(), idsOf(as(user).allRecords()));
     QCOMPARE(as(ivanov).allRecordIds().size(), m_total + 4);
 }
 
