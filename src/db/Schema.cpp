@@ -47,44 +47,37 @@ QStringList historyTables(const QString& key, const QString& flag)
     };
 }
 
-QStringList sqliteTables()
+// The directory's tables and their history, with the engine's type of an
+// auto-numbered key and of a flag (the phones' `hid`).
+QStringList tables(const QString& key, const QString& flag)
 {
-    const QString key = QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT");
+    const QString id = QStringLiteral("id ") + key;
     return QStringList{
                QStringLiteral("CREATE TABLE IF NOT EXISTS sprav (%1,%2)")
-                   .arg(key, QLatin1String(spravColumns)),
+                   .arg(id, QLatin1String(spravColumns)),
                QStringLiteral("CREATE TABLE IF NOT EXISTS phone (parentid INTEGER, phone TEXT, "
-                              "noteid INTEGER, hid INTEGER NOT NULL DEFAULT 0)"),
+                              "noteid INTEGER, hid %1)")
+                   .arg(flag),
                QStringLiteral(
                    "CREATE TABLE IF NOT EXISTS notes (id INTEGER PRIMARY KEY, note TEXT)"),
                QStringLiteral("CREATE TABLE IF NOT EXISTS city (%1, cityname TEXT, citycode TEXT)")
-                   .arg(key),
-               QStringLiteral("CREATE TABLE IF NOT EXISTS prof (%1, proftitle TEXT)").arg(key),
-               QStringLiteral("CREATE TABLE IF NOT EXISTS users (%1, log TEXT, pass TEXT)")
-                   .arg(key),
+                   .arg(id),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS prof (%1, proftitle TEXT)").arg(id),
+               QStringLiteral("CREATE TABLE IF NOT EXISTS users (%1, log TEXT, pass TEXT)").arg(id),
            } +
-           historyTables(QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"),
-                         QStringLiteral("INTEGER NOT NULL DEFAULT 0"));
+           historyTables(key, flag);
+}
+
+QStringList sqliteTables()
+{
+    return tables(QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"),
+                  QStringLiteral("INTEGER NOT NULL DEFAULT 0"));
 }
 
 QStringList postgresTables()
 {
-    const QString key = QStringLiteral("id SERIAL PRIMARY KEY");
-    return QStringList{
-               QStringLiteral("CREATE TABLE IF NOT EXISTS sprav (%1,%2)")
-                   .arg(key, QLatin1String(spravColumns)),
-               QStringLiteral("CREATE TABLE IF NOT EXISTS phone (parentid INTEGER, phone TEXT, "
-                              "noteid INTEGER, hid BOOLEAN NOT NULL DEFAULT FALSE)"),
-               QStringLiteral(
-                   "CREATE TABLE IF NOT EXISTS notes (id INTEGER PRIMARY KEY, note TEXT)"),
-               QStringLiteral("CREATE TABLE IF NOT EXISTS city (%1, cityname TEXT, citycode TEXT)")
-                   .arg(key),
-               QStringLiteral("CREATE TABLE IF NOT EXISTS prof (%1, proftitle TEXT)").arg(key),
-               QStringLiteral("CREATE TABLE IF NOT EXISTS users (%1, log TEXT, pass TEXT)")
-                   .arg(key),
-           } +
-           historyTables(QStringLiteral("SERIAL PRIMARY KEY"),
-                         QStringLiteral("BOOLEAN NOT NULL DEFAULT FALSE"));
+    return tables(QStringLiteral("SERIAL PRIMARY KEY"),
+                  QStringLiteral("BOOLEAN NOT NULL DEFAULT FALSE"));
 }
 
 QStringList sqliteIndexes()
