@@ -597,10 +597,11 @@ std::optional<QList<int>> SearchIndex::matchingIds(const QSqlDatabase& db, const
         {{"phrase", QLatin1Char('"') + phrase + QLatin1Char('"')}});
     QList<int> ids = Sql::idList(found);
     // The records of other characters, and the ids whose trigrams may be
-    // stale: what the index says of them is replaced by the exact test.
+    // stale (once, where they are both): what the index says of them is
+    // replaced by the exact test.
     QSqlQuery inexact =
         Sql::run(db,
-                 QStringLiteral("SELECT id, %1 FROM sprav WHERE %2 UNION ALL SELECT "
+                 QStringLiteral("SELECT id, %1 FROM sprav WHERE %2 UNION SELECT "
                                 "sprav_fts_stale.id, %1 FROM sprav_fts_stale LEFT JOIN sprav "
                                 "ON sprav.id = sprav_fts_stale.id")
                      .arg(plainCondition(), inexactRows()),
@@ -615,12 +616,8 @@ std::optional<QList<int>> SearchIndex::matchingIds(const QSqlDatabase& db, const
     }
     if (tested.isEmpty())
         return ids;
-    std::sort(ids.begin(), ids.end());
-    // An id may be listed twice: with other characters and as stale.
-    for (QList<int>* list : {&tested, &matching}) {
+    for (QList<int>* list : {&ids, &tested, &matching})
         std::sort(list->begin(), list->end());
-        list->erase(std::unique(list->begin(), list->end()), list->end());
-    }
     QList<int> alike;
     alike.reserve(ids.size());
     std::set_difference(ids.cbegin(), ids.cend(), tested.cbegin(), tested.cend(),

@@ -429,9 +429,12 @@ void TestSearchIndex::followsPlainStatements()
         Sql::run(db, QStringLiteral("INSERT INTO sprav (id, f) VALUES (900001, 'Устаревшая'), "
                                     "(900002, 'Сменщица')"));
         Sql::run(db, QStringLiteral("UPDATE OR REPLACE sprav SET id = 900001 WHERE id = 900002"));
+        // Both replaced and holding a letter FTS5 folds otherwise: found once.
+        Sql::run(db, QStringLiteral("INSERT INTO sprav (id, f) VALUES (900003, 'Ståle')"));
+        Sql::run(db, QStringLiteral("REPLACE INTO sprav (id, f) VALUES (900003, 'Ståle Смена')"));
     }
     check({QStringLiteral("жужел"), QStringLiteral("заменённ"), QStringLiteral("ЗАПИС"),
-           QStringLiteral("устаревш"), QStringLiteral("сменщиц")});
+           QStringLiteral("устаревш"), QStringLiteral("сменщиц"), QStringLiteral("смена")});
 }
 
 void TestSearchIndex::builtForExistingDatabase()
