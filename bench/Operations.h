@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "editor/RecordData.h"
-#include "editor/RecordHistory.h"
-#include "editor/RecordStore.h"
+#include "records/RecordData.h"
+#include "records/RecordHistory.h"
+#include "records/RecordStore.h"
 #include "search/FoundModel.h"
 #include "search/ListingQueries.h"
 

@@ -5,7 +5,7 @@
 #include "db/Database.h"
 #include "db/SearchIndex.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
+#include "records/RecordStore.h"
 #include "search/ListingQueries.h"
 
 #include <QElapsedTimer>

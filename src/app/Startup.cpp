@@ -2,9 +2,9 @@
 #include "app/Startup.h"
 #include "app/TFmMain.h"
 #include "auth/SettingsStore.h"
-#include "auth/TfmLogin.h"
+#include "auth/ui/TfmLogin.h"
 #include "common/DbError.h"
-#include "common/Prompts.h"
+#include "common/ui/Prompts.h"
 #include "db/DataLink.h"
 #include "db/Database.h"
 

@@ -3,15 +3,15 @@
 #include "app/TTrayIcon.h"
 #include "app/ToolIcons.h"
 #include "auth/SettingsStore.h"
-#include "common/Guard.h"
-#include "common/Prompts.h"
+#include "common/ui/Guard.h"
+#include "common/ui/Prompts.h"
 #include "db/ChangeWatcher.h"
-#include "editor/TfmDeleted.h"
-#include "editor/TfmHistory.h"
-#include "editor/TfrNewRecord.h"
-#include "exchange/ExchangeFlow.h"
+#include "editor/ui/TfmDeleted.h"
+#include "editor/ui/TfmHistory.h"
+#include "editor/ui/TfrNewRecord.h"
+#include "exchange/ui/ExchangeFlow.h"
 #include "search/FoundModel.h"
-#include "search/TfrFind.h"
+#include "search/ui/TfrFind.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "auth/SettingsStore.h"
 #include "auth/KeychainSecretStore.h"
-#include "editor/RecordHistory.h"
+#include "records/RecordHistory.h"
 
 #include <QDir>
 #include <QFile>

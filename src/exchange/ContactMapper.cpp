@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "exchange/ContactMapper.h"
 #include "db/DateText.h"
-#include "editor/FieldLength.h"
-#include "editor/RecordStore.h"
+#include "records/FieldLength.h"
+#include "records/RecordStore.h"
 
 #include <QRegularExpression>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "editor/RecordData.h"
 #include "exchange/Contact.h"
+#include "records/RecordData.h"
 
 #include <QDate>
 #include <QString>

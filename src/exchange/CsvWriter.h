@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "editor/RecordData.h"
 #include "exchange/CsvColumn.h"
+#include "records/RecordData.h"
 
 #include <QByteArray>
 

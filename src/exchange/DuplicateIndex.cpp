@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "exchange/DuplicateIndex.h"
-#include "editor/RecordStore.h"
 #include "exchange/ContactMapper.h"
 #include "exchange/VisibleRecords.h"
+#include "records/RecordStore.h"
 
 #include <QRegularExpression>
 

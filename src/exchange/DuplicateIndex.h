@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "editor/RecordData.h"
+#include "records/RecordData.h"
 
 #include <QHash>
 #include <QList>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "exchange/Exporter.h"
-#include "editor/RecordStore.h"
 #include "exchange/CsvWriter.h"
 #include "exchange/ExchangeError.h"
 #include "exchange/VCardWriter.h"
 #include "exchange/VisibleRecords.h"
+#include "records/RecordStore.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

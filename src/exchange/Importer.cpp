@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "exchange/Importer.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
 #include "exchange/ContactFile.h"
 #include "exchange/ContactMapper.h"
 #include "exchange/ContactReader.h"
+#include "records/RecordStore.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "editor/RecordData.h"
 #include "exchange/DuplicateIndex.h"
+#include "records/RecordData.h"
 
 #include <QList>
 #include <QSqlDatabase>

@@ -3,7 +3,7 @@
 #include "db/Database.h"
 #include "db/Sql.h"
 #include "db/Visibility.h"
-#include "editor/RecordStore.h"
+#include "records/RecordStore.h"
 #include "search/ListingQueries.h"
 
 #include <QHash>

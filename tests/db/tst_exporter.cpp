@@ -3,12 +3,12 @@
 #include "RecordSeed.h"
 #include "TestDatabase.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
 #include "exchange/ContactFile.h"
 #include "exchange/ContactReader.h"
 #include "exchange/Exporter.h"
 #include "exchange/Importer.h"
 #include "exchange/VisibleRecords.h"
+#include "records/RecordStore.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

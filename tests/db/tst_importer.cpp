@@ -3,11 +3,11 @@
 #include "TestDatabase.h"
 #include "common/DbError.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
 #include "exchange/ContactFile.h"
 #include "exchange/ContactReader.h"
 #include "exchange/ExchangeError.h"
 #include "exchange/Importer.h"
+#include "records/RecordStore.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

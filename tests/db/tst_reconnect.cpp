@@ -6,8 +6,8 @@
 #include "common/DbError.h"
 #include "db/Connection.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
-#include "editor/TfrNewRecord.h"
+#include "editor/ui/TfrNewRecord.h"
+#include "records/RecordStore.h"
 #include "search/ListingQueries.h"
 
 #include <QLineEdit>

@@ -4,8 +4,8 @@
 #include "common/DbError.h"
 #include "db/Schema.h"
 #include "db/Sql.h"
-#include "editor/RecordHistory.h"
-#include "editor/RecordStore.h"
+#include "records/RecordHistory.h"
+#include "records/RecordStore.h"
 
 #include <QProcess>
 #include <QtTest>

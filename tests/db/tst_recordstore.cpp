@@ -3,7 +3,7 @@
 #include "auth/AccountStore.h"
 #include "common/DbError.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
+#include "records/RecordStore.h"
 #include "search/ListingQueries.h"
 
 #include <QtTest>

@@ -7,7 +7,7 @@
 #include "db/Schema.h"
 #include "db/SearchIndex.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
+#include "records/RecordStore.h"
 
 #include <QSqlRecord>
 #include <QtTest>

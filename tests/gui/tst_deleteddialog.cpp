@@ -4,11 +4,11 @@
 #include "MenuItem.h"
 #include "app/TFmMain.h"
 #include "common/Clock.h"
-#include "editor/RecordStore.h"
-#include "editor/TfmDeleted.h"
-#include "editor/TfrNewRecord.h"
+#include "editor/ui/TfmDeleted.h"
+#include "editor/ui/TfrNewRecord.h"
+#include "records/RecordStore.h"
 #include "search/FoundModel.h"
-#include "search/TfrFind.h"
+#include "search/ui/TfrFind.h"
 
 #include <QDir>
 #include <QLineEdit>

@@ -3,11 +3,11 @@
 #include "MenuItem.h"
 #include "app/TFmMain.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
-#include "editor/TfmHide.h"
-#include "editor/TfmSpouce.h"
-#include "editor/TfrNewRecord.h"
-#include "editor/YourChangesWindow.h"
+#include "editor/ui/TfmHide.h"
+#include "editor/ui/TfmSpouce.h"
+#include "editor/ui/TfrNewRecord.h"
+#include "editor/ui/YourChangesWindow.h"
+#include "records/RecordStore.h"
 
 #include <QAction>
 #include <QCheckBox>

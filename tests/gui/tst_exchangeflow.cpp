@@ -6,12 +6,12 @@
 #include "app/TFmMain.h"
 #include "app/TTrayIcon.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
-#include "editor/TfrNewRecord.h"
-#include "exchange/ExportDialog.h"
-#include "exchange/ImportDialog.h"
+#include "editor/ui/TfrNewRecord.h"
+#include "exchange/ui/ExportDialog.h"
+#include "exchange/ui/ImportDialog.h"
+#include "records/RecordStore.h"
 #include "search/FoundModel.h"
-#include "search/TfrFind.h"
+#include "search/ui/TfrFind.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,8 +4,8 @@
 #include "app/TFmMain.h"
 #include "db/HiddenFields.h"
 #include "db/Sql.h"
-#include "editor/TfmHide.h"
-#include "editor/TfrNewRecord.h"
+#include "editor/ui/TfmHide.h"
+#include "editor/ui/TfrNewRecord.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

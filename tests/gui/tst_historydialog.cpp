@@ -3,9 +3,9 @@
 #include "GridCells.h"
 #include "MenuItem.h"
 #include "app/TFmMain.h"
-#include "editor/RecordStore.h"
-#include "editor/TfmHistory.h"
-#include "editor/TfrNewRecord.h"
+#include "editor/ui/TfmHistory.h"
+#include "editor/ui/TfrNewRecord.h"
+#include "records/RecordStore.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -9,10 +9,10 @@
 #include "auth/PasswordHash.h"
 #include "auth/PasswordHashError.h"
 #include "auth/SettingsStore.h"
-#include "auth/TfmLogin.h"
-#include "auth/TfmReg.h"
+#include "auth/ui/TfmLogin.h"
+#include "auth/ui/TfmReg.h"
 #include "db/Sql.h"
-#include "search/TfrFind.h"
+#include "search/ui/TfrFind.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -6,10 +6,10 @@
 #include "app/TFmMain.h"
 #include "app/TTrayIcon.h"
 #include "db/Sql.h"
-#include "editor/RecordData.h"
-#include "editor/RecordStore.h"
-#include "editor/TfrNewRecord.h"
-#include "search/TfrFind.h"
+#include "editor/ui/TfrNewRecord.h"
+#include "records/RecordData.h"
+#include "records/RecordStore.h"
+#include "search/ui/TfrFind.h"
 
 #include <QLineEdit>
 #include <QMenu>

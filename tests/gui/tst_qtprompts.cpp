@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "common/QtPrompts.h"
+#include "common/ui/QtPrompts.h"
 
 #include <QAbstractButton>
 #include <QApplication>

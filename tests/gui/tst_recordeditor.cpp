@@ -2,11 +2,11 @@
 #include "EditorHarness.h"
 #include "MenuItem.h"
 #include "app/TFmMain.h"
-#include "common/ShellOpen.h"
+#include "common/ui/ShellOpen.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
-#include "editor/TfrNewRecord.h"
-#include "search/TfrFind.h"
+#include "editor/ui/TfrNewRecord.h"
+#include "records/RecordStore.h"
+#include "search/ui/TfrFind.h"
 
 #include <QComboBox>
 #include <QDateEdit>

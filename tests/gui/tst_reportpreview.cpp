@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ScriptedPrompts.h"
-#include "report/Report.h"
-#include "report/ReportPageView.h"
-#include "report/ReportPreview.h"
 #include "report/UserDataSet.h"
+#include "report/ui/Report.h"
+#include "report/ui/ReportPageView.h"
+#include "report/ui/ReportPreview.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

@@ -3,8 +3,8 @@
 #include "MenuItem.h"
 #include "app/TFmMain.h"
 #include "db/Sql.h"
-#include "editor/TfmSpouce.h"
-#include "editor/TfrNewRecord.h"
+#include "editor/ui/TfmSpouce.h"
+#include "editor/ui/TfrNewRecord.h"
 
 #include <QDateEdit>
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "app/TTrayIcon.h"
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
-#include "auth/TfmLogin.h"
+#include "auth/ui/TfmLogin.h"
 #include "db/DataLink.h"
 #include "db/Database.h"
 

@@ -7,12 +7,12 @@
 #include "app/TFmMain.h"
 #include "common/Clock.h"
 #include "db/Sql.h"
-#include "editor/TfrNewRecord.h"
-#include "report/Report.h"
+#include "editor/ui/TfrNewRecord.h"
 #include "report/ReportPage.h"
 #include "report/UserDataSet.h"
+#include "report/ui/Report.h"
 #include "search/FoundModel.h"
-#include "search/TfrFind.h"
+#include "search/ui/TfrFind.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include "TestDatabase.h"
 #include "app/TFmMain.h"
 #include "app/TTrayIcon.h"
-#include "editor/TfrNewRecord.h"
+#include "editor/ui/TfrNewRecord.h"
 
 #include <QMenu>
 #include <QtTest>

@@ -2,9 +2,9 @@
 #include "EditorHarness.h"
 #include "app/TFmMain.h"
 #include "db/Sql.h"
-#include "editor/RecordStore.h"
-#include "editor/TfrNewRecord.h"
-#include "search/TfrFind.h"
+#include "editor/ui/TfrNewRecord.h"
+#include "records/RecordStore.h"
+#include "search/ui/TfrFind.h"
 
 #include <QSettings>
 #include <QStandardPaths>

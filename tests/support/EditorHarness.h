@@ -3,7 +3,7 @@
 
 #include "ScriptedPrompts.h"
 #include "TestDatabase.h"
-#include "editor/RecordData.h"
+#include "records/RecordData.h"
 
 #include <QApplication>
 #include <QPointer>

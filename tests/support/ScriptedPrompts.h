@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "common/Prompts.h"
+#include "common/ui/Prompts.h"
 
 #include <QList>
 #include <QString>

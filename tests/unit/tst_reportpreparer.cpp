@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "common/DbError.h"
-#include "report/Report.h"
 #include "report/ReportPreparer.h"
 #include "report/ReportTemplateParser.h"
 #include "report/UserDataSet.h"
+#include "report/ui/Report.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "report/Report.h"
 #include "report/ReportRenderer.h"
 #include "report/UserDataSet.h"
+#include "report/ui/Report.h"
 
 #include <QFontInfo>
 #include <QProcess>
