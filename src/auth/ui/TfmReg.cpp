@@ -39,6 +39,8 @@ TfmReg::TfmReg(QWidget* parent, const QSqlDatabase& db, SignIn signIn)
 
 void TfmReg::createControls()
 {
+    // The caption is a Latin O with a Cyrillic К, as users have always seen it;
+    // tests find the button by it.
     BtnOk = named(new QPushButton(QStringLiteral("OК"), this), "BtnOk");
     btnCancel = named(new QPushButton(QStringLiteral("Отмена"), this), "btnCancel");
     GroupBox1 = named(new QGroupBox(this), "GroupBox1");
