@@ -1,0 +1,2 @@
+// A core file that uses a print-support header through its module path.
+#include <QtPrintSupport/QPrinter>

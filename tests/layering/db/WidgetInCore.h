@@ -1,0 +1,2 @@
+// A core file that uses a widget: the layering check refuses it.
+#include <QPushButton>

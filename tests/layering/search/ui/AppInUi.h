@@ -1,0 +1,2 @@
+// A window that includes the main window above it.
+#include "app/TFmMain.h"
