@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/CommandLine.h"
+#include "app/CommandArguments.h"
 #include "auth/AccountStore.h"
 #include "common/DbError.h"
 #include "db/DataLink.h"
@@ -10,7 +11,6 @@
 #include "exchange/Importer.h"
 #include "exchange/VisibleRecords.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QTextStream>
 #include <iostream>
@@ -37,60 +37,16 @@ struct Options {
     bool storeDuplicates = false;
 };
 
-const QString importName = QStringLiteral("import");
-const QString exportName = QStringLiteral("export");
-
-QString usage()
+Options optionsOf(const CommandArguments& arguments)
 {
-    return QStringLiteral(
-        "Использование:\n"
-        "  sprav --import ФАЙЛ --user ИМЯ [--store-duplicates]\n"
-        "  sprav --export ФАЙЛ --user ИМЯ [--format vcf|csv] [--search ТЕКСТ]\n"
-        "Пароль берётся из переменной окружения SPRAV_PASSWORD, иначе спрашивается.\n"
-        "База данных — по файлу sprav.udl в рабочей папке.\n");
-}
-
-// Parses the arguments; a message for the user when they are wrong.
-std::optional<Options> parse(const QStringList& arguments, QString& message, bool& help)
-{
-    QCommandLineParser parser;
-    const QCommandLineOption importOption(importName, QString(), QStringLiteral("file"));
-    const QCommandLineOption exportOption(exportName, QString(), QStringLiteral("file"));
-    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("vcf|csv"));
-    const QCommandLineOption search(QStringLiteral("search"), QString(), QStringLiteral("text"));
-    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("name"));
-    const QCommandLineOption duplicates(QStringLiteral("store-duplicates"));
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({importOption, exportOption, format, search, user, duplicates, helpOption});
-    if (!parser.parse(arguments)) {
-        message = parser.errorText();
-        return std::nullopt;
-    }
-    help = parser.isSet(helpOption);
-    if (help)
-        return std::nullopt;
     Options o;
-    o.importFile = parser.value(importOption);
-    o.exportFile = parser.value(exportOption);
-    o.format = parser.value(format).toLower();
-    o.searching = parser.isSet(search);
-    o.search = parser.value(search);
-    o.user = parser.value(user);
-    o.storeDuplicates = parser.isSet(duplicates);
-    if (!parser.positionalArguments().isEmpty())
-        message = QStringLiteral("Лишние аргументы: ") +
-                  parser.positionalArguments().join(QLatin1Char(' '));
-    else if (o.importFile.isEmpty() == o.exportFile.isEmpty())
-        message = QStringLiteral("Нужно одно из двух: --import ФАЙЛ или --export ФАЙЛ.");
-    else if (o.user.isEmpty())
-        message = QStringLiteral("Не указан пользователь: --user ИМЯ.");
-    else if (!o.format.isEmpty() && o.format != QLatin1String("vcf") &&
-             o.format != QLatin1String("csv"))
-        message = QStringLiteral("Формат должен быть vcf или csv, а не «%1».").arg(o.format);
-    else if (!o.importFile.isEmpty() && (o.searching || !o.format.isEmpty()))
-        message = QStringLiteral("--format и --search относятся только к --export.");
-    if (!message.isEmpty())
-        return std::nullopt;
+    o.importFile = arguments.value(QStringLiteral("import"));
+    o.exportFile = arguments.value(QStringLiteral("export"));
+    o.format = arguments.value(QStringLiteral("format")).toLower();
+    o.searching = arguments.isSet(QStringLiteral("search"));
+    o.search = arguments.value(QStringLiteral("search"));
+    o.user = arguments.value(QStringLiteral("user"));
+    o.storeDuplicates = arguments.isSet(QStringLiteral("store-duplicates"));
     return o;
 }
 
@@ -215,31 +171,44 @@ private:
 
 } // namespace
 
-bool CommandLine::wanted(int argc, char* argv[])
+bool CommandLine::wanted(const QStringList& arguments)
 {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        for (const char* name : {"--import", "--export", "--help", "-h"})
-            if (argument == name || argument.startsWith(QByteArray(name) + '='))
-                return true;
-    }
-    return false;
+    const CommandArguments parsed = CommandArguments::parse(arguments);
+    return parsed.command() != CommandArguments::Command::Windows || !parsed.error().isEmpty();
 }
 
 int CommandLine::run(const QStringList& arguments, Console& console)
 {
-    QString message;
-    bool help = false;
-    const std::optional<Options> options = parse(arguments, message, help);
-    if (help) {
-        console.out << usage() << Qt::flush;
-        return Done;
+    const CommandArguments parsed = CommandArguments::parse(arguments);
+    if (!parsed.error().isEmpty()) {
+        console.err << "sprav: " << parsed.error() << QStringLiteral(" Справка: sprav --help")
+                    << Qt::endl;
+        return UnknownArguments;
     }
-    if (!options) {
-        console.err << "sprav: " << message << '\n' << usage() << Qt::flush;
+    switch (parsed.command()) {
+    case CommandArguments::Command::Help:
+        console.out << CommandArguments::help() << Qt::flush;
+        return Done;
+    case CommandArguments::Command::Version:
+        console.out << "sprav " << QStringLiteral(SPRAV_VERSION) << Qt::endl;
+        return Done;
+    case CommandArguments::Command::Windows:
+        console.err << QStringLiteral("sprav: команда не указана. Справка: sprav --help")
+                    << Qt::endl;
+        return UnknownArguments;
+    case CommandArguments::Command::Import:
+    case CommandArguments::Command::Export:
+        break;
+    }
+    const Options options = optionsOf(parsed);
+    if (!options.format.isEmpty() && options.format != QLatin1String("vcf") &&
+        options.format != QLatin1String("csv")) {
+        console.err << QStringLiteral("sprav: формат должен быть vcf или csv, а не «%1».")
+                           .arg(options.format)
+                    << Qt::endl;
         return WrongUsage;
     }
-    return Session(*options, console).run();
+    return Session(options, console).run();
 }
 
 int CommandLine::run(const QStringList& arguments)

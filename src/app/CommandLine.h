@@ -9,9 +9,10 @@
 class QTextStream;
 
 // The program without its windows, for scripts and machines without a
-// display:
+// display (CommandArguments holds the commands and options):
 //   sprav --import FILE --user NAME [--store-duplicates]
 //   sprav --export FILE --user NAME [--format vcf|csv] [--search TEXT]
+//   sprav --help, sprav --version
 // The data-link file is read from the working directory as at every start;
 // the password comes from SPRAV_PASSWORD, else from the terminal without
 // echo (or the first line of standard input when that is no terminal).
@@ -27,6 +28,11 @@ public:
         SignInRefused = 3,
         FileRefused = 4,  // the file cannot be read or written; nothing stored
         SomeRejected = 5, // the other records were stored; the rejected are listed
+        // An unknown option, an option without its value, commands that cannot
+        // go together (sysexits' EX_USAGE): nothing was opened or touched.
+        UnknownArguments = 64,
+        // No command and no display for the windows (sysexits' EX_UNAVAILABLE).
+        NoDisplay = 69,
     };
 
     struct Console {
@@ -36,8 +42,9 @@ public:
         std::function<std::optional<QString>()> password;
     };
 
-    // The arguments ask for the command line rather than the windows.
-    static bool wanted(int argc, char* argv[]);
+    // The arguments ask for the command line rather than the windows: a
+    // command, or anything the command line refuses.
+    static bool wanted(const QStringList& arguments);
     // arguments: the program's, the program name first.
     static int run(const QStringList& arguments, Console& console);
     // With the process's standard streams and terminal.

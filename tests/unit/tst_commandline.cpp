@@ -35,12 +35,15 @@ private slots:
     void refusals_data();
     void refusals();
     void runsWithoutDisplay();
+    void withoutDisplay_data();
+    void withoutDisplay();
 
 private:
     // Runs the command line; the password as typed at the terminal.
     int run(const QStringList& arguments,
             const std::optional<QString>& typed = QStringLiteral("secret"));
     int storedRecords() const;
+    static QByteArray fileBytes(const QString& name);
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -85,6 +88,12 @@ int TestCommandLine::run(const QStringList& arguments, const std::optional<QStri
     QTextStream err(&m_err);
     CommandLine::Console console{out, err, [typed] { return typed; }};
     return CommandLine::run(QStringList{QStringLiteral("sprav")} + arguments, console);
+}
+
+QByteArray TestCommandLine::fileBytes(const QString& name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 int TestCommandLine::storedRecords() const
@@ -133,18 +142,31 @@ void TestCommandLine::refusals_data()
     QTest::addColumn<QString>("message");
     const std::optional<QString> secret = QStringLiteral("secret");
     const QStringList ok = {"--user", "ivan"};
-    QTest::newRow("no user") << QStringList{"--import", "in.vcf"} << secret
-                             << int(CommandLine::WrongUsage) << "Не указан пользователь";
-    QTest::newRow("import and export")
-        << QStringList{"--import", "a.vcf", "--export", "b.vcf"} + ok << secret
-        << int(CommandLine::WrongUsage) << "Нужно одно из двух";
+    const int usage = CommandLine::UnknownArguments;
+    QTest::newRow("no user") << QStringList{"--import", "in.vcf"} << secret << usage << "«--user»";
+    QTest::newRow("import and export") << QStringList{"--import", "a.vcf", "--export", "b.vcf"} + ok
+                                       << secret << usage << "«--import» и «--export» нельзя";
     QTest::newRow("unknown format") << QStringList{"--export", "b.txt", "--format", "xls"} + ok
                                     << secret << int(CommandLine::WrongUsage) << "vcf или csv";
     QTest::newRow("format on import")
-        << QStringList{"--import", "in.vcf", "--format", "csv"} + ok << secret
-        << int(CommandLine::WrongUsage) << "только к --export";
-    QTest::newRow("unknown option") << QStringList{"--import", "in.vcf", "--colour"} + ok << secret
-                                    << int(CommandLine::WrongUsage) << "colour";
+        << QStringList{"--import", "in.vcf", "--format", "csv"} + ok << secret << usage
+        << "«--format» не относится к команде «--import»";
+    QTest::newRow("unknown option")
+        << QStringList{"--import", "in.vcf", "--colour"} + ok << secret << usage << "«--colour»";
+    QTest::newRow("misspelled command")
+        << QStringList{"--exprot", "b.vcf"} + ok << secret << usage << "«--exprot»";
+    QTest::newRow("no value at the end") << QStringList{"--user", "ivan", "--import"} << secret
+                                         << usage << "«--import» нет значения";
+    QTest::newRow("option instead of a value") << QStringList{"--export", "--user", "ivan"}
+                                               << secret << usage << "«--export» нет значения";
+    QTest::newRow("stray argument")
+        << QStringList{"--import", "in.vcf", "more.vcf"} + ok << secret << usage << "«more.vcf»";
+    QTest::newRow("twice") << QStringList{"--import", "in.vcf", "--user", "a"} + ok << secret
+                           << usage << "«--user» указан дважды";
+    QTest::newRow("value of a flag")
+        << QStringList{"--import", "in.vcf", "--store-duplicates=yes"} + ok << secret << usage
+        << "«--store-duplicates» не принимает";
+    QTest::newRow("no command") << ok << secret << usage << "«--user» нужен вместе с командой";
     QTest::newRow("short search") << QStringList{"--export", "b.vcf", "--search", " ив "} + ok
                                   << secret << int(CommandLine::WrongUsage) << "короче трёх";
     QTest::newRow("unknown user") << QStringList{"--import", "in.vcf", "--user", "petr"} << secret
@@ -167,7 +189,9 @@ void TestCommandLine::refusals_data()
                                   << int(CommandLine::DatabaseFailed) << "sprav.udl";
 }
 
-// A clear message on standard error, nothing on standard output, nothing stored.
+// A clear message on standard error, nothing on standard output, nothing
+// stored; arguments the command line does not know leave the database
+// file as it was, in one line that points to the help.
 void TestCommandLine::refusals()
 {
     QFETCH(QStringList, arguments);
@@ -179,12 +203,77 @@ void TestCommandLine::refusals()
     ContactFiles::write(*m_dir, QStringLiteral("header.csv"), "Кто,Где\nИванов,Казань\n");
     if (QByteArray(QTest::currentDataTag()) == "no data link")
         QVERIFY(QFile::rename(path("sprav.udl"), path("other.udl")));
+    const QByteArray database = fileBytes(path("sprav.db"));
     QCOMPARE(run(arguments, typed), code);
     QVERIFY2(m_err.startsWith(QStringLiteral("sprav: ")) && m_err.contains(message),
              qPrintable(m_err));
     QCOMPARE(m_out, QString());
+    if (code == CommandLine::UnknownArguments) {
+        QVERIFY2(m_err.endsWith(QStringLiteral(" Справка: sprav --help\n")) &&
+                     m_err.count(QLatin1Char('\n')) == 1,
+                 qPrintable(m_err));
+        QCOMPARE(fileBytes(path("sprav.db")), database);
+    }
     if (code != CommandLine::DatabaseFailed)
         QCOMPARE(storedRecords(), 0);
+}
+
+// The program itself without a display: every command runs, a wrong
+// argument is refused before anything opens, and a start of the windows
+// says why it cannot instead of aborting.
+void TestCommandLine::withoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("out");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QString>("display");
+    QTest::newRow("help")
+        << QStringList{"--help"} << 0
+        << QStringList{"--import",       "--export", "--version", "--store-duplicates",
+                       "SPRAV_PASSWORD", "64 ",      "69 "}
+        << QString() << QString();
+    QTest::newRow("version") << QStringList{"--version"} << 0 << QStringList{"sprav 0."}
+                             << QString() << QString();
+    QTest::newRow("misspelled") << QStringList{"--exprot", "file.vcf"} << 64 << QStringList()
+                                << "sprav: Неизвестный параметр «--exprot». Справка: sprav --help"
+                                << QString();
+    QTest::newRow("windows") << QStringList() << 69 << QStringList()
+                             << "sprav: окно программы не открывается: нет дисплея" << QString();
+    // A display that does not answer: Qt's own failure, told in one line.
+    QTest::newRow("display gone") << QStringList() << 69 << QStringList()
+                                  << "sprav: окно программы не открывается: "
+                                  << ":97";
+}
+
+void TestCommandLine::withoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QStringList, out);
+    QFETCH(QString, err);
+    QFETCH(QString, display);
+    const QByteArray database = fileBytes(path("sprav.db"));
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    if (!display.isEmpty())
+        environment.insert(QStringLiteral("DISPLAY"), display);
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(m_dir->path());
+    program.start(QStringLiteral(SPRAV_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), code);
+    const QString printed = QString::fromUtf8(program.readAllStandardOutput());
+    for (const QString& part : out)
+        QVERIFY2(printed.contains(part), qPrintable(part + QStringLiteral(" in:\n") + printed));
+    const QString complaint = QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(err.isEmpty() ? complaint.isEmpty() : complaint.startsWith(err),
+             qPrintable(complaint));
+    QCOMPARE(complaint.count(QLatin1Char('\n')), err.isEmpty() ? 0 : 1);
+    QCOMPARE(fileBytes(path("sprav.db")), database);
 }
 
 // The program itself on a machine without a display; the password as the
