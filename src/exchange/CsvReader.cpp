@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "exchange/CsvReader.h"
 #include "exchange/ContactReader.h"
+#include "exchange/CsvFormula.h"
 #include "exchange/ExchangeError.h"
 
 #include <QIODevice>
@@ -107,5 +108,7 @@ bool CsvReader::next(QStringList& fields, int& line)
         field += u'\n';
     }
     fields.append(field);
+    for (QString& f : fields)
+        f = CsvFormula::unguarded(f);
     return true;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "exchange/CsvWriter.h"
 #include "db/DateText.h"
+#include "exchange/CsvFormula.h"
 #include "exchange/CsvMapping.h"
 
 namespace
@@ -44,7 +45,7 @@ QString address(const RecordData& r, int kind)
 
 QString CsvWriter::quoted(const QString& field)
 {
-    QString text = field;
+    QString text = CsvFormula::guarded(field);
     // One kind of line break inside a field, whatever the record holds.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));

@@ -2,7 +2,10 @@
 #include "ContactFiles.h"
 #include "exchange/ContactFile.h"
 #include "exchange/CsvMapping.h"
+#include "exchange/CsvReader.h"
+#include "exchange/CsvWriter.h"
 
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,6 +22,8 @@ private slots:
     void readsRecords();
     void recognizesHeaders_data();
     void recognizesHeaders();
+    void formulasStayText_data();
+    void formulasStayText();
 };
 
 void TestCsvReader::readsRecords_data()
@@ -190,6 +195,48 @@ void TestCsvReader::recognizesHeaders()
     QCOMPARE(mapping.has_value(), known);
     if (header == CsvMapping::ownHeader())
         QCOMPARE(*mapping, CsvMapping::own());
+}
+
+// A text a spreadsheet would run is written behind an apostrophe and read
+// back exactly; phones and a lone dash stay as they are.
+void TestCsvReader::formulasStayText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("written");
+    const auto row = [](const char* tag, const QString& text, const QString& written) {
+        QTest::newRow(tag) << text << written;
+    };
+    row("equals", "=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\"");
+    row("at", "@SUM(A1)", "'@SUM(A1)");
+    row("plus word", "+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0");
+    row("minus word", "-x", "'-x");
+    row("tab", "\tx", "'\tx");
+    row("carriage return", "\rx", "\"'\nx\"");
+    row("separator inside", "=A1;B1", "\"'=A1;B1\"");
+    row("phone", "+7 843 555-28-34", "+7 843 555-28-34");
+    row("negative", "-5", "-5");
+    row("dash", "-", "-");
+    row("plus", "+", "+");
+    row("apostrophe of its own", "'abc", "'abc");
+    row("apostrophe before a formula", "'=x", "''=x");
+    row("equals inside", "a=b", "a=b");
+}
+
+void TestCsvReader::formulasStayText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, written);
+    QCOMPARE(CsvWriter::quoted(text), written);
+    auto file = std::make_unique<QBuffer>();
+    file->setData((written + QStringLiteral("\r\n")).toUtf8());
+    QVERIFY(file->open(QIODevice::ReadOnly));
+    CsvReader reader(std::move(file), TextEncoding::Kind::Utf8, QLatin1Char(CsvWriter::separator));
+    QStringList fields;
+    int line = 0;
+    QVERIFY(reader.next(fields, line));
+    QString expected = text;
+    expected.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QCOMPARE(fields, QStringList{expected});
 }
 
 QTEST_GUILESS_MAIN(TestCsvReader)
