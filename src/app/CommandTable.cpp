@@ -11,21 +11,23 @@ using State = CommandTable::State;
 
 // Off and On are fixed in a state. Editor: as the record editor says (its
 // buttons and mode, which it keeps while it is behind the search view).
-// Listing: as the search view's listing and birthday probe say.
-enum class Rule { Off, On, Editor, Listing };
+// Listing: as the search view's listing and birthday probe say. Changed: on
+// after "Изменить" stored the record, until the next command.
+enum class Rule { Off, On, Editor, Listing, Changed };
 
 using Row = std::array<Rule, 4>;
 constexpr Rule O = Rule::Off;
 constexpr Rule I = Rule::On;
 constexpr Rule E = Rule::Editor;
 constexpr Rule L = Rule::Listing;
+constexpr Rule C = Rule::Changed;
 
 // Rows in the order of Command; columns: signed out, searching, new record,
 // showing a record.
 constexpr std::array<Row, CommandTable::CommandCount> table = {{
     {O, O, I, I}, // RecordMenu
     {O, O, I, I}, // SaveButton
-    {O, O, E, E}, // TemplateButton
+    {O, C, E, E}, // TemplateButton
     {O, O, I, I}, // TemplateItem
     {I, E, I, O}, // ClearVisible
     {I, E, O, I}, // ChangeVisible
@@ -105,6 +107,8 @@ bool CommandTable::isOn(Command command, const Inputs& inputs)
         return editorSays(command, inputs.editor);
     case Rule::Listing:
         return listingSays(command, inputs);
+    case Rule::Changed:
+        return inputs.templateAfterChange;
     }
     return false;
 }

@@ -42,6 +42,9 @@ public:
         bool printable = false;
         // The probe after login found birthdays to show.
         bool birthdays = false;
+        // "Изменить" stored the shown record and the search view took over:
+        // the template button is on again until another command.
+        bool templateAfterChange = false;
     };
 
     static State stateOf(const Inputs& inputs);

@@ -228,6 +228,10 @@ void TFmMain::connectFrames()
 {
     connect(frNewRecordMain, &TfrNewRecord::stateChanged, this, &TFmMain::updateCommandStates);
     connect(frNewRecordMain, &TfrNewRecord::editingFinished, this, &TFmMain::finishEditing);
+    connect(frNewRecordMain, &TfrNewRecord::changeStored, this, [this] {
+        m_templateAfterChange = true;
+        updateCommandStates();
+    });
     connect(frFindMain, &TfrFind::recordChosen, this, &TFmMain::openRecord);
     connect(frFindMain, &TfrFind::printableChanged, this, [this](bool printable) {
         m_listingShown = true;
@@ -294,12 +298,14 @@ void TFmMain::watchChanges()
 void TFmMain::bringFindToFront()
 {
     frames->setCurrentWidget(frFindMain);
+    m_templateAfterChange = false;
     updateCommandStates();
 }
 
 void TFmMain::bringEditorToFront()
 {
     frames->setCurrentWidget(frNewRecordMain);
+    m_templateAfterChange = false;
     updateCommandStates();
 }
 
@@ -312,6 +318,7 @@ CommandTable::Inputs TFmMain::commandInputs() const
     inputs.listingShown = m_listingShown;
     inputs.printable = m_printable;
     inputs.birthdays = m_birthdays;
+    inputs.templateAfterChange = m_templateAfterChange;
     return inputs;
 }
 
@@ -344,6 +351,9 @@ void TFmMain::updateCommandStates()
 
 void TFmMain::openRecord(int id)
 {
+    // A double click on the list leaves the editor as every command does.
+    if (!confirmLeavingEditor())
+        return;
     bringEditorToFront();
     if (frNewRecordMain->ShowRecord(id)) {
         updateCommandStates();

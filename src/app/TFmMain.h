@@ -145,6 +145,7 @@ private:
     bool m_listingShown = false;
     bool m_printable = false;
     bool m_birthdays = false;
+    bool m_templateAfterChange = false; // see CommandTable::Inputs
     bool m_closed = false;
     bool m_closing = false;
 };

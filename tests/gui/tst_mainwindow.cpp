@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -46,6 +47,8 @@ private slots:
     void closingWithUnsavedChangesAsksOnce();
     void closingWithoutChangesAsksNothing();
     void refusedSaveDoesNotHoldUpCommands();
+    void doubleClickAsksBeforeLeavingEdit_data();
+    void doubleClickAsksBeforeLeavingEdit();
 
 private:
     bool activate();
@@ -411,6 +414,44 @@ void TestMainWindow::refusedSaveDoesNotHoldUpCommands()
     QVERIFY(m_main->close());
     QCOMPARE(m_prompts->log(), refused);
     QVERIFY(m_main->isClosed());
+}
+
+void TestMainWindow::doubleClickAsksBeforeLeavingEdit_data()
+{
+    QTest::addColumn<Prompts::Answer>("answer");
+    QTest::addColumn<int>("records");
+    QTest::newRow("no drops the edit") << Prompts::Answer::No << 1;
+    QTest::newRow("yes stores it first") << Prompts::Answer::Yes << 2;
+}
+
+// An edit left behind the list is not dropped by opening another record.
+void TestMainWindow::doubleClickAsksBeforeLeavingEdit()
+{
+    QFETCH(Prompts::Answer, answer);
+    QFETCH(int, records);
+    RecordData chosen;
+    chosen.f = QStringLiteral("Выбранная");
+    RecordStore(m_database->db()).insert(chosen);
+    menuItem(m_main, "N4")->trigger();
+    QTableView* grid = m_main->frFindMain->SGFindRes;
+    QTRY_COMPARE(grid->model()->rowCount(), 1);
+
+    menuItem(m_main, "N1")->trigger();
+    m_main->frNewRecordMain->EdtF->setText(QStringLiteral("Новая"));
+    m_main->frNewRecordMain->setModified(true);
+    m_main->frNewRecordMain->BtnCancelClick();
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
+
+    m_prompts->answerConfirm(answer);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                       grid->visualRect(grid->model()->index(0, 0)).center());
+    QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
+    QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
+    QVERIFY(m_main->frNewRecordMain->showsRecord());
+    QCOMPARE(m_main->frNewRecordMain->EdtF->text(), QStringLiteral("Выбранная"));
+    QSqlQuery count = Sql::run(m_database->db(), QStringLiteral("SELECT COUNT(*) FROM sprav"));
+    QVERIFY(count.next());
+    QCOMPARE(count.value(0).toInt(), records);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -113,6 +113,15 @@ void TestCommandTable::commandsPerState_data()
     // The save prompt deals with an edit left behind before the list opens.
     CommandTable::Inputs typedBehind = editing(Mode::ShownRecord, true, false);
     typedBehind.editorInFront = false;
+    // "Изменить" turns the template button on again behind the search view.
+    CommandTable::Inputs changed = editing(Mode::ShownRecord);
+    changed.editorInFront = false;
+    changed.templateAfterChange = true;
+    QTest::newRow("searching after a change")
+        << changed << S::Searching
+        << (QList<C>{C::TemplateButton, C::ChangeVisible, C::ChangeEnabled, C::PrintItem,
+                     C::PrintButton} +
+            editorItems + restoring);
     QTest::newRow("searching with an unsaved edit behind")
         << typedBehind << S::Searching
         << (QList<C>{C::ChangeVisible, C::ChangeEnabled, C::PrintItem, C::PrintButton} +

@@ -241,6 +241,7 @@ bool TfrNewRecord::BtnChangeClick()
     m_state.modified = false;
     m_state.templateEnabled = true;
     notifyState();
+    emit changeStored();
     return true;
 }
 

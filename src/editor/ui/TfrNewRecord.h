@@ -127,6 +127,9 @@ signals:
     void stateChanged();
     // "Отмена", or a change or deletion stored: the search view takes over.
     void editingFinished();
+    // "Изменить" stored the shown record, after the search view took over:
+    // the main window's template button is on again.
+    void changeStored();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
