@@ -72,8 +72,6 @@ public:
     static const QList<HiddenCode>& codes();
     // The number stored in `hided` (1 to 18).
     static int number(HiddenCode code);
-    // The code spelled as it stands in `hided`: the number between blanks.
-    static QString spelled(HiddenCode code);
     // The parts the code hides: several for a group code.
     static QList<HiddenPart> parts(HiddenCode code);
     // The codes a group code (all addresses, all phones) takes in.
@@ -92,4 +90,8 @@ public:
     // kind's own code in hided (never NULL); false for a kind outside 1 to 6.
     // The code that hides all phones is tested apart.
     static QString phoneKindSql(const QString& hided, const QString& kind);
+
+private:
+    // The code spelled as it stands in `hided`: the number between blanks.
+    static QString spelled(HiddenCode code);
 };
