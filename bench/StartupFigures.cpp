@@ -3,7 +3,7 @@
 #include "common/DbError.h"
 #include "db/ContactIndex.h"
 #include "db/Database.h"
-#include "db/SearchIndex.h"
+#include "db/SearchIndexBuild.h"
 #include "db/Sql.h"
 #include "records/RecordStore.h"
 #include "search/ListingQueries.h"
@@ -67,7 +67,7 @@ void makeOlder(const QSqlDatabase& db)
     Sql::run(db, QStringLiteral("UPDATE sprav_schema SET version = 0"));
     Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS sprav_order_sync ON sprav"));
     for (const auto& [name, definition] :
-         SearchIndex::postgresIndexes() + ContactIndex::postgresIndexes())
+         SearchIndexBuild::postgresIndexes() + ContactIndex::postgresIndexes())
         Sql::run(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(name));
 }
 

@@ -2,9 +2,9 @@
 #include "db/ContactIndex.h"
 #include "common/DbError.h"
 #include "db/Database.h"
-#include "db/HiddenFields.h"
 #include "db/SearchIndex.h"
 #include "db/Sql.h"
+#include "db/Visibility.h"
 
 #include <QMap>
 #include <QSqlDriver>
@@ -213,26 +213,6 @@ bool indexed(const QSqlDatabase& db)
     return Database::engineOf(db) == Engine::PostgreSQL ? postgresIndexed(db) : sqliteIndexed(db);
 }
 
-// A phone of the record the user may see: its hid flag, all phones (11) or
-// its kind's code (12 to 17) hide it from users not named in owns.
-QString phoneVisible()
-{
-    return QStringLiteral(
-               "(instr(coalesce(sprav.owns, ''), :visuser) > 0 OR NOT "
-               "(coalesce(phone.hid, false) OR instr(coalesce(sprav.hided, ''), '%1') > 0 "
-               "OR instr(coalesce(sprav.hided, ''), ' ' || CAST(phone.noteid + %2 AS "
-               "text) || ' ') > 0))")
-        .arg(HiddenFields::spelled(HiddenCode::AllPhones))
-        .arg(int(HiddenCode::AllPhones) + 1);
-}
-
-QString emailVisible()
-{
-    return QStringLiteral("(instr(coalesce(sprav.hided, ''), '%1') = 0 OR "
-                          "instr(coalesce(sprav.owns, ''), :visuser) > 0)")
-        .arg(HiddenFields::spelled(HiddenCode::Email));
-}
-
 } // namespace
 
 bool ContactIndex::current(const QSqlDatabase& db)
@@ -279,7 +259,7 @@ QString ContactIndex::plainPhoneCondition()
         .arg(digits)
         .arg(LocalDigits)
         .arg(LocalDigits - 1)
-        .arg(phoneVisible());
+        .arg(Visibility::PhoneVisibleCondition());
 }
 
 QString ContactIndex::phoneCondition(const QSqlDatabase& db)
@@ -313,7 +293,8 @@ void ContactIndex::bindPhone(QSqlQuery& query, const QString& typed)
 
 QString ContactIndex::plainEmailCondition()
 {
-    return QStringLiteral("(instr(%1, :emailneedle) > 0 AND %2)").arg(loweredEmail, emailVisible());
+    return QStringLiteral("(instr(%1, :emailneedle) > 0 AND %2)")
+        .arg(loweredEmail, Visibility::EmailVisibleCondition());
 }
 
 QString ContactIndex::emailCondition(const QSqlDatabase& db)

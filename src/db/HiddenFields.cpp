@@ -50,6 +50,9 @@ const Entry& entry(HiddenCode code)
     return table().at(std::size_t(code));
 }
 
+constexpr int firstPhoneKind = 1;
+constexpr int lastPhoneKind = 6;
+
 } // namespace
 
 const QList<HiddenCode>& HiddenFields::codes()
@@ -95,6 +98,26 @@ bool HiddenFields::has(const QString& hided, HiddenCode code)
     return hided.contains(spelled(code));
 }
 
+QString HiddenFields::hasSql(const QString& hided, HiddenCode code)
+{
+    return QStringLiteral("instr(%1, '%2') > 0").arg(hided, spelled(code));
+}
+
+QString HiddenFields::wholeRecord()
+{
+    return QStringLiteral("all");
+}
+
+bool HiddenFields::hidesWholeRecord(const QString& hided)
+{
+    return hided.contains(wholeRecord());
+}
+
+QString HiddenFields::wholeRecordSql(const QString& hided, const QString& find)
+{
+    return QStringLiteral("%1(coalesce(%2, ''), '%3') > 0").arg(find, hided, wholeRecord());
+}
+
 bool HiddenFields::hides(const QString& hided, HiddenPart part)
 {
     for (const Entry& e : table())
@@ -105,6 +128,24 @@ bool HiddenFields::hides(const QString& hided, HiddenPart part)
 
 HiddenPart HiddenFields::phone(int kind)
 {
-    Q_ASSERT(kind >= 1 && kind <= 6);
-    return HiddenPart(int(HiddenPart::Phone1) + kind - 1);
+    Q_ASSERT(kind >= firstPhoneKind && kind <= lastPhoneKind);
+    return HiddenPart(int(HiddenPart::Phone1) + kind - firstPhoneKind);
+}
+
+HiddenCode HiddenFields::code(HiddenPart part)
+{
+    for (const Entry& e : table())
+        if (e.parts == QList<HiddenPart>{part})
+            return e.code;
+    Q_ASSERT_X(false, "HiddenFields::code", "every part has a code of its own");
+    return HiddenCode::OtherPhones;
+}
+
+QString HiddenFields::phoneKindSql(const QString& hided, const QString& kind)
+{
+    QString cases;
+    for (int k = firstPhoneKind; k <= lastPhoneKind; ++k)
+        cases += QStringLiteral(" WHEN %1 THEN %2")
+                     .arg(QString::number(k), hasSql(hided, code(phone(k))));
+    return QStringLiteral("(CASE %1%2 ELSE false END)").arg(kind, cases);
 }

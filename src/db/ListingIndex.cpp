@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "db/ListingIndex.h"
 #include "db/Database.h"
-#include "db/SearchIndex.h"
+#include "db/SearchIndexBuild.h"
 #include "db/SortKey.h"
 #include "db/Sql.h"
 #include "db/TextFold.h"
@@ -157,16 +157,6 @@ QString postgresNamesSync()
 
 const QString postgresNamesTrigrams = QStringLiteral("sprav_names_trgm");
 
-QString postgresFunctionBody(const QSqlDatabase& db, const QString& name)
-{
-    QSqlQuery q = Sql::run(db,
-                           QStringLiteral("SELECT prosrc FROM pg_proc WHERE proname = :name AND "
-                                          "pronamespace = (SELECT oid FROM pg_namespace "
-                                          "WHERE nspname = current_schema())"),
-                           {{"name", name}});
-    return q.next() ? Sql::text(q, 0).trimmed() : QString();
-}
-
 bool postgresTrigramsPresent(const QSqlDatabase& db)
 {
     QSqlQuery q =
@@ -185,7 +175,8 @@ bool ListingIndex::postgresNamesCurrent(const QSqlDatabase& db)
         if (!q.next() || !q.value(0).toBool())
             return false;
     }
-    if (postgresFunctionBody(db, QStringLiteral("sprav_names_sync")) != postgresNamesSync())
+    if (Sql::postgresFunctionSource(db, QStringLiteral("sprav_names_sync")).trimmed() !=
+        postgresNamesSync())
         return false;
     // Once pg_trgm is there, the table is made anew with its index.
     return !postgresTrigramsPresent(db) || postgresIndexValid(db, postgresNamesTrigrams);
@@ -206,7 +197,7 @@ void ListingIndex::ensurePostgresNames(const QSqlDatabase& db, bool refolded)
     Sql::run(db, QStringLiteral("INSERT INTO sprav_names (%1) SELECT %2 FROM sprav")
                      .arg(namesColumns, namesValues(QString())));
     // One index over the four names: a search reads it once per name.
-    if (SearchIndex::enablePostgresTrigrams(db))
+    if (SearchIndexBuild::enablePostgresTrigrams(db))
         Sql::run(db, QStringLiteral("CREATE INDEX %1 ON sprav_names USING gin (f gin_trgm_ops, "
                                     "io gin_trgm_ops, shortpp gin_trgm_ops, longpp gin_trgm_ops)")
                          .arg(postgresNamesTrigrams));

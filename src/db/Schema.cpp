@@ -9,6 +9,7 @@
 #include "db/DbLog.h"
 #include "db/ListingIndex.h"
 #include "db/SearchIndex.h"
+#include "db/SearchIndexBuild.h"
 #include "db/ServerLock.h"
 #include "db/SortKey.h"
 #include "db/Sql.h"
@@ -190,7 +191,7 @@ void refreshSqliteStatistics(const QSqlDatabase& db)
         Sql::run(db, QStringLiteral("ANALYZE"));
         transaction.commit();
     }
-    SearchIndex::compact(db);
+    SearchIndexBuild::compact(db);
 }
 
 // A start-up that finds everything in place only reads; the write lock is
@@ -200,7 +201,7 @@ void ensureSqlite(const QSqlDatabase& db)
 {
     if (!sqliteComplete(db))
         completeSqlite(db);
-    SearchIndex::ensure(db);
+    SearchIndexBuild::ensure(db);
     // Each in a write transaction of its own, so that other copies may save
     // in between.
     if (!SortKey::current(db)) {
@@ -307,16 +308,6 @@ PostgresState postgresState(const QSqlDatabase& db)
     return state;
 }
 
-QString postgresFunctionBody(const QSqlDatabase& db, const QString& name)
-{
-    QSqlQuery q = Sql::run(db,
-                           QStringLiteral("SELECT prosrc FROM pg_proc WHERE proname = :name AND "
-                                          "pronamespace = (SELECT oid FROM pg_namespace "
-                                          "WHERE nspname = current_schema())"),
-                           {{"name", name}});
-    return q.next() ? Sql::text(q, 0) : QString();
-}
-
 // ulower() folds letter case as Database::fold() does: ICU's lower case
 // (whatever the database's collation), with the final sigma written as σ.
 // Without ICU, the collation's lower() and the Russian capitals.
@@ -336,11 +327,11 @@ QString ulowerBody(const QSqlDatabase& db)
 // must be built anew.
 bool ensurePostgresFunctions(const QSqlDatabase& db)
 {
-    if (postgresFunctionBody(db, QStringLiteral("instr")).isEmpty())
+    if (Sql::postgresFunctionSource(db, QStringLiteral("instr")).isEmpty())
         Sql::run(db, QStringLiteral("CREATE OR REPLACE FUNCTION instr(text, text) RETURNS integer "
                                     "LANGUAGE sql IMMUTABLE PARALLEL SAFE AS "
                                     "'SELECT strpos($1, $2)'"));
-    const QString stored = postgresFunctionBody(db, QStringLiteral("ulower"));
+    const QString stored = Sql::postgresFunctionSource(db, QStringLiteral("ulower"));
     const QString wanted = ulowerBody(db);
     if (stored == wanted)
         return false;
@@ -369,8 +360,8 @@ void createPostgres(const QSqlDatabase& db)
     for (const QString& statement : postgresTables())
         Sql::run(db, statement);
     QList<QPair<QString, QString>> indexes = postgresIndexes();
-    if (SearchIndex::enablePostgresTrigrams(db))
-        indexes += SearchIndex::postgresIndexes();
+    if (SearchIndexBuild::enablePostgresTrigrams(db))
+        indexes += SearchIndexBuild::postgresIndexes();
     for (const auto& [name, definition] : std::as_const(indexes))
         Sql::run(db, QStringLiteral("CREATE INDEX %1 %2").arg(name, definition));
     Sql::run(
@@ -463,11 +454,11 @@ void upgradePostgres(const QSqlDatabase& db, const PostgresState& state)
     }
     for (const auto& [name, definition] : postgresIndexes())
         indexConcurrently(db, name, definition, false);
-    for (const QString& name : SearchIndex::outdatedPostgresIndexes())
+    for (const QString& name : SearchIndexBuild::outdatedPostgresIndexes())
         Sql::run(db, QStringLiteral("DROP INDEX CONCURRENTLY IF EXISTS %1").arg(name));
-    if (SearchIndex::enablePostgresTrigrams(db)) {
+    if (SearchIndexBuild::enablePostgresTrigrams(db)) {
         for (const auto& [name, definition] :
-             SearchIndex::postgresIndexes() + ContactIndex::postgresIndexes())
+             SearchIndexBuild::postgresIndexes() + ContactIndex::postgresIndexes())
             indexConcurrently(db, name, definition, refolded);
     }
     upgradeOrderTable(db);

@@ -2,11 +2,8 @@
 #pragma once
 
 #include <QList>
-#include <QPair>
 #include <QSqlDatabase>
 #include <QString>
-#include <QStringList>
-#include <functional>
 #include <optional>
 
 class QSqlQuery;
@@ -33,31 +30,15 @@ class QSqlQuery;
 //   is needed for that).
 // Without the engine's support (no FTS5, no right to create pg_trgm) the
 // condition is the plain test alone.
+//
+// This class answers searches; SearchIndexBuild makes the index, and
+// SearchIndexLayout holds what both know of its tables and triggers.
 class SearchIndex
 {
 public:
-    // SQLite: creates the trigram table with its triggers and builds it from
-    // the stored records when it is missing or outdated, in short write
-    // transactions (see BuildPace). Called by Schema::ensure, outside any
-    // transaction. PostgreSQL's indexes are made by Schema.
-    static void ensure(const QSqlDatabase& db);
-
-    // PostgreSQL: the GIN indexes the condition uses, each as its name and the
-    // rest of its CREATE INDEX statement after the name; and those an older
-    // program made, which are dropped.
-    static QList<QPair<QString, QString>> postgresIndexes();
-    static QStringList outdatedPostgresIndexes();
-    // PostgreSQL: makes pg_trgm available when the user may create it (inside
-    // a transaction too); false when it is not there.
-    static bool enablePostgresTrigrams(const QSqlDatabase& db);
-
     // A condition on the table `sprav` (columns named sprav.x) that holds for
     // the records containing the text bound by bind().
     static QString condition(const QSqlDatabase& db);
-    // Merges what many single inserts left in pieces, so lookups read one
-    // structure again (SQLite; PostgreSQL's indexes need nothing of the kind).
-    // Works in short write transactions, outside any transaction.
-    static void compact(const QSqlDatabase& db);
     static void bind(QSqlQuery& query, const QString& text);
 
     // For other trigram indexes: the FTS5 query that requires every trigram
@@ -79,18 +60,4 @@ public:
     // Whether condition() uses an index on this database: on SQLite only
     // once the index is completely built.
     static bool indexed(const QSqlDatabase& db);
-
-    // How SQLite's index is built and compacted without keeping other copies
-    // of the program from saving: each write transaction adds rows in groups
-    // of stepRows until it has taken stepMs (or merges mergePages pages), and
-    // the write lock is then left free for pauseMs. Tests make the steps
-    // small, and change records between them.
-    struct BuildPace {
-        int stepRows = 2000;
-        int stepMs = 200;
-        int mergePages = 500;
-        int pauseMs = 100;
-        std::function<void()> betweenSteps;
-    };
-    static void setBuildPace(const BuildPace& pace);
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "db/SortKey.h"
 #include "db/Database.h"
+#include "db/HiddenFields.h"
 #include "db/Sql.h"
 
 #include <QMap>
@@ -45,15 +46,20 @@ QString part(const QString& name)
 // writes the file without it (the sqlite3 shell, say) is refused by the
 // triggers rather than leaving a record without its place.
 
-// The owns of a record hidden as a whole, NULL for every other record.
-const QString hiddenOwnsOf = QStringLiteral("CASE WHEN instr(coalesce(%1hided, ''), 'all') > 0 "
-                                            "THEN coalesce(%1owns, '') END");
+// The owns of a record hidden as a whole, NULL for every other record, of
+// the row whose columns are named with the prefix. Stored databases hold this
+// text in their triggers: a change of it makes the order table anew.
+QString hiddenOwnsOf(const QString& prefix, const QString& find = QStringLiteral("instr"))
+{
+    return QStringLiteral("CASE WHEN %1 THEN coalesce(%2owns, '') END")
+        .arg(HiddenFields::wholeRecordSql(prefix + QStringLiteral("hided"), find), prefix);
+}
 
 QString sqliteRow(const QString& prefix)
 {
     return QStringLiteral("INSERT OR REPLACE INTO sprav_order (id, sortkey, hiddenowns) "
                           "VALUES (%1id, sortkey(%1f, %1io), %2);")
-        .arg(prefix, hiddenOwnsOf.arg(prefix));
+        .arg(prefix, hiddenOwnsOf(prefix));
 }
 
 QMap<QString, QString> sqliteObjects()
@@ -103,7 +109,7 @@ void ensureSqlite(const QSqlDatabase& db)
     Sql::run(db, wanted.value(QStringLiteral("sprav_order")));
     Sql::run(db, QStringLiteral("INSERT INTO sprav_order (id, sortkey, hiddenowns) "
                                 "SELECT id, sortkey(f, io), %1 FROM sprav")
-                     .arg(hiddenOwnsOf.arg(QString())));
+                     .arg(hiddenOwnsOf(QString())));
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         if (it.key() != QLatin1String("sprav_order"))
             Sql::run(db, it.value());
@@ -127,19 +133,15 @@ QString postgresPartBody()
         .arg(SortKey::MaxPartLength);
 }
 
-const QString postgresSync = QStringLiteral(
-    "BEGIN "
-    "IF TG_OP <> 'INSERT' THEN DELETE FROM sprav_order WHERE id = OLD.id; END IF; "
-    "IF TG_OP <> 'DELETE' THEN INSERT INTO sprav_order (id, sortkey, hiddenowns) VALUES "
-    "(NEW.id, sortkey(NEW.f, NEW.io), CASE WHEN strpos(coalesce(NEW.hided, ''), 'all') > 0 "
-    "THEN coalesce(NEW.owns, '') END); END IF; "
-    "RETURN NULL; END");
-
-QString postgresFunctionBody(const QSqlDatabase& db, const QString& name)
+QString postgresSync()
 {
-    QSqlQuery q = Sql::run(db, QStringLiteral("SELECT prosrc FROM pg_proc WHERE proname = :name"),
-                           {{"name", name}});
-    return q.next() ? Sql::text(q, 0) : QString();
+    return QStringLiteral("BEGIN "
+                          "IF TG_OP <> 'INSERT' THEN DELETE FROM sprav_order WHERE id = OLD.id; "
+                          "END IF; "
+                          "IF TG_OP <> 'DELETE' THEN INSERT INTO sprav_order (id, sortkey, "
+                          "hiddenowns) VALUES (NEW.id, sortkey(NEW.f, NEW.io), %1); END IF; "
+                          "RETURN NULL; END")
+        .arg(hiddenOwnsOf(QStringLiteral("NEW."), QStringLiteral("strpos")));
 }
 
 bool postgresPresent(const QSqlDatabase& db)
@@ -154,9 +156,10 @@ bool postgresPresent(const QSqlDatabase& db)
 bool postgresCurrent(const QSqlDatabase& db)
 {
     return postgresPresent(db) &&
-           postgresFunctionBody(db, QStringLiteral("sortkey_part")).trimmed() ==
+           Sql::postgresFunctionSource(db, QStringLiteral("sortkey_part")).trimmed() ==
                postgresPartBody() &&
-           postgresFunctionBody(db, QStringLiteral("sprav_order_sync")).trimmed() == postgresSync;
+           Sql::postgresFunctionSource(db, QStringLiteral("sprav_order_sync")).trimmed() ==
+               postgresSync();
 }
 
 void ensurePostgres(const QSqlDatabase& db)
@@ -173,13 +176,13 @@ void ensurePostgres(const QSqlDatabase& db)
                                 "$sprav$"));
     Sql::run(db, QStringLiteral("CREATE OR REPLACE FUNCTION sprav_order_sync() RETURNS trigger "
                                 "LANGUAGE plpgsql AS $sprav$%1$sprav$")
-                     .arg(postgresSync));
+                     .arg(postgresSync()));
     Sql::run(db, QStringLiteral("DROP TABLE IF EXISTS sprav_order"));
     Sql::run(db, QStringLiteral("CREATE TABLE sprav_order (id INTEGER PRIMARY KEY, "
                                 "sortkey TEXT COLLATE \"C\" NOT NULL, hiddenowns TEXT)"));
     Sql::run(db, QStringLiteral("INSERT INTO sprav_order (id, sortkey, hiddenowns) SELECT id, "
                                 "sortkey(f, io), %1 FROM sprav")
-                     .arg(hiddenOwnsOf.arg(QString())));
+                     .arg(hiddenOwnsOf(QString())));
     // Without the owns: an index entry must stay within PostgreSQL's limit.
     Sql::run(db, QStringLiteral("CREATE INDEX sprav_order_key ON sprav_order (sortkey, id)"));
     Sql::run(db, QStringLiteral("DROP TRIGGER IF EXISTS sprav_order_sync ON sprav"));
@@ -230,7 +233,7 @@ QString SortKey::records(const QSqlDatabase& db)
 
 QString SortKey::hiddenOwns(const QString& prefix)
 {
-    return hiddenOwnsOf.arg(prefix);
+    return hiddenOwnsOf(prefix);
 }
 
 bool SortKey::available(const QSqlDatabase& db)

@@ -204,6 +204,16 @@ qint64 insertReturningId(const QSqlDatabase& db, const QString& statement,
     return returnedId(query);
 }
 
+QString postgresFunctionSource(const QSqlDatabase& db, const QString& name)
+{
+    QSqlQuery q = run(db,
+                      QStringLiteral("SELECT prosrc FROM pg_proc WHERE proname = :name AND "
+                                     "pronamespace = (SELECT oid FROM pg_namespace "
+                                     "WHERE nspname = current_schema())"),
+                      {{"name", name}});
+    return q.next() ? text(q, 0) : QString();
+}
+
 QList<int> idList(QSqlQuery& query)
 {
     if (!next(query))

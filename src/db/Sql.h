@@ -36,6 +36,10 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement,
 // executed query's row, in their order; none without a row.
 QList<int> idList(QSqlQuery& query);
 
+// PostgreSQL: the source of the function of that name in the current schema,
+// as stored; empty when there is none.
+QString postgresFunctionSource(const QSqlDatabase& db, const QString& name);
+
 // The id an executed INSERT ... RETURNING id gave back.
 qint64 returnedId(QSqlQuery& query);
 

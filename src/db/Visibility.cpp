@@ -6,16 +6,29 @@
 
 namespace
 {
+
 QString blanked(const QString& word)
 {
     return QLatin1Char(' ') + word + QLatin1Char(' ');
 }
-} // namespace
 
-bool Visibility::HasCode(const QString& hided, int code)
+// IsPermitted in SQL, on an owns expression that is never NULL.
+QString permittedSql(const QString& owns)
 {
-    return hided.contains(blanked(QString::number(code)));
+    return QStringLiteral("instr(%1, :visuser) > 0").arg(owns);
 }
+
+const QString spravHided = QStringLiteral("coalesce(sprav.hided, '')");
+const QString spravOwns = QStringLiteral("coalesce(sprav.owns, '')");
+
+// The part of a record in sprav that the code hides may be listed.
+QString codeVisible(HiddenCode code)
+{
+    return QStringLiteral("(NOT (%1) OR %2)")
+        .arg(HiddenFields::hasSql(spravHided, code), permittedSql(spravOwns));
+}
+
+} // namespace
 
 bool Visibility::IsPermitted(const QString& owns, const QString& user)
 {
@@ -29,7 +42,7 @@ bool Visibility::IsExempt(const QString& owns, const QString& user)
 
 bool Visibility::HiddenAsWhole(const QString& hided, const QString& owns, const QString& user)
 {
-    return hided.contains(QLatin1String("all")) && !IsPermitted(owns, user);
+    return HiddenFields::hidesWholeRecord(hided) && !IsPermitted(owns, user);
 }
 
 bool Visibility::PhoneHidFor(const QString& hided, int kind)
@@ -40,22 +53,38 @@ bool Visibility::PhoneHidFor(const QString& hided, int kind)
 QString Visibility::VisibilityFilter(Filter variant)
 {
     const bool qualified = variant == Filter::Qualified;
-    const QString hided = qualified ? QStringLiteral("coalesce(sprav.hided, '')")
-                                    : QStringLiteral("coalesce(hided, '')");
-    const QString owns = qualified ? QStringLiteral("coalesce(sprav.owns, '')")
-                                   : QStringLiteral("coalesce(owns, '')");
-    QString hidden = QStringLiteral("instr(%1, 'all') > 0").arg(hided);
+    const QString hided = qualified ? QStringLiteral("sprav.hided") : QStringLiteral("hided");
+    const QString owns = qualified ? spravOwns : QStringLiteral("coalesce(owns, '')");
+    QString hidden = HiddenFields::wholeRecordSql(hided);
     if (variant == Filter::Birthday || variant == Filter::BirthdayProbe)
-        hidden = QStringLiteral("(%1 or instr(%2, '%3') > 0)")
-                     .arg(hidden, hided, HiddenFields::spelled(HiddenCode::Birthday));
-    return QStringLiteral("not(%1 and not(instr(%2, :visuser) > 0))").arg(hidden, owns);
+        hidden =
+            QStringLiteral("(%1 or %2)")
+                .arg(hidden, HiddenFields::hasSql(QStringLiteral("coalesce(%1, '')").arg(hided),
+                                                  HiddenCode::Birthday));
+    return QStringLiteral("not(%1 and not(%2))").arg(hidden, permittedSql(owns));
+}
+
+QString Visibility::HiddenOwnsFilter(const QString& table)
+{
+    const QString owns = table + QStringLiteral(".hiddenowns");
+    return QStringLiteral("(%1 IS NULL OR %2)").arg(owns, permittedSql(owns));
 }
 
 QString Visibility::SpouseVisibleCondition()
 {
-    return QStringLiteral("(instr(coalesce(sprav.hided, ''), '%1') = 0 OR "
-                          "instr(coalesce(sprav.owns, ''), :visuser) > 0)")
-        .arg(HiddenFields::spelled(HiddenCode::Spouse));
+    return codeVisible(HiddenCode::Spouse);
+}
+
+QString Visibility::EmailVisibleCondition()
+{
+    return codeVisible(HiddenCode::Email);
+}
+
+QString Visibility::PhoneVisibleCondition()
+{
+    return QStringLiteral("(%1 OR NOT (coalesce(phone.hid, false) OR %2 OR %3))")
+        .arg(permittedSql(spravOwns), HiddenFields::hasSql(spravHided, HiddenCode::AllPhones),
+             HiddenFields::phoneKindSql(spravHided, QStringLiteral("phone.noteid")));
 }
 
 bool Visibility::SpouseVisible(const QString& hided, const QString& owns, const QString& user)

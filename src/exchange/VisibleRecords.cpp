@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "exchange/VisibleRecords.h"
 #include "db/Database.h"
+#include "db/IdArray.h"
 #include "db/Sql.h"
 #include "db/Visibility.h"
 #include "records/RecordStore.h"
@@ -54,16 +55,10 @@ void VisibleRecords::loadBatch(const QList<int>& ids,
                                bool& go) const
 {
     const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
-    QString list;
-    for (int id : ids) {
-        if (!list.isEmpty())
-            list += QLatin1Char(',');
-        list += QString::number(id);
-    }
-    const QVariant bound = postgres ? QLatin1Char('{') + list + QLatin1Char('}')
-                                    : QLatin1Char('[') + list + QLatin1Char(']');
-    const QString among = postgres ? QStringLiteral("= ANY(CAST(:ids AS integer[]))")
-                                   : QStringLiteral("IN (SELECT value FROM json_each(:ids))");
+    const QVariant bound = IdArray::value(ids, postgres);
+    const auto among = [postgres](const char* column) {
+        return IdArray::among(QLatin1String(column), QStringLiteral(":ids"), postgres);
+    };
 
     QHash<int, RecordData> records;
     records.reserve(ids.size());
@@ -72,8 +67,8 @@ void VisibleRecords::loadBatch(const QList<int>& ids,
                                QStringLiteral("SELECT sprav.*, prof.proftitle, city.cityname "
                                               "FROM sprav LEFT JOIN prof ON prof.id = sprav.profid "
                                               "LEFT JOIN city ON city.id = sprav.cityid "
-                                              "WHERE sprav.id %1")
-                                   .arg(among),
+                                              "WHERE %1")
+                                   .arg(among("sprav.id")),
                                {{"ids", bound}});
         while (q.next()) {
             RecordData r = RecordStore::fromRow(q);
@@ -85,11 +80,11 @@ void VisibleRecords::loadBatch(const QList<int>& ids,
         }
     }
     {
-        QSqlQuery q = Sql::run(
-            m_db,
-            QStringLiteral("SELECT parentid, noteid, phone, hid FROM phone WHERE parentid %1")
-                .arg(among),
-            {{"ids", bound}});
+        QSqlQuery q =
+            Sql::run(m_db,
+                     QStringLiteral("SELECT parentid, noteid, phone, hid FROM phone WHERE %1")
+                         .arg(among("parentid")),
+                     {{"ids", bound}});
         while (q.next()) {
             const auto found = records.find(q.value(0).toInt());
             const int kind = q.value(1).toInt();

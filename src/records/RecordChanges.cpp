@@ -68,7 +68,7 @@ QString codeName(HiddenCode code)
 // The privacy codes in words, as the privacy dialog names them.
 QString hiddenText(const RecordData& r)
 {
-    if (RecordStore::trimmed(r.hided) == QStringLiteral("all"))
+    if (HiddenFields::hidesWholeRecord(r.hided))
         return QStringLiteral("вся запись");
     QStringList names;
     for (HiddenCode code : HiddenFields::codes())

@@ -10,10 +10,19 @@
 #include <QStringList>
 #include <optional>
 
+class BirthdayWindow;
+class ListingRows;
+class SearchRequest;
+struct ListingSelection;
+
 // The search view's listings: the records a user may see, with a phones text
 // per record. Each listing runs two statements whatever the number of records:
-// one for the records, one for the phones of all of them. Every value is bound.
-// Throws DbError when a statement fails.
+// one for the records, one for the phones of all of them (ListingRows). Every
+// value is bound. Throws DbError when a statement fails.
+//
+// This class picks the records of each listing (a ListingSelection: tables,
+// condition with the visibility filter, order); ListingRows makes the rows,
+// ListedOrder keeps the order of all records on SQLite.
 class ListingQueries
 {
 public:
@@ -68,28 +77,17 @@ public:
     // The cities that some record refers to, whether or not the user may see it.
     QStringList cities() const;
 
-    static QString spouseOnlySuffix() { return QStringLiteral(" - супруг(а)"); }
-    static QString withSpouseSuffix() { return QStringLiteral(" и супруг(а)"); }
-
 private:
-    struct Selection;
-
-    Selection searchSelection(const class SearchRequest& request) const;
-    Selection nameIdsSelection(const SearchRequest& request) const;
-    Selection allSelection() const;
-    Selection allIdsSelection() const;
-    Selection citySelection(const QString& cityName) const;
-    Selection birthdaySelection(const class BirthdayWindow& window) const;
-    // The selection narrowed to the given ids, in no particular order.
-    Selection only(Selection selection, const QList<int>& ids, bool postgres) const;
-    QList<int> ids(const Selection& selection) const;
+    ListingSelection searchSelection(const SearchRequest& request) const;
+    ListingSelection nameIdsSelection(const SearchRequest& request) const;
+    ListingSelection allSelection() const;
+    ListingSelection allIdsSelection() const;
+    ListingSelection citySelection(const QString& cityName) const;
+    ListingSelection birthdaySelection(const BirthdayWindow& window) const;
     QList<int> allRecordIdsPostgres() const;
     QList<int> matchingNames(const SearchRequest& request) const;
     QList<int> nameIdsInOrder(const SearchRequest& request) const;
-    QList<FoundRow> directory(const Selection& selection) const;
-    QList<FoundRow> birthdayList(const Selection& selection, const BirthdayWindow& window) const;
-    void addPhones(QList<FoundRow>& rows, const QList<bool>& permitted,
-                   const QStringList& prefixes) const;
+    ListingRows rows() const;
 
     QSqlDatabase m_db;
     QString m_user;

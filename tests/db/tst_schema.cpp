@@ -6,6 +6,7 @@
 #include "db/ListingIndex.h"
 #include "db/Schema.h"
 #include "db/SearchIndex.h"
+#include "db/SearchIndexBuild.h"
 #include "db/Sql.h"
 #include "records/RecordStore.h"
 
@@ -410,7 +411,7 @@ void TestSchema::startupsRaceAWriter()
     // search index on SQLite in short steps. No save and no start-up fails.
     TestDatabase test;
     const bool postgres = test.engine() == Engine::PostgreSQL;
-    SearchIndex::setBuildPace({25, 0, 200, 10, {}});
+    SearchIndexBuild::setBuildPace({25, 0, 200, 10, {}});
     constexpr int records = 300;
     std::atomic<bool> stop = false;
     std::atomic<int> saved = 0;
@@ -443,7 +444,7 @@ void TestSchema::startupsRaceAWriter()
             if (start % 3 == 1 && postgres) {
                 Sql::run(own->db(), QStringLiteral("UPDATE sprav_schema SET version = 0"));
                 Sql::run(own->db(), QStringLiteral("DROP INDEX CONCURRENTLY %1")
-                                        .arg(SearchIndex::postgresIndexes().first().first));
+                                        .arg(SearchIndexBuild::postgresIndexes().first().first));
                 Sql::run(own->db(), QStringLiteral("DROP TRIGGER sprav_order_sync ON sprav"));
                 Sql::run(own->db(), QStringLiteral("DROP TRIGGER sprav_names_sync ON sprav"));
             } else if (start % 3 == 1) {
@@ -455,7 +456,7 @@ void TestSchema::startupsRaceAWriter()
         }
         stop = true;
     });
-    SearchIndex::setBuildPace({});
+    SearchIndexBuild::setBuildPace({});
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join(QLatin1Char('\n'))));
     QVERIFY(saved > 0);
 

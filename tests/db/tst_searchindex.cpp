@@ -3,6 +3,7 @@
 #include "TestDatabase.h"
 #include "common/DbError.h"
 #include "db/SearchIndex.h"
+#include "db/SearchIndexBuild.h"
 #include "db/Sql.h"
 #include "db/TextFold.h"
 
@@ -535,7 +536,7 @@ void TestSearchIndex::builtInStepsWhileRecordsChange()
     // sides of the build's progress; after a few steps the program ends.
     // Compacting, in steps too, ends although records keep coming.
     int step = 0;
-    SearchIndex::BuildPace pace{40, 0, 2, 0, {}};
+    SearchIndexBuild::Pace pace{40, 0, 2, 0, {}};
     pace.betweenSteps = [&] {
         const QSqlDatabase db = other->db();
         if (++step > 500)
@@ -552,13 +553,13 @@ void TestSearchIndex::builtInStepsWhileRecordsChange()
         if (step == 5)
             throw DbError(QStringLiteral("the program ends"));
     };
-    SearchIndex::setBuildPace(pace);
+    SearchIndexBuild::setBuildPace(pace);
     QVERIFY_THROWS_EXCEPTION(DbError, test.connectAgain(QStringLiteral("ended")));
     QVERIFY(!SearchIndex::indexed(test.db())); // the plain test until it is complete
 
     // The next start takes the build up where it stood.
     const auto again = test.connectAgain(QStringLiteral("again"));
-    SearchIndex::setBuildPace({});
+    SearchIndexBuild::setBuildPace({});
     QVERIFY(step > 6);
     compareSearches(again->db(), searchTexts(allRows(again->db()), 60) +
                                      QStringList{QStringLiteral("жужел"), QStringLiteral("Новик")});

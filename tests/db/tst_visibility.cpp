@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "TestDatabase.h"
+#include "db/HiddenFields.h"
 #include "db/Sql.h"
 #include "db/Visibility.h"
 
@@ -13,6 +14,9 @@ class TestVisibility : public QObject
 
 private slots:
     void codes();
+    void mapMatchesTheEnums();
+    void wholeRecord_data();
+    void wholeRecord();
     void permittedUsers();
     void phoneHiddenFlag();
     void filters_data();
@@ -26,14 +30,67 @@ private:
 
 void TestVisibility::codes()
 {
-    QVERIFY(Visibility::HasCode(QStringLiteral(" 1 8 12 "), 1));
-    QVERIFY(Visibility::HasCode(QStringLiteral(" 1 8 12 "), 12));
-    QVERIFY(!Visibility::HasCode(QStringLiteral(" 11 "), 1));
-    QVERIFY(!Visibility::HasCode(QStringLiteral(" 11 "), 10));
-    QVERIFY(!Visibility::HasCode(QStringLiteral("all"), 1));
-    QVERIFY(!Visibility::HasCode(QStringLiteral(" "), 1));
-    QVERIFY(!Visibility::HasCode(QString(), 18));
-    QVERIFY(Visibility::HasCode(QStringLiteral(" 18 "), 18));
+    using C = HiddenCode;
+    QVERIFY(HiddenFields::has(QStringLiteral(" 1 8 12 "), C::AllAddresses));
+    QVERIFY(HiddenFields::has(QStringLiteral(" 1 8 12 "), C::WorkPhone));
+    QVERIFY(!HiddenFields::has(QStringLiteral(" 11 "), C::AllAddresses));
+    QVERIFY(!HiddenFields::has(QStringLiteral(" 11 "), C::Requisites));
+    QVERIFY(!HiddenFields::has(QStringLiteral("all"), C::AllAddresses));
+    QVERIFY(!HiddenFields::has(QStringLiteral(" "), C::AllAddresses));
+    QVERIFY(!HiddenFields::has(QString(), C::OtherPhones));
+    QVERIFY(HiddenFields::has(QStringLiteral(" 18 "), C::OtherPhones));
+}
+
+// Stored databases hold the numbers: the map lists every code once, in the
+// enum's order, numbered 1 to 18; every part is hidden by a code of its own,
+// and the phone of kind k by the code 11 + k alone.
+void TestVisibility::mapMatchesTheEnums()
+{
+    const QList<HiddenCode>& codes = HiddenFields::codes();
+    QCOMPARE(codes.size(), int(HiddenCode::OtherPhones) + 1);
+    for (int i = 0; i < codes.size(); ++i) {
+        QCOMPARE(int(codes.at(i)), i);
+        QCOMPARE(HiddenFields::number(codes.at(i)), i + 1);
+    }
+    for (int p = 0; p <= int(HiddenPart::OtherPhones); ++p) {
+        const HiddenCode own = HiddenFields::code(HiddenPart(p));
+        QCOMPARE(HiddenFields::parts(own), QList<HiddenPart>{HiddenPart(p)});
+    }
+    for (int kind = 1; kind <= 6; ++kind) {
+        QCOMPARE(HiddenFields::number(HiddenFields::code(HiddenFields::phone(kind))), 11 + kind);
+        QVERIFY(HiddenFields::parts(HiddenCode::AllPhones).contains(HiddenFields::phone(kind)));
+    }
+}
+
+// The record hidden as a whole: one rule for the C++ test and the SQL one, the
+// marker anywhere in the text, letter case kept.
+void TestVisibility::wholeRecord_data()
+{
+    QTest::addColumn<QVariant>("hided");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("marker") << QVariant(HiddenFields::wholeRecord()) << true;
+    QTest::newRow("with blanks") << QVariant(QStringLiteral(" all\t")) << true;
+    QTest::newRow("with a code") << QVariant(QStringLiteral("all 8 ")) << true;
+    QTest::newRow("codes") << QVariant(QStringLiteral(" 1 8 12 ")) << false;
+    QTest::newRow("upper case") << QVariant(QStringLiteral("ALL")) << false;
+    QTest::newRow("empty") << QVariant(QString()) << false;
+    QTest::newRow("NULL") << QVariant(QMetaType::fromType<QString>()) << false;
+}
+
+void TestVisibility::wholeRecord()
+{
+    SPRAV_REQUIRE_DATABASE();
+    QFETCH(QVariant, hided);
+    QFETCH(bool, whole);
+    QCOMPARE(HiddenFields::hidesWholeRecord(hided.toString()), whole);
+    TestDatabase test;
+    QSqlQuery query =
+        Sql::run(test.db(),
+                 QStringLiteral("SELECT CASE WHEN %1 THEN 1 ELSE 0 END")
+                     .arg(HiddenFields::wholeRecordSql(QStringLiteral("CAST(:hided AS TEXT)"))),
+                 {{"hided", hided}});
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toInt() == 1, whole);
 }
 
 void TestVisibility::permittedUsers()

@@ -187,7 +187,7 @@ void TfmHide::preCheck(const QString& owns, const QString& hided)
         if (Visibility::IsPermitted(owns, item->text()))
             item->setCheckState(Qt::Checked);
     }
-    if (RecordStore::trimmed(hided) == QLatin1String("all")) {
+    if (HiddenFields::hidesWholeRecord(hided)) {
         ChBAll->setChecked(true);
         return;
     }
@@ -239,7 +239,7 @@ void TfmHide::BtnOkClick()
     }
     QString hided = QStringLiteral(" ");
     if (ChBAll->isChecked()) {
-        hided = QStringLiteral("all");
+        hided = HiddenFields::wholeRecord();
     } else {
         // A checked box counts even while it is disabled.
         for (HiddenCode code : HiddenFields::codes())
