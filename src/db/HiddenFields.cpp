@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "db/HiddenFields.h"
+#include "db/Visibility.h"
 
 #include <array>
 
@@ -95,7 +96,7 @@ QList<HiddenCode> HiddenFields::members(HiddenCode code)
 
 bool HiddenFields::has(const QString& hided, HiddenCode code)
 {
-    return hided.contains(spelled(code));
+    return Visibility::HasCode(hided, number(code));
 }
 
 QString HiddenFields::hasSql(const QString& hided, HiddenCode code)

@@ -45,6 +45,11 @@ bool Visibility::HiddenAsWhole(const QString& hided, const QString& owns, const 
     return HiddenFields::hidesWholeRecord(hided) && !IsPermitted(owns, user);
 }
 
+bool Visibility::HasCode(const QString& hided, int code)
+{
+    return hided.contains(QLatin1Char(' ') + QString::number(code) + QLatin1Char(' '));
+}
+
 bool Visibility::PhoneHidFor(const QString& hided, int kind)
 {
     return HiddenFields::hides(hided, HiddenFields::phone(kind));

@@ -16,6 +16,9 @@ class QSqlQuery;
 class Visibility
 {
 public:
+    // The decimal code with one blank on each side (" 1 ", " 11 ") occurs in
+    // hided: the one test of a code, which HiddenFields::has applies.
+    static bool HasCode(const QString& hided, int code);
     // The user name with one blank on each side occurs in owns.
     static bool IsPermitted(const QString& owns, const QString& user);
     // Permitted, or nobody is named at all.
