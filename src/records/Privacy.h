@@ -3,8 +3,9 @@
 
 #include <QString>
 
-// A record's privacy: the hidden-field codes or "all" (`hided`) and the users
-// who may still see everything (`owns`).
+// A record's privacy: the hidden-field codes or the whole-record marker
+// (`hided`, see HiddenFields) and the users who may still see everything
+// (`owns`).
 struct Privacy {
     QString owns;
     QString hided;
