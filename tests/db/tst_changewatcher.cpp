@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "RecordSeed.h"
+#include "SampleRecord.h"
 #include "TestDatabase.h"
 #include "db/ChangeNotice.h"
 #include "db/ChangeWatcher.h"
@@ -27,9 +28,7 @@ namespace
 
 int addRecord(const QSqlDatabase& db, const QString& surname)
 {
-    RecordSeed::Record record;
-    record.f = surname;
-    return RecordSeed::record(db, record);
+    return RecordSeed::record(db, SampleRecord::person(surname));
 }
 
 int backendPid(const QSqlDatabase& db)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "DataGenerator.h"
 #include "RecordSeed.h"
+#include "SampleRecord.h"
 #include "TestDatabase.h"
 #include "db/ContactIndex.h"
 #include "db/Sql.h"
@@ -29,12 +30,7 @@ QStringList names(const std::optional<QList<FoundRow>>& rows)
 int addRecord(const QSqlDatabase& db, const QString& f, const QString& shortpp = QString(),
               const QString& hided = QString(), const QString& owns = QString())
 {
-    RecordSeed::Record record;
-    record.f = f;
-    record.shortpp = shortpp;
-    record.hided = hided;
-    record.owns = owns;
-    return RecordSeed::record(db, record);
+    return RecordSeed::record(db, SampleRecord::person(f).firm(shortpp).hided(hided).owns(owns));
 }
 
 QList<int> idsWhere(const QSqlDatabase& db, const QString& condition,

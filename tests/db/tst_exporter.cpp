@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "DataGenerator.h"
 #include "RecordSeed.h"
+#include "SampleRecord.h"
 #include "TestDatabase.h"
 #include "db/Sql.h"
 #include "exchange/ContactFile.h"
@@ -32,34 +33,27 @@ QByteArray exportAll(const QSqlDatabase& db, const QString& user, Format format)
 void addAwkwardRecords(const QSqlDatabase& db)
 {
     RecordStore store(db);
-    RecordData r;
-    r.f = QStringLiteral("О'Коннор; \"Младший\", \\ 😀");
-    r.io = QStringLiteral("Анна-Мария  Ивановна");
-    r.prof = QStringLiteral("Инженер, ведущий");
-    r.shortpp = QStringLiteral("ООО \"Рога; копыта\"");
-    r.longpp = QStringLiteral("Общество с ограниченной ответственностью «Рога и копыта»");
-    r.city = QStringLiteral("Санкт-Петербург");
-    r.legaladdress = QStringLiteral("юр.: Невский, 1");
-    r.fizaddress = QStringLiteral("Литейный пр., 2; вход со двора");
-    r.postaddress = QStringLiteral("а/я 15");
-    r.homeaddress = QStringLiteral("ул. Садовая, 3");
-    r.path = QStringLiteral("метро \"Чернышевская\"");
-    r.email = QStringLiteral("anna@example.org");
-    r.www = QStringLiteral("http://example.org/?a=1;b=2");
-    r.birthday = QDate(1980, 2, 29);
-    r.otherphones = QStringLiteral("доб. 12, доб. 13");
-    r.info = QStringLiteral("первая строка\r\nвторая; \"третья\"\nи = четвёртая");
-    r.spfio = QStringLiteral("Пётр");
-    r.spbirthday = QStringLiteral("01.02.1979");
-    r.spinfo = QStringLiteral("учитель");
-    r.req = QStringLiteral("ИНН 7700000000; КПП 770001001");
-    r.phones[1] = QStringLiteral(" (812) 100-00-00 ");
-    r.phones[4] = QStringLiteral("100,101");
-    r.phones[5] = QStringLiteral("=1+2");
-    store.insert(r);
-    RecordData bare;
-    bare.shortpp = QStringLiteral("Только предприятие");
-    store.insert(bare);
+    store.insert(SampleRecord::person("О'Коннор; \"Младший\", \\ 😀", "Анна-Мария  Ивановна")
+                     .prof("Инженер, ведущий")
+                     .firm("ООО \"Рога; копыта\"",
+                           "Общество с ограниченной ответственностью «Рога и копыта»")
+                     .city("Санкт-Петербург")
+                     .legalAddress("юр.: Невский, 1")
+                     .fizAddress("Литейный пр., 2; вход со двора")
+                     .postAddress("а/я 15")
+                     .homeAddress("ул. Садовая, 3")
+                     .path("метро \"Чернышевская\"")
+                     .email("anna@example.org")
+                     .www("http://example.org/?a=1;b=2")
+                     .birthday(QDate(1980, 2, 29))
+                     .otherPhones("доб. 12, доб. 13")
+                     .info("первая строка\r\nвторая; \"третья\"\nи = четвёртая")
+                     .spouse("Пётр", "01.02.1979", "учитель")
+                     .req("ИНН 7700000000; КПП 770001001")
+                     .phone(1, " (812) 100-00-00 ")
+                     .phone(4, "100,101")
+                     .phone(5, "=1+2"));
+    store.insert(SampleRecord().firm("Только предприятие"));
 }
 
 } // namespace
@@ -155,38 +149,24 @@ void TestExporter::onlyWhatTheUserMaySee()
     RecordStore store(db);
     store.addProf(QStringLiteral("Инженер"));
     QList<int> ids;
-    RecordData a;
-    a.f = QStringLiteral("Открытый");
-    a.phones[3] = QStringLiteral("333");
-    ids.append(store.insert(a));
-
-    RecordData b;
-    b.f = QStringLiteral("Частичный");
-    b.prof = QStringLiteral("Инженер");
-    b.shortpp = QStringLiteral("ООО Тайна");
-    b.legaladdress = QStringLiteral("юр. адрес");
-    b.fizaddress = QStringLiteral("физ. адрес");
-    b.email = QStringLiteral("secret@example.org");
-    b.birthday = QDate(1975, 3, 7);
-    b.spfio = QStringLiteral("Мария");
-    b.req = QStringLiteral("ИНН 1234");
-    b.otherphones = QStringLiteral("доб. 12");
-    b.phones[1] = QStringLiteral("111");
-    b.phones[3] = QStringLiteral("333");
-    b.owns = QStringLiteral(" boss ");
-    b.hided = QStringLiteral(" 1 7 8 9 10 12 18 ");
-    ids.append(store.insert(b));
-
-    RecordData c;
-    c.f = QStringLiteral("Невидимый");
-    c.phones[2] = QStringLiteral("777");
-    c.owns = QStringLiteral(" boss ");
-    c.hided = QStringLiteral("all");
-    ids.append(store.insert(c));
-
-    RecordSeed::Record d;
-    d.f = QStringLiteral("Безымянный");
-    const int seeded = RecordSeed::record(db, d);
+    ids.append(store.insert(SampleRecord::person("Открытый").phone(3, "333")));
+    ids.append(store.insert(SampleRecord::person("Частичный")
+                                .prof("Инженер")
+                                .firm("ООО Тайна")
+                                .legalAddress("юр. адрес")
+                                .fizAddress("физ. адрес")
+                                .email("secret@example.org")
+                                .birthday(QDate(1975, 3, 7))
+                                .spouse("Мария")
+                                .req("ИНН 1234")
+                                .otherPhones("доб. 12")
+                                .phone(1, "111")
+                                .phone(3, "333")
+                                .owns(" boss ")
+                                .hided(" 1 7 8 9 10 12 18 ")));
+    ids.append(store.insert(
+        SampleRecord::person("Невидимый").phone(2, "777").owns(" boss ").hided("all")));
+    const int seeded = RecordSeed::record(db, SampleRecord::person("Безымянный"));
     RecordSeed::phone(db, seeded, 2, QStringLiteral("555"), true);
     ids.append(seeded);
 

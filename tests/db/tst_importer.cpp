@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ContactFiles.h"
+#include "PhoneWriteFailure.h"
 #include "TestDatabase.h"
 #include "common/DbError.h"
 #include "db/Sql.h"
@@ -161,16 +162,7 @@ void TestImporter::failureInTheMiddleStoresNothing()
 {
     TestDatabase database;
     const QSqlDatabase db = database.db();
-    if (database.engine() == Engine::PostgreSQL) {
-        Sql::run(db, QStringLiteral("CREATE FUNCTION phone_fail() RETURNS trigger LANGUAGE "
-                                    "plpgsql AS $$ BEGIN IF NEW.phone = 'boom' THEN RAISE "
-                                    "EXCEPTION 'boom'; END IF; RETURN NEW; END $$"));
-        Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail BEFORE INSERT ON phone FOR EACH "
-                                    "ROW EXECUTE FUNCTION phone_fail()"));
-    } else {
-        Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail BEFORE INSERT ON phone WHEN "
-                                    "NEW.phone = 'boom' BEGIN SELECT RAISE(ABORT, 'boom'); END"));
-    }
+    makePhoneWritesFail(database);
     QTemporaryDir dir;
     const QString path =
         ContactFiles::write(dir, QStringLiteral("a.csv"),

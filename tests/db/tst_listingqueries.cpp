@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "RecordSeed.h"
+#include "SampleRecord.h"
 #include "TestDatabase.h"
 #include "common/DbError.h"
 #include "db/Database.h"
@@ -93,7 +94,7 @@ private:
     {
         return ListingQueries(m_db->db(), user, ListingQueries::WholePhoneTableAbove, 0);
     }
-    int add(const RecordSeed::Record& record, bool directory = true);
+    int add(const RecordData& record, int cityid, bool directory = true);
 
     std::unique_ptr<TestDatabase> m_db;
     QTemporaryDir m_dir;
@@ -106,9 +107,9 @@ private:
     qsizetype m_total = 0; // every record
 };
 
-int TestListingQueries::add(const RecordSeed::Record& record, bool directory)
+int TestListingQueries::add(const RecordData& record, int cityid, bool directory)
 {
-    const int id = RecordSeed::record(m_db->db(), record);
+    const int id = RecordSeed::record(m_db->db(), record, cityid);
     ++m_total;
     if (directory)
         m_directory.append({record.f + QLatin1Char(' ') + record.io,
@@ -132,15 +133,7 @@ void TestListingQueries::initTestCase()
     const auto directory = [this](const char* f, const char* io, const char* shortpp, int city,
                                   const char* hided = "", const char* owns = "",
                                   const char* longpp = "") {
-        RecordSeed::Record record;
-        record.f = QString::fromUtf8(f);
-        record.io = QString::fromUtf8(io);
-        record.shortpp = QString::fromUtf8(shortpp);
-        record.longpp = QString::fromUtf8(longpp);
-        record.cityid = city;
-        record.hided = QString::fromUtf8(hided);
-        record.owns = QString::fromUtf8(owns);
-        return add(record);
+        return add(SampleRecord::person(f, io).firm(shortpp, longpp).hided(hided).owns(owns), city);
     };
     int id =
         directory("Иванов", "Иван Иванович", "ООО Ромашка", m_moscow, "", "", "Общество Ромашка");
@@ -186,16 +179,10 @@ void TestListingQueries::initTestCase()
     const auto birthday = [this](const QString& f, const QString& io, const QVariant& b,
                                  const QVariant& sp, const QString& hided = QString(),
                                  const QString& owns = QString(), int city = 0) {
-        RecordSeed::Record record;
-        record.f = f;
-        record.io = io;
-        record.shortpp = QStringLiteral("Именинник");
-        record.cityid = city;
-        record.birthday = b;
-        record.spbirthday = sp;
-        record.hided = hided;
-        record.owns = owns;
-        return add(record, false);
+        RecordData record = SampleRecord::person(f, io).firm("Именинник").hided(hided).owns(owns);
+        record.unreadBirthday = b.toString(); // the stored texts, as they stand
+        record.spbirthday = sp.toString();
+        return add(record, city, false);
     };
     id = birthday(QStringLiteral("Антонов"), QStringLiteral("Антон"), QStringLiteral("31.12.1970"),
                   {}, {}, {}, m_moscow);
@@ -488,11 +475,8 @@ void TestListingQueries::olderDatabaseBrowsedReadOnly()
     {
         TestDatabase older(QStringLiteral("older"));
         const QSqlDatabase db = older.db();
-        RecordSeed::Record record;
-        record.f = QStringLiteral("Ёжиков");
-        const int id = RecordSeed::record(db, record);
-        record.f = QStringLiteral("Аистов");
-        RecordSeed::record(db, record);
+        const int id = RecordSeed::record(db, SampleRecord::person("Ёжиков"));
+        RecordSeed::record(db, SampleRecord::person("Аистов"));
         RecordSeed::phone(db, id, 1, QStringLiteral("+7 (843) 512-34-56"));
         QStringList triggers;
         QSqlQuery q = Sql::run(db, QStringLiteral("SELECT name FROM sqlite_master "
@@ -759,11 +743,7 @@ void TestListingQueries::searchIdsFollowChanges()
     compare(false);
     {
         Sql::Transaction undone(db);
-        RecordSeed::Record added;
-        added.f = QStringLiteral("Звездочёт");
-        added.io = QStringLiteral("Ян");
-        added.shortpp = QStringLiteral("Кафе «Я★Я»");
-        RecordSeed::record(db, added);
+        RecordSeed::record(db, SampleRecord::person("Звездочёт", "Ян").firm("Кафе «Я★Я»"));
         Sql::run(db, QStringLiteral(
                          "UPDATE sprav SET f = 'Переименова', io = 'Ёлка' WHERE f = 'Буквин'"));
         Sql::run(db, QStringLiteral("UPDATE sprav SET hided = 'all', owns = ' ivanov ' "
@@ -786,10 +766,7 @@ void TestListingQueries::keptOrderFollowsOtherConnections()
         return inKeptOrder(user).searchIds(text).value().size();
     };
     QCOMPARE(found(ivanov), 0);
-    RecordSeed::Record added;
-    added.f = QStringLiteral("Звездочёт");
-    added.io = QStringLiteral("Ян");
-    const int id = RecordSeed::record(db, added);
+    const int id = RecordSeed::record(db, SampleRecord::person("Звездочёт", "Ян"));
     QCOMPARE(found(ivanov), 1);
     QCOMPARE(found(petrov), 1);
     Sql::run(db, QStringLiteral("UPDATE sprav SET hided = 'all', owns = ' ivanov ' WHERE id = :id"),
@@ -851,12 +828,7 @@ void TestListingQueries::allRecordIdsAroundHiddenRecords()
     Sql::Transaction undone(db);
     for (const auto& [f, io] :
          {std::pair{"Аааев", "Ян"}, {"Zzzov", "Ян"}, {"Мммов", "Борис"}, {"Мммов", "Антон"}}) {
-        RecordSeed::Record hidden;
-        hidden.f = QString::fromUtf8(f);
-        hidden.io = QString::fromUtf8(io);
-        hidden.hided = QStringLiteral("all");
-        hidden.owns = QStringLiteral(" ivanov ");
-        RecordSeed::record(db, hidden);
+        RecordSeed::record(db, SampleRecord::person(f, io).hided("all").owns(" ivanov "));
     }
     for (const QString& user : {ivanov, petrov})
         QCOMPARE(as(user).allRecordIds(), idsOf(as(user).allRecords()));

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "EditorHarness.h"
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
+#include "SampleRecord.h"
 #include "TestDatabase.h"
+#include "TypeText.h"
 #include "app/TFmMain.h"
 #include "common/DbError.h"
 #include "db/Connection.h"
@@ -78,12 +80,9 @@ int recordCount(const QSqlDatabase& db)
 
 RecordData record(const QString& surname)
 {
-    RecordData r;
-    r.f = surname;
-    r.io = QStringLiteral("Пётр Ильич");
-    r.phones[1] = QStringLiteral("212-85-00");
-    r.phones[3] = QStringLiteral("+7 912 345-67-80");
-    return r;
+    return SampleRecord::person(surname, "Пётр Ильич")
+        .phone(1, "212-85-00")
+        .phone(3, "+7 912 345-67-80");
 }
 
 // Keeps `sprav` locked from a connection of its own until the program's
@@ -142,7 +141,6 @@ class TestReconnect : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
     void endedSessionServesTheNextActions();
@@ -154,11 +152,6 @@ private:
     bool server(const QString& command);
     bool m_paused = false;
 };
-
-void TestReconnect::initTestCase()
-{
-    EditorHarness::isolateSettings();
-}
 
 void TestReconnect::init()
 {
@@ -268,10 +261,10 @@ void TestReconnect::rowsCutOffAreAnErrorNotAShortList()
 
 void TestReconnect::storeWhileServerDownKeepsTheEdit()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     menuItem(h.main(), "N1")->trigger();
     TfrNewRecord& editor = h.editor();
-    EditorHarness::typeText(editor.EdtF, QStringLiteral("Сервернов"));
+    typeText(editor.EdtF, QStringLiteral("Сервернов"));
     QVERIFY(editor.isModified());
 
     if (!server(QStringLiteral("pause")))

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "PhoneWriteFailure.h"
+#include "SampleRecord.h"
+#include "Scalar.h"
 #include "TestDatabase.h"
 #include "common/Clock.h"
 #include "common/DbError.h"
@@ -19,13 +22,6 @@ namespace
 {
 
 const QDateTime morning(QDate(2026, 3, 2), QTime(9, 30), Qt::UTC);
-
-int count(const QSqlDatabase& db, const QString& statement,
-          std::initializer_list<Sql::Binding> bindings = {})
-{
-    QSqlQuery q = Sql::run(db, statement, bindings);
-    return q.next() ? q.value(0).toInt() : -1;
-}
 
 // Every stored value of a record and its phone rows, as the database gives them.
 QStringList storedRows(const QSqlDatabase& db, int id)
@@ -61,41 +57,15 @@ int historyRows(const QSqlDatabase& db)
 
 RecordData sample()
 {
-    RecordData r;
-    r.f = QStringLiteral("Петров");
-    r.io = QStringLiteral("Пётр");
-    r.legaladdress = QStringLiteral("ул. Тайная, 1");
-    r.email = QStringLiteral("petrov@example.org");
-    r.birthday = QDate(1980, 5, 6);
-    r.spfio = QStringLiteral("Анна");
-    r.owns = QStringLiteral(" boss ");
-    r.hided = QStringLiteral(" 1 12 ");
-    r.phones[1] = QStringLiteral("111");
-    r.phones[2] = QStringLiteral("222");
-    return r;
-}
-
-// Makes every write of a phone row holding "boom" fail inside the database.
-void makePhoneWritesFail(const TestDatabase& database)
-{
-    const QSqlDatabase db = database.db();
-    if (database.engine() == Engine::PostgreSQL) {
-        Sql::run(db, QStringLiteral(
-                         "CREATE FUNCTION phone_fail() RETURNS trigger LANGUAGE plpgsql AS $$ "
-                         "BEGIN IF TG_OP = 'DELETE' AND OLD.phone = 'boom' OR "
-                         "TG_OP <> 'DELETE' AND NEW.phone = 'boom' THEN RAISE EXCEPTION 'boom'; "
-                         "END IF; RETURN coalesce(NEW, OLD); END $$"));
-        Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail BEFORE INSERT OR UPDATE OR DELETE "
-                                    "ON phone "
-                                    "FOR EACH ROW EXECUTE FUNCTION phone_fail()"));
-        return;
-    }
-    Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail_ins BEFORE INSERT ON phone "
-                                "WHEN NEW.phone = 'boom' BEGIN SELECT RAISE(ABORT, 'boom'); END"));
-    Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail_upd BEFORE UPDATE ON phone "
-                                "WHEN NEW.phone = 'boom' BEGIN SELECT RAISE(ABORT, 'boom'); END"));
-    Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail_del BEFORE DELETE ON phone "
-                                "WHEN OLD.phone = 'boom' BEGIN SELECT RAISE(ABORT, 'boom'); END"));
+    return SampleRecord::person("Петров", "Пётр")
+        .legalAddress("ул. Тайная, 1")
+        .email("petrov@example.org")
+        .birthday(QDate(1980, 5, 6))
+        .spouse("Анна")
+        .owns(" boss ")
+        .hided(" 1 12 ")
+        .phone(1, "111")
+        .phone(2, "222");
 }
 
 // What another workstation does to a record it has just loaded.

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "PhoneWriteFailure.h"
+#include "SampleRecord.h"
+#include "Scalar.h"
 #include "TestDatabase.h"
 #include "auth/AccountStore.h"
 #include "common/DbError.h"
@@ -14,19 +17,6 @@
 namespace
 {
 
-QVariant scalar(const QSqlDatabase& db, const QString& statement,
-                std::initializer_list<Sql::Binding> bindings = {})
-{
-    QSqlQuery q = Sql::run(db, statement, bindings);
-    return q.next() ? q.value(0) : QVariant();
-}
-
-int count(const QSqlDatabase& db, const QString& statement,
-          std::initializer_list<Sql::Binding> bindings = {})
-{
-    return scalar(db, statement, bindings).toInt();
-}
-
 // kind -> (phone, hid) of a record's phone rows.
 QMap<int, QPair<QString, bool>> phoneRows(const QSqlDatabase& db, int id)
 {
@@ -40,30 +30,6 @@ QMap<int, QPair<QString, bool>> phoneRows(const QSqlDatabase& db, int id)
     return rows;
 }
 
-// Makes every write of a phone row holding "boom" fail inside the database.
-void makePhoneWritesFail(const TestDatabase& database)
-{
-    const QSqlDatabase db = database.db();
-    if (database.engine() == Engine::PostgreSQL) {
-        Sql::run(db, QStringLiteral(
-                         "CREATE FUNCTION phone_fail() RETURNS trigger LANGUAGE plpgsql AS $$ "
-                         "BEGIN IF (TG_OP <> 'DELETE' AND NEW.phone = 'boom') "
-                         "OR (TG_OP <> 'INSERT' AND OLD.phone = 'boom') THEN "
-                         "RAISE EXCEPTION 'boom'; END IF; "
-                         "IF TG_OP = 'DELETE' THEN RETURN OLD; END IF; RETURN NEW; END $$"));
-        Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail BEFORE INSERT OR UPDATE OR DELETE "
-                                    "ON phone FOR EACH ROW EXECUTE FUNCTION phone_fail()"));
-        return;
-    }
-    Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail_ins BEFORE INSERT ON phone "
-                                "WHEN NEW.phone = 'boom' BEGIN SELECT RAISE(ABORT, 'boom'); END"));
-    Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail_upd BEFORE UPDATE ON phone "
-                                "WHEN NEW.phone = 'boom' OR OLD.phone = 'boom' "
-                                "BEGIN SELECT RAISE(ABORT, 'boom'); END"));
-    Sql::run(db, QStringLiteral("CREATE TRIGGER phone_fail_del BEFORE DELETE ON phone "
-                                "WHEN OLD.phone = 'boom' BEGIN SELECT RAISE(ABORT, 'boom'); END"));
-}
-
 // A write by a tester who saw the revision stored now.
 RecordWrite latest(RecordStore& store, int id)
 {
@@ -72,32 +38,26 @@ RecordWrite latest(RecordStore& store, int id)
 
 RecordData fullRecord()
 {
-    RecordData r;
-    r.f = QStringLiteral("Иванов");
-    r.io = QStringLiteral("Иван Иванович");
-    r.prof = QStringLiteral("Инженер");
-    r.shortpp = QStringLiteral("ООО Ромашка");
-    r.longpp = QStringLiteral("Общество с ограниченной ответственностью «Ромашка»");
-    r.legaladdress = QStringLiteral("юр. адрес");
-    r.postaddress = QStringLiteral("почт. адрес");
-    r.fizaddress = QStringLiteral("физ. адрес");
-    r.homeaddress = QStringLiteral("дом. адрес");
-    r.city = QStringLiteral("Казань");
-    r.path = QStringLiteral("налево");
-    r.email = QStringLiteral("ivanov@example.org");
-    r.www = QStringLiteral("example.org");
-    r.birthday = QDate(1975, 3, 7);
-    r.otherphones = QStringLiteral("доб. 12");
-    r.info = QStringLiteral("строка 1\nстрока 2");
-    r.spfio = QStringLiteral("Мария Петровна");
-    r.spbirthday = QStringLiteral("01.02.1977");
-    r.spinfo = QStringLiteral("о супруге");
-    r.req = QStringLiteral("ИНН 1234");
-    r.owns = QStringLiteral(" boss ");
-    r.hided = QStringLiteral(" 1 7 8 9 10 12 18 ");
-    r.phones[1] = QStringLiteral("111");
-    r.phones[3] = QStringLiteral("333");
-    return r;
+    return SampleRecord::person("Иванов", "Иван Иванович")
+        .prof("Инженер")
+        .firm("ООО Ромашка", "Общество с ограниченной ответственностью «Ромашка»")
+        .legalAddress("юр. адрес")
+        .postAddress("почт. адрес")
+        .fizAddress("физ. адрес")
+        .homeAddress("дом. адрес")
+        .city("Казань")
+        .path("налево")
+        .email("ivanov@example.org")
+        .www("example.org")
+        .birthday(QDate(1975, 3, 7))
+        .otherPhones("доб. 12")
+        .info("строка 1\nстрока 2")
+        .spouse("Мария Петровна", "01.02.1977", "о супруге")
+        .req("ИНН 1234")
+        .owns(" boss ")
+        .hided(" 1 7 8 9 10 12 18 ")
+        .phone(1, "111")
+        .phone(3, "333");
 }
 
 void compareRecords(const RecordData& a, const RecordData& b)
@@ -186,11 +146,8 @@ void TestRecordStore::recordWithOnlySurname()
     RecordStore store(db);
     const int kazan =
         kazanKnown ? store.addCity(QStringLiteral("Казань"), QStringLiteral("8432")) : 0;
-    RecordData r;
-    r.f = QStringLiteral("Петров");
-    r.city = QStringLiteral("Казань");
-    r.birthday = QDate(1899, 12, 30);
-    const int id = store.insert(r);
+    const int id =
+        store.insert(SampleRecord::person("Петров").city("Казань").birthday(QDate(1899, 12, 30)));
     QVERIFY(id > 0);
 
     QSqlQuery q = Sql::run(db, QStringLiteral("SELECT * FROM sprav WHERE id = :id"), {{"id", id}});
@@ -230,14 +187,12 @@ void TestRecordStore::textsTrimmedPhonesNot()
 {
     TestDatabase database;
     RecordStore store(database.db());
-    RecordData r;
-    r.f = QStringLiteral("  Сидоров\t");
-    r.io = QStringLiteral("\n Пётр ");
-    r.info = QStringLiteral("  первая\nвторая  ");
-    r.spfio = QStringLiteral(" Анна ");
-    r.req = QStringLiteral(" р/с 40702 ");
-    r.phones[1] = QStringLiteral(" 12-34 ");
-    r.phones[2] = QStringLiteral(" ");
+    RecordData r = SampleRecord::person("  Сидоров\t", "\n Пётр ")
+                       .info("  первая\nвторая  ")
+                       .spouse(" Анна ")
+                       .req(" р/с 40702 ")
+                       .phone(1, " 12-34 ")
+                       .phone(2, " ");
     const int id = store.insert(r);
     const RecordData loaded = *store.load(id, QString());
     QCOMPARE(loaded.f, QStringLiteral("Сидоров"));
@@ -333,11 +288,7 @@ void TestRecordStore::phoneMerge()
     TestDatabase database;
     const QSqlDatabase db = database.db();
     RecordStore store(db);
-    RecordData r;
-    r.f = QStringLiteral("Слияние");
-    r.phones[1] = QStringLiteral("111");
-    r.phones[3] = QStringLiteral("333");
-    r.phones[5] = QStringLiteral("555");
+    RecordData r = SampleRecord::person("Слияние").phone(1, "111").phone(3, "333").phone(5, "555");
     const int id = store.insert(r);
     const int other = store.insert(r);
 
@@ -429,10 +380,7 @@ void TestRecordStore::failureLeavesNothingHalfWritten()
     TestDatabase database;
     const QSqlDatabase db = database.db();
     RecordStore store(db);
-    RecordData kept;
-    kept.f = QStringLiteral("Старое");
-    kept.owns = QStringLiteral(" a ");
-    kept.phones[1] = QStringLiteral("111");
+    const RecordData kept = SampleRecord::person("Старое").owns(" a ").phone(1, "111");
     const int keptId = store.insert(kept);
     RecordData doomed = kept;
     doomed.phones[2] = QStringLiteral("boom");
@@ -440,11 +388,8 @@ void TestRecordStore::failureLeavesNothingHalfWritten()
     makePhoneWritesFail(database);
 
     // A new record whose second phone fails: neither the record nor its first phone stay.
-    RecordData fresh;
-    fresh.f = QStringLiteral("Новое");
-    fresh.phones[1] = QStringLiteral("1");
-    fresh.phones[2] = QStringLiteral("boom");
-    QVERIFY_THROWS_EXCEPTION(DbError, store.insert(fresh));
+    QVERIFY_THROWS_EXCEPTION(
+        DbError, store.insert(SampleRecord::person("Новое").phone(1, "1").phone(2, "boom")));
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM sprav")), 2);
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM phone")), 3);
 
@@ -470,9 +415,7 @@ void TestRecordStore::failureLeavesNothingHalfWritten()
     QCOMPARE(store.load(doomedId, QStringLiteral("a"))->owns, QStringLiteral(" a "));
 
     // The connection is usable afterwards.
-    RecordData after;
-    after.f = QStringLiteral("После");
-    QVERIFY(store.insert(after) > doomedId);
+    QVERIFY(store.insert(SampleRecord::person("После")) > doomedId);
 }
 
 void TestRecordStore::concurrentInsertsKeepTheirPhones()
@@ -681,10 +624,7 @@ void TestRecordStore::requisitesSpouseAndPrivacy()
     TestDatabase database;
     const QSqlDatabase db = database.db();
     RecordStore store(db);
-    RecordData r;
-    r.phones[1] = QStringLiteral("1");
-    r.phones[3] = QStringLiteral("3");
-    const int id = store.insert(r);
+    const int id = store.insert(SampleRecord().phone(1, "1").phone(3, "3"));
 
     store.updateReq(id, QStringLiteral("  БИК 0445 \n"), latest(store, id));
     store.updateSpouse(id, QStringLiteral(" Ольга "), QStringLiteral("30.12.1899"),

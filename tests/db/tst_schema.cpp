@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "LogCapture.h"
 #include "Parallel.h"
+#include "Scalar.h"
 #include "TestDatabase.h"
 #include "common/DbError.h"
 #include "db/ListingIndex.h"
@@ -46,14 +47,7 @@ private slots:
 
 private:
     static QStringList columnsOf(const QSqlDatabase& db, const QString& table);
-    static int count(const QSqlDatabase& db, const QString& statement);
 };
-
-int TestSchema::count(const QSqlDatabase& db, const QString& statement)
-{
-    QSqlQuery query = Sql::run(db, statement);
-    return query.next() ? query.value(0).toInt() : -1;
-}
 
 namespace
 {
@@ -202,13 +196,8 @@ void TestSchema::unopenableDatabase()
 {
     LogCapture log("sprav.db");
     if (TestDatabase::wantsPostgres()) {
-        DataLink link;
-        link.provider = DataLink::Provider::PostgreSQL;
-        link.dataSource = qEnvironmentVariable("SPRAV_PG_HOST");
-        link.port = qEnvironmentVariableIntValue("SPRAV_PG_PORT");
-        link.user = qEnvironmentVariable("SPRAV_PG_USER");
+        DataLink link = TestDatabase::serverLink(QStringLiteral("no_such_database_here"));
         link.password = QStringLiteral("Pa55-тайна");
-        link.catalog = QStringLiteral("no_such_database_here");
         QVERIFY_THROWS_EXCEPTION(DbError, Database(link, QStringLiteral("bad")));
         QVERIFY2(log.all().contains(link.catalog) && log.all().contains(link.dataSource),
                  qPrintable(log.all()));
@@ -357,12 +346,7 @@ void TestSchema::openingErrorHidesPassword_data()
         QTest::newRow("file") << sqliteLink(QStringLiteral("/nonexistent/x.db,Password=Sekret42"));
         return;
     }
-    DataLink server;
-    server.provider = DataLink::Provider::PostgreSQL;
-    server.dataSource = qEnvironmentVariable("SPRAV_PG_HOST");
-    server.port = qEnvironmentVariableIntValue("SPRAV_PG_PORT");
-    server.user = qEnvironmentVariable("SPRAV_PG_USER");
-    server.catalog = QStringLiteral("postgres");
+    const DataLink server = TestDatabase::serverLink(QStringLiteral("postgres"));
     DataLink user = server;
     user.user = QStringLiteral("clerk,Password=Sekret42");
     QTest::newRow("user") << user;

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "EditorHarness.h"
 #include "GridCells.h"
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
+#include "SampleRecord.h"
+#include "WhenShown.h"
 #include "app/TFmMain.h"
 #include "common/Clock.h"
 #include "editor/ui/TfmDeleted.h"
@@ -20,18 +22,9 @@
 namespace
 {
 
-RecordData person(const QString& f, const QString& owns = QString(),
-                  const QString& hided = QString())
+SampleRecord person(const char* f)
 {
-    RecordData r;
-    r.f = f;
-    r.io = QStringLiteral("Иван");
-    r.city = QStringLiteral("Казань");
-    r.phones[1] = QStringLiteral("111");
-    r.phones[3] = QStringLiteral("333");
-    r.owns = owns;
-    r.hided = hided;
-    return r;
+    return SampleRecord::person(f, "Иван").city("Казань").phone(1, "111").phone(3, "333");
 }
 
 // Stores a record as the user and deletes it again as the same user.
@@ -57,7 +50,7 @@ class TestDeletedDialog : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { EditorHarness::isolateSettings(); }
+    void initTestCase() { MainWindowHarness::isolateSettings(); }
     void init() { SPRAV_REQUIRE_DATABASE(); }
 
     void restoresWithPhonesAndShowsIt();
@@ -69,12 +62,12 @@ private slots:
 
 void TestDeletedDialog::restoresWithPhonesAndShowsIt()
 {
-    EditorHarness h;
-    insertAndDelete(h.db(), person(QStringLiteral("Иванов")), QStringLiteral("u1"));
+    MainWindowHarness h;
+    insertAndDelete(h.db(), person("Иванов"), QStringLiteral("u1"));
     QAction* item = menuItem(h.main(), "NDeleted");
     QVERIFY(item->isEnabled());
     bool checked = false;
-    EditorHarness::whenShown<TfmDeleted>([&](TfmDeleted* d) {
+    whenShown<TfmDeleted>([&](TfmDeleted* d) {
         QCOMPARE(d->SGDeleted->rowCount(), 1);
         const QStringList row = gridCells(d->SGDeleted);
         QCOMPARE(row.at(0), QStringLiteral("Иванов Иван"));
@@ -118,9 +111,8 @@ void TestDeletedDialog::listsOnlyWhatTheUserCouldChange()
     QFETCH(QString, owns);
     QFETCH(QString, viewer);
     QFETCH(bool, listed);
-    EditorHarness h(viewer);
-    insertAndDelete(h.db(), person(QStringLiteral("Петров"), owns, QStringLiteral(" 7 ")),
-                    QStringLiteral("u1"));
+    MainWindowHarness h(viewer);
+    insertAndDelete(h.db(), person("Петров").owns(owns).hided(" 7 "), QStringLiteral("u1"));
     TfmDeleted d(h.db(), viewer, 90, &h.main());
     QCOMPARE(d.SGDeleted->rowCount(), listed ? 1 : 0);
     QCOMPARE(d.BtnRestore->isEnabled(), listed);
@@ -141,12 +133,12 @@ void TestDeletedDialog::periodFromSettings()
     QFETCH(int, listed);
     if (days.isValid())
         userSettings().setValue(QStringLiteral("history/deletedDays"), days);
-    EditorHarness h;
+    MainWindowHarness h;
     Clock::setNow(Clock::now().addDays(-10));
-    insertAndDelete(h.db(), person(QStringLiteral("Иванов")), QStringLiteral("u1"));
+    insertAndDelete(h.db(), person("Иванов"), QStringLiteral("u1"));
     Clock::setNow(QDateTime());
     int rows = -1;
-    EditorHarness::whenShown<TfmDeleted>([&](TfmDeleted* d) {
+    whenShown<TfmDeleted>([&](TfmDeleted* d) {
         rows = d->SGDeleted->rowCount();
         d->reject();
     });

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "EditorHarness.h"
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
+#include "SampleRecord.h"
+#include "TypeText.h"
+#include "WhenShown.h"
 #include "app/TFmMain.h"
 #include "db/Sql.h"
 #include "editor/ui/TfmHide.h"
@@ -31,7 +34,7 @@ enum class Store { Privacy, Spouse, Requisites };
 
 // Another workstation, on a connection of its own, changes the surname of
 // the record or deletes it.
-void otherWorkstation(const EditorHarness& h, int id, Other what)
+void otherWorkstation(const MainWindowHarness& h, int id, Other what)
 {
     const std::unique_ptr<Database> other = h.connectAgain(QStringLiteral("other"));
     RecordStore store(other->db());
@@ -48,12 +51,9 @@ void otherWorkstation(const EditorHarness& h, int id, Other what)
 }
 
 // A record shown in the editor while another workstation acts on it.
-int showThenOther(EditorHarness& h, Other what)
+int showThenOther(MainWindowHarness& h, Other what)
 {
-    RecordData r;
-    r.f = original;
-    r.io = QStringLiteral("Иван");
-    const int id = h.insertRecord(r);
+    const int id = h.insertRecord(SampleRecord::person(original, "Иван"));
     h.showRecord(id);
     otherWorkstation(h, id, what);
     return id;
@@ -63,10 +63,10 @@ void typeSurname(TfrNewRecord& e, const QString& text)
 {
     e.EdtF->setFocus(Qt::TabFocusReason);
     e.EdtF->selectAll();
-    EditorHarness::typeText(e.EdtF, text);
+    typeText(e.EdtF, text);
 }
 
-QStringList surnames(const EditorHarness& h)
+QStringList surnames(const MainWindowHarness& h)
 {
     QStringList names;
     QSqlQuery q = Sql::run(h.db(), QStringLiteral("SELECT f FROM sprav ORDER BY id"));
@@ -76,7 +76,7 @@ QStringList surnames(const EditorHarness& h)
 }
 
 // What the windows «Ваши изменения» hold, each a non-modal window.
-QStringList keptValues(const EditorHarness& h)
+QStringList keptValues(const MainWindowHarness& h)
 {
     QStringList values;
     for (const YourChangesWindow* window : h.main().findChildren<YourChangesWindow*>()) {
@@ -90,7 +90,7 @@ QStringList keptValues(const EditorHarness& h)
     return values;
 }
 
-bool editorInFront(const EditorHarness& h)
+bool editorInFront(const MainWindowHarness& h)
 {
     return h.main().frames->currentWidget() == &h.editor();
 }
@@ -108,7 +108,7 @@ QRegularExpression choiceBox(Other what)
                              "Сохранить как новую запись / Вернуться к правке$"));
 }
 
-bool asked(EditorHarness& h, const QRegularExpression& box)
+bool asked(MainWindowHarness& h, const QRegularExpression& box)
 {
     return h.prompts().log().indexOf(box) >= 0;
 }
@@ -123,7 +123,6 @@ class TestEditConflict : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { EditorHarness::isolateSettings(); }
     void init() { SPRAV_REQUIRE_DATABASE(); }
 
     void ownWritesBuildOnEachOther();
@@ -141,7 +140,7 @@ private slots:
 // name of the signed-in user.
 void TestEditConflict::ownWritesBuildOnEachOther()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     h.main().newRecord();
     typeSurname(e, original);
@@ -150,7 +149,7 @@ void TestEditConflict::ownWritesBuildOnEachOther()
     QCOMPARE(RecordStore(h.db()).revision(id).user, QStringLiteral("u1"));
 
     h.showRecord(id);
-    EditorHarness::whenShown<TfmSpouce>([](TfmSpouce* d) {
+    whenShown<TfmSpouce>([](TfmSpouce* d) {
         d->EdtSpIO->setText(mine);
         QTest::mouseClick(d->btnOk, Qt::LeftButton);
     });
@@ -204,7 +203,7 @@ void TestEditConflict::changeMeetsOtherWrite()
     QFETCH(QString, editorSurname);
     QFETCH(bool, keptBeside);
 
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     showThenOther(h, other);
     typeSurname(e, mine);
@@ -278,20 +277,20 @@ void TestEditConflict::immediateStoreMeetsOtherWrite()
     QFETCH(QString, editorSurname);
     QFETCH(QString, keptBeside);
 
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     showThenOther(h, other);
     h.prompts().answerChoice(choice);
     switch (store) {
     case Store::Privacy:
-        EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+        whenShown<TfmHide>([](TfmHide* d) {
             d->ChBAll->setChecked(true);
             QTest::mouseClick(d->BtnOk, Qt::LeftButton);
         });
         QTest::mouseClick(e.btnHide, Qt::LeftButton);
         break;
     case Store::Spouse:
-        EditorHarness::whenShown<TfmSpouce>([](TfmSpouce* d) {
+        whenShown<TfmSpouce>([](TfmSpouce* d) {
             d->EdtSpIO->setText(mine);
             QTest::mouseClick(d->btnOk, Qt::LeftButton);
         });
@@ -342,7 +341,7 @@ void TestEditConflict::deleteMeetsOtherWrite()
     QFETCH(QString, box);
     QFETCH(QStringList, stored);
 
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     showThenOther(h, other);
     h.prompts().answerConfirm(Prompts::Answer::Yes);
@@ -374,11 +373,9 @@ void TestEditConflict::noOverwriteOnceTakenAway()
     QFETCH(QString, hided);
     QFETCH(bool, deleting);
 
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
-    RecordData r;
-    r.f = original;
-    const int id = h.insertRecord(r);
+    const int id = h.insertRecord(SampleRecord::person(original));
     h.showRecord(id);
     {
         const std::unique_ptr<Database> other = h.connectAgain(QStringLiteral("other"));

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "ContactFiles.h"
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
-#include "ScriptedPrompts.h"
-#include "TestDatabase.h"
+#include "SampleRecord.h"
+#include "WhenShown.h"
 #include "app/TFmMain.h"
-#include "app/TTrayIcon.h"
-#include "db/Sql.h"
 #include "editor/ui/TfrNewRecord.h"
 #include "exchange/ui/ExportDialog.h"
 #include "exchange/ui/ImportDialog.h"
-#include "records/RecordStore.h"
 #include "search/FoundModel.h"
 #include "search/ui/TfrFind.h"
 
@@ -21,7 +19,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <functional>
 
 // «Файл» → «Импорт...» and «Экспорт...» driven as a user would: the file
 // box, the preview with its column mapping, the export choices, the summary.
@@ -40,61 +37,38 @@ private slots:
     void exportOfTheResultList();
 
 private:
-    // Runs the steps on the modal dialog that the action opens.
-    template <typename Dialog> void onDialog(const std::function<void(Dialog*)>& steps);
-    int storedRecords() const;
+    int storedRecords() const
+    {
+        return m_harness->count(QStringLiteral("SELECT COUNT(*) FROM sprav"));
+    }
 
-    std::unique_ptr<TestDatabase> m_database;
-    std::unique_ptr<ScriptedPrompts> m_prompts;
-    std::unique_ptr<TFmMain> m_main;
+    std::unique_ptr<MainWindowHarness> m_harness;
+    TFmMain* m_main = nullptr;
+    ScriptedPrompts* m_prompts = nullptr;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 void TestExchangeFlow::init()
 {
     SPRAV_REQUIRE_DATABASE();
-    TTrayIcon::setAvailabilityCheck([] { return false; });
-    m_database = std::make_unique<TestDatabase>();
-    m_prompts = std::make_unique<ScriptedPrompts>();
+    m_harness =
+        std::make_unique<MainWindowHarness>(QStringLiteral("ivan"), MainWindowHarness::Cities());
+    m_main = &m_harness->main();
+    m_prompts = &m_harness->prompts();
     m_dir = std::make_unique<QTemporaryDir>();
-    m_main = std::make_unique<TFmMain>(m_database->db());
-    m_main->show();
-    m_main->signIn(QStringLiteral("ivan"));
 }
 
 void TestExchangeFlow::cleanup()
 {
-    m_main.reset();
-    m_prompts.reset();
-    m_database.reset();
+    m_harness.reset();
     m_dir.reset();
-    TTrayIcon::setAvailabilityCheck({});
-}
-
-template <typename Dialog>
-void TestExchangeFlow::onDialog(const std::function<void(Dialog*)>& steps)
-{
-    QTimer::singleShot(0, this, [steps] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        steps(dialog);
-        // A failed check leaves the dialog up; the action must still return.
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-}
-
-int TestExchangeFlow::storedRecords() const
-{
-    QSqlQuery q = Sql::run(m_database->db(), QStringLiteral("SELECT COUNT(*) FROM sprav"));
-    return q.next() ? q.value(0).toInt() : -1;
 }
 
 void TestExchangeFlow::onlyForSomebodySignedIn()
 {
     QVERIFY(menuItem(m_main, "NImport")->isEnabled());
     QVERIFY(menuItem(m_main, "NExport")->isEnabled());
-    TFmMain signedOut(m_database->db());
+    TFmMain signedOut(m_harness->db());
     QVERIFY(!menuItem(signedOut, "NImport")->isEnabled());
     QVERIFY(!menuItem(signedOut, "NExport")->isEnabled());
 }
@@ -103,15 +77,13 @@ void TestExchangeFlow::onlyForSomebodySignedIn()
 // hold; then the preview shows the records and "Импортировать" stores them.
 void TestExchangeFlow::importCsvWithColumnsSetByHand()
 {
-    RecordData known;
-    known.f = QStringLiteral("Архипов");
-    RecordStore(m_database->db()).insert(known);
+    m_harness->insertRecord(SampleRecord::person("Архипов"));
     m_main->frFindMain->BtnAllClick();
     m_prompts->answerFileName(
         ContactFiles::write(*m_dir, QStringLiteral("list.csv"),
                             "Кто;Где;Телефон;Кем\r\nИванов;ООО Ромашка;231-00-00;Столяр\r\n"
                             "Петров;ООО Лютик;231-00-01;\r\n"));
-    onDialog<ImportDialog>([](ImportDialog* dialog) {
+    whenShown<ImportDialog>([](ImportDialog* dialog) {
         QVERIFY(dialog->TblMapping->isVisible());
         QCOMPARE(dialog->TblMapping->rowCount(), 4);
         QCOMPARE(dialog->TblMapping->item(0, 0)->text(), QStringLiteral("Кто"));
@@ -165,7 +137,7 @@ void TestExchangeFlow::secondImportSkipsDuplicates()
     const QString path = ContactFiles::write(*m_dir, QStringLiteral("cards.vcf"), cards);
     for (int round = 0; round < 2; ++round) {
         m_prompts->answerFileName(path);
-        onDialog<ImportDialog>([round](ImportDialog* dialog) {
+        whenShown<ImportDialog>([round](ImportDialog* dialog) {
             QVERIFY(!dialog->TblMapping->isVisible());
             QVERIFY(dialog->ChBDuplicates->isChecked());
             QCOMPARE(dialog->TblPreview->rowCount(), ImportDialog::previewRows);
@@ -208,17 +180,13 @@ void TestExchangeFlow::unreadableFileStoresNothing()
 // The records of the result list, as CSV; the name gets its ending.
 void TestExchangeFlow::exportOfTheResultList()
 {
-    RecordStore store(m_database->db());
-    for (const char* name : {"Иванов", "Петров"}) {
-        RecordData r;
-        r.f = QString::fromUtf8(name);
-        store.insert(r);
-    }
+    for (const char* name : {"Иванов", "Петров"})
+        m_harness->insertRecord(SampleRecord::person(name));
     m_main->frFindMain->EdtRequest->setText(QStringLiteral("иван"));
     QCOMPARE(m_main->frFindMain->foundModel()->rowCount(), 1);
     const QString path = m_dir->filePath(QStringLiteral("found"));
     m_prompts->answerFileName(path);
-    onDialog<ExportDialog>([](ExportDialog* dialog) {
+    whenShown<ExportDialog>([](ExportDialog* dialog) {
         QCOMPARE(dialog->RbList->text(), QStringLiteral("Записи списка результатов (1)"));
         QVERIFY(dialog->RbList->isChecked());
         QVERIFY(dialog->RbVCard->isChecked());

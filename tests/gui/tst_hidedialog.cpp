@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "EditorHarness.h"
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
+#include "SampleRecord.h"
+#include "WhenShown.h"
 #include "app/TFmMain.h"
 #include "db/HiddenFields.h"
 #include "db/Sql.h"
@@ -106,7 +108,6 @@ class TestHideDialog : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { EditorHarness::isolateSettings(); }
     void init() { SPRAV_REQUIRE_DATABASE(); }
 
     void controlsAndCodeBoxes();
@@ -123,9 +124,9 @@ private slots:
 
 void TestHideDialog::controlsAndCodeBoxes()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     h.main().newRecord();
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("Скрытые поля"));
         QCOMPARE(d->size(), QSize(481, 340));
         const QStringList names = {
@@ -153,15 +154,12 @@ void TestHideDialog::controlsAndCodeBoxes()
 
 void TestHideDialog::preCheckedFromStoredTexts()
 {
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     for (const char* user : {"petrov", "u1", "U1", "admin"})
         h.addUser(QString::fromLatin1(user));
-    RecordData r;
-    r.owns = QStringLiteral(" u1 petrov gone ");
-    r.hided = QStringLiteral(" 2 11 13 ");
-    const int id = h.insertRecord(r);
+    const int id = h.insertRecord(SampleRecord().owns(" u1 petrov gone ").hided(" 2 11 13 "));
     h.showRecord(id);
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         QCOMPARE(listed(d), (QStringList{QStringLiteral("petrov"), QStringLiteral("U1"),
                                          QStringLiteral("admin")}));
         QCOMPARE(checkedUsers(d), QStringList{QStringLiteral("petrov")});
@@ -179,7 +177,7 @@ void TestHideDialog::preCheckedFromStoredTexts()
     // An empty `hided` checks nobody, whatever `owns` holds.
     Sql::run(h.db(), QStringLiteral("UPDATE sprav SET hided = '' WHERE id = :id"), {{"id", id}});
     h.showRecord(id);
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         QVERIFY(checkedUsers(d).isEmpty());
         QVERIFY(checkedCodes(d).isEmpty());
         QTest::mouseClick(d->btnCancel, Qt::LeftButton);
@@ -189,12 +187,9 @@ void TestHideDialog::preCheckedFromStoredTexts()
 
 void TestHideDialog::wholeRecordDisablesFieldBoxes()
 {
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.owns = QStringLiteral(" u1 ");
-    r.hided = QStringLiteral(" all ");
-    h.showRecord(h.insertRecord(r));
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    MainWindowHarness h(QStringLiteral("u1"));
+    h.showRecord(h.insertRecord(SampleRecord().owns(" u1 ").hided(" all ")));
+    whenShown<TfmHide>([](TfmHide* d) {
         QVERIFY(d->ChBAll->isChecked());
         QVERIFY(checkedCodes(d).isEmpty());
         QVERIFY(enabledCodes(d).isEmpty());
@@ -218,12 +213,9 @@ void TestHideDialog::wholeRecordDisablesFieldBoxes()
 
 void TestHideDialog::groupBoxesDisableTheirMembers()
 {
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.owns = QStringLiteral(" u1 ");
-    r.hided = QStringLiteral(" 1 3 11 17 ");
-    h.showRecord(h.insertRecord(r));
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    MainWindowHarness h(QStringLiteral("u1"));
+    h.showRecord(h.insertRecord(SampleRecord().owns(" u1 ").hided(" 1 3 11 17 ")));
+    whenShown<TfmHide>([](TfmHide* d) {
         QCOMPARE(checkedCodes(d), (QList<int>{1, 3, 11, 17}));
         QCOMPARE(enabledCodes(d), (QList<int>{1, 7, 8, 9, 10, 11}));
         click(d->ChBPhones);
@@ -242,16 +234,12 @@ void TestHideDialog::groupBoxesDisableTheirMembers()
 
 void TestHideDialog::okWithNothingChecked()
 {
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     h.addUser(QStringLiteral("petrov"));
-    RecordData r;
-    r.owns = QStringLiteral(" u1 ");
-    r.hided = QStringLiteral(" 11 ");
-    r.phones[1] = QStringLiteral("111");
-    const int id = h.insertRecord(r);
+    const int id = h.insertRecord(SampleRecord().owns(" u1 ").hided(" 11 ").phone(1, "111"));
     QVERIFY(phoneHidden(h.db(), id, 1));
     h.showRecord(id);
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         click(d->ChBPhones);
         checkUser(d, 0);
         QCOMPARE(checkedUsers(d), QStringList{QStringLiteral("petrov")});
@@ -267,11 +255,11 @@ void TestHideDialog::okWithNothingChecked()
 
 void TestHideDialog::codesInOrderAndWholeRecordWins()
 {
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     for (const char* user : {"petrov", "admin"})
         h.addUser(QString::fromLatin1(user));
     h.main().newRecord();
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         click(d->ChBLegal);
         click(d->ChBAddress);
         click(d->ChBPhoneOther);
@@ -282,7 +270,7 @@ void TestHideDialog::codesInOrderAndWholeRecordWins()
     QCOMPARE(h.editor().privacy().hided, QStringLiteral(" 1 2 7 18 "));
     QCOMPARE(h.editor().privacy().owns, QStringLiteral(" u1 "));
 
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         QCOMPARE(checkedCodes(d), (QList<int>{1, 2, 7, 18}));
         click(d->ChBAll);
         checkUser(d, 1);
@@ -295,11 +283,11 @@ void TestHideDialog::codesInOrderAndWholeRecordWins()
 
 void TestHideDialog::currentUserFirstNeverListed()
 {
-    EditorHarness h(QStringLiteral("Иванов"));
+    MainWindowHarness h(QStringLiteral("Иванов"));
     for (const char* user : {"zeta", "Иванов", "alpha", "иванов"})
         h.addUser(QString::fromUtf8(user));
     h.main().newRecord();
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         QCOMPARE(listed(d), (QStringList{QStringLiteral("zeta"), QStringLiteral("alpha"),
                                          QStringLiteral("иванов")}));
         checkUser(d, 2);
@@ -314,14 +302,11 @@ void TestHideDialog::currentUserFirstNeverListed()
 
 void TestHideDialog::onlyFilledPhonesGetTheirFlag()
 {
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.phones[1] = QStringLiteral("111");
-    r.phones[3] = QStringLiteral("333");
-    const int id = h.insertRecord(r);
+    MainWindowHarness h(QStringLiteral("u1"));
+    const int id = h.insertRecord(SampleRecord().phone(1, "111").phone(3, "333"));
     h.showRecord(id);
     h.editor().EdtPhoneRab->clear(); // emptied, not yet stored
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         click(d->ChBPhones);
         QTest::mouseClick(d->BtnOk, Qt::LeftButton);
     });
@@ -335,14 +320,11 @@ void TestHideDialog::onlyFilledPhonesGetTheirFlag()
 
 void TestHideDialog::cancelAndClearLeaveTheTexts()
 {
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     h.addUser(QStringLiteral("petrov"));
-    RecordData r;
-    r.owns = QStringLiteral(" u1 petrov ");
-    r.hided = QStringLiteral(" 1 11 ");
-    const int id = h.insertRecord(r);
+    const int id = h.insertRecord(SampleRecord().owns(" u1 petrov ").hided(" 1 11 "));
     h.showRecord(id);
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         QTest::mouseClick(d->btnClear, Qt::LeftButton);
         QVERIFY(d->isVisible());
         QVERIFY(!d->ChBAll->isChecked());
@@ -356,23 +338,23 @@ void TestHideDialog::cancelAndClearLeaveTheTexts()
     QCOMPARE(h.editor().privacy().owns, QStringLiteral(" u1 petrov "));
     QCOMPARE(h.column(id, QStringLiteral("hided")).toString(), QStringLiteral(" 1 11 "));
 
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) { d->close(); });
+    whenShown<TfmHide>([](TfmHide* d) { d->close(); });
     QVERIFY(!h.editor().btnHideClick());
 }
 
 void TestHideDialog::newRecordKeepsTheTextsUntilDone()
 {
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     TfrNewRecord& e = h.editor();
     h.main().newRecord();
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         click(d->ChBPhoneHome);
         QTest::mouseClick(d->BtnOk, Qt::LeftButton);
     });
     e.btnHideClick();
     QCOMPARE(e.privacy().hided, QStringLiteral(" 13 "));
     QCOMPARE(h.count(QStringLiteral("SELECT COUNT(*) FROM sprav")), 0);
-    EditorHarness::whenShown<TfmHide>([](TfmHide* d) {
+    whenShown<TfmHide>([](TfmHide* d) {
         QCOMPARE(checkedCodes(d), QList<int>{13});
         QTest::mouseClick(d->btnCancel, Qt::LeftButton);
     });

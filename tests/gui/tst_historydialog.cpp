@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "EditorHarness.h"
 #include "GridCells.h"
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
+#include "SampleRecord.h"
+#include "WhenShown.h"
 #include "app/TFmMain.h"
 #include "editor/ui/TfmHistory.h"
 #include "editor/ui/TfrNewRecord.h"
@@ -16,17 +18,12 @@
 namespace
 {
 
-RecordData person(const QString& owns = QString(), const QString& hided = QString())
+SampleRecord person()
 {
-    RecordData r;
-    r.f = QStringLiteral("Петров");
-    r.io = QStringLiteral("Пётр");
-    r.city = QStringLiteral("Казань");
-    r.email = QStringLiteral("secret@mail");
-    r.phones[3] = QStringLiteral("5550000");
-    r.owns = owns;
-    r.hided = hided;
-    return r;
+    return SampleRecord::person("Петров", "Пётр")
+        .city("Казань")
+        .email("secret@mail")
+        .phone(3, "5550000");
 }
 
 // Stores a change of the record as the user would, on its latest revision.
@@ -57,7 +54,6 @@ class TestHistoryDialog : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { EditorHarness::isolateSettings(); }
     void init() { SPRAV_REQUIRE_DATABASE(); }
 
     void listsVersionsAndRestoresOne();
@@ -68,7 +64,7 @@ private slots:
 
 void TestHistoryDialog::listsVersionsAndRestoresOne()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     const QString u1 = QStringLiteral("u1");
     const int id = RecordStore(h.db()).insert(person(), u1);
     change(h.db(), id, u1, [](RecordData& r) { r.f = QStringLiteral("Петрова"); });
@@ -77,7 +73,7 @@ void TestHistoryDialog::listsVersionsAndRestoresOne()
     QAction* item = menuItem(h.main(), "NHistory");
     QVERIFY(item->isEnabled());
     bool checked = false;
-    EditorHarness::whenShown<TfmHistory>([&](TfmHistory* d) {
+    whenShown<TfmHistory>([&](TfmHistory* d) {
         QCOMPARE(d->SGVersions->rowCount(), 2);
         // Newest first, each with the captions of what its change altered.
         QCOMPARE(d->SGVersions->item(0, 4)->text(), QStringLiteral("Электронная почта"));
@@ -100,7 +96,7 @@ void TestHistoryDialog::listsVersionsAndRestoresOne()
 
 void TestHistoryDialog::changeMeanwhileWritesNothing()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     const int id = RecordStore(h.db()).insert(person(), QStringLiteral("u1"));
     change(h.db(), id, QStringLiteral("u1"),
            [](RecordData& r) { r.f = QStringLiteral("Петрова"); });
@@ -131,10 +127,9 @@ void TestHistoryDialog::hiddenPartsNeverShown()
 {
     QFETCH(QString, viewer);
     QFETCH(bool, permitted);
-    EditorHarness h(viewer);
+    MainWindowHarness h(viewer);
     const QString u1 = QStringLiteral("u1");
-    const int id =
-        RecordStore(h.db()).insert(person(QStringLiteral(" u1 "), QStringLiteral(" 7 14 ")), u1);
+    const int id = RecordStore(h.db()).insert(person().owns(" u1 ").hided(" 7 14 "), u1);
     change(h.db(), id, u1, [](RecordData& r) {
         r.f = QStringLiteral("Петрова");
         r.email = QStringLiteral("other@mail");

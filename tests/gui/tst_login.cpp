@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "FileMode.h"
+#include "MainWindowHarness.h"
 #include "MemorySecretStore.h"
-#include "ScriptedPrompts.h"
-#include "TestDatabase.h"
 #include "TypeText.h"
+#include "WhenShown.h"
 #include "app/TFmMain.h"
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
@@ -79,13 +79,17 @@ private:
     std::unique_ptr<TfmLogin> openLogin(bool secretStore = false);
     std::unique_ptr<TfmReg> openRegistration();
     void press(QWidget* widget, Qt::Key key = Qt::Key_Return);
+    // The settings of an earlier login of the user with "Сохранить пароль" ticked.
+    void rememberLogin(const QString& user, const QString& password);
+    // Types the name and, after Tab, the password, as a user fills the dialog.
+    void fill(TfmLogin& login, const QString& name, const QString& password);
     void clickOnRegistration(std::function<void(TfmReg*)> steps);
     bool searchViewInitialised() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TestDatabase> m_database;
-    std::unique_ptr<ScriptedPrompts> m_prompts;
-    std::unique_ptr<TFmMain> m_main;
+    std::unique_ptr<MainWindowHarness> m_harness; // nobody signed in
+    TFmMain* m_main = nullptr;
+    ScriptedPrompts* m_prompts = nullptr;
     QMap<QString, QString> m_secrets;
 };
 
@@ -99,32 +103,29 @@ void TestLogin::init()
     SPRAV_REQUIRE_DATABASE();
     m_dir = std::make_unique<QTemporaryDir>();
     m_secrets.clear();
-    m_database = std::make_unique<TestDatabase>();
-    m_prompts = std::make_unique<ScriptedPrompts>();
-    m_main = std::make_unique<TFmMain>(m_database->db());
-    m_main->show();
+    m_harness = std::make_unique<MainWindowHarness>(QString(), MainWindowHarness::Cities());
+    m_main = &m_harness->main();
+    m_prompts = &m_harness->prompts();
     // Anywhere but the search box, so that InitFind's focus shows.
     m_main->frFindMain->setFocus();
 }
 
 void TestLogin::cleanup()
 {
-    m_main.reset();
-    m_prompts.reset();
-    m_database.reset();
+    m_harness.reset();
     m_dir.reset();
 }
 
 void TestLogin::addUser(const QString& name, const QString& password)
 {
-    QVERIFY(AccountStore(m_database->db()).registerUser(name, password));
+    QVERIFY(AccountStore(m_harness->db()).registerUser(name, password));
 }
 
 std::unique_ptr<TfmLogin> TestLogin::openLogin(bool secretStore)
 {
-    TFmMain* main = m_main.get();
+    TFmMain* main = m_main;
     auto login = std::make_unique<TfmLogin>(
-        main, m_database->db(), [main](const QString& user) { return main->signIn(user); },
+        main, m_harness->db(), [main](const QString& user) { return main->signIn(user); },
         std::make_unique<SettingsStore>(
             settingsFile(),
             secretStore ? std::make_unique<MemorySecretStore>(&m_secrets) : nullptr));
@@ -137,8 +138,8 @@ std::unique_ptr<TfmLogin> TestLogin::openLogin(bool secretStore)
 
 std::unique_ptr<TfmReg> TestLogin::openRegistration()
 {
-    TFmMain* main = m_main.get();
-    auto reg = std::make_unique<TfmReg>(main, m_database->db(),
+    TFmMain* main = m_main;
+    auto reg = std::make_unique<TfmReg>(main, m_harness->db(),
                                         [main](const QString& user) { return main->signIn(user); });
     reg->show();
     reg->activateWindow();
@@ -150,6 +151,20 @@ std::unique_ptr<TfmReg> TestLogin::openRegistration()
 void TestLogin::press(QWidget* widget, Qt::Key key)
 {
     QTest::keyClick(widget, key);
+}
+
+void TestLogin::rememberLogin(const QString& user, const QString& password)
+{
+    SettingsStore settings(settingsFile());
+    settings.setLastUser(user);
+    settings.savePassword(user, password);
+}
+
+void TestLogin::fill(TfmLogin& login, const QString& name, const QString& password)
+{
+    typeText(login.EdtLogin, name);
+    press(login.EdtLogin, Qt::Key_Tab);
+    typeText(login.EdtPass, password);
 }
 
 bool TestLogin::searchViewInitialised() const
@@ -164,15 +179,10 @@ void TestLogin::clickOnRegistration(std::function<void(TfmReg*)> steps)
     auto* login = m_main->findChild<TfmLogin*>();
     QVERIFY(login);
     bool ran = false;
-    QTimer::singleShot(0, this, [&] {
-        auto* reg = qobject_cast<TfmReg*>(QApplication::activeModalWidget());
-        if (!reg)
-            return;
+    whenShown<TfmReg>([&](TfmReg* reg) {
         ran = true;
         QVERIFY(!login->isVisible());
         steps(reg);
-        if (reg->isVisible())
-            reg->reject();
     });
     QTest::mouseClick(login->BtnReg, Qt::LeftButton);
     QVERIFY(ran);
@@ -238,9 +248,7 @@ void TestLogin::wrongPasswordIsRefused()
 {
     addUser(QStringLiteral("ivan"), QStringLiteral("secret"));
     auto login = openLogin();
-    typeText(login->EdtLogin, QStringLiteral("ivan"));
-    press(login->EdtLogin, Qt::Key_Tab);
-    typeText(login->EdtPass, QStringLiteral("Secret"));
+    fill(*login, QStringLiteral("ivan"), QStringLiteral("Secret"));
     press(login->EdtPass);
     QCOMPARE(m_prompts->log(), QStringList{QStringLiteral("warning: Неправильный пароль")});
     QCOMPARE(login->EdtPass->text(), QString());
@@ -259,9 +267,7 @@ void TestLogin::loginSetsUserAndRemembersName()
 {
     addUser(QStringLiteral("ivan"), QStringLiteral("secret"));
     auto login = openLogin();
-    typeText(login->EdtLogin, QStringLiteral("ivan"));
-    press(login->EdtLogin, Qt::Key_Tab);
-    typeText(login->EdtPass, QStringLiteral("secret"));
+    fill(*login, QStringLiteral("ivan"), QStringLiteral("secret"));
     QTest::mouseClick(login->BtnOk, Qt::LeftButton);
 
     QVERIFY(m_prompts->log().isEmpty());
@@ -277,11 +283,7 @@ void TestLogin::loginSetsUserAndRemembersName()
 void TestLogin::savedPasswordIsOffered()
 {
     addUser(QStringLiteral("ivan"), QStringLiteral("secret"));
-    {
-        SettingsStore settings(settingsFile());
-        settings.setLastUser(QStringLiteral("ivan"));
-        settings.savePassword(QStringLiteral("ivan"), QStringLiteral("secret"));
-    }
+    rememberLogin(QStringLiteral("ivan"), QStringLiteral("secret"));
     auto login = openLogin();
     QCOMPARE(login->EdtLogin->text(), QStringLiteral("ivan"));
     QCOMPARE(login->EdtPass->text(), QStringLiteral("secret"));
@@ -294,11 +296,7 @@ void TestLogin::savedPasswordIsOffered()
 
 void TestLogin::emptySavedPasswordCountsAsSaved()
 {
-    {
-        SettingsStore settings(settingsFile());
-        settings.setLastUser(QStringLiteral("ivan"));
-        settings.savePassword(QStringLiteral("ivan"), QString());
-    }
+    rememberLogin(QStringLiteral("ivan"), QString());
     auto login = openLogin();
     QCOMPARE(login->EdtLogin->text(), QStringLiteral("ivan"));
     QCOMPARE(login->EdtPass->text(), QString());
@@ -309,11 +307,7 @@ void TestLogin::otherUserWithoutSavedPasswordKeepsTick()
 {
     addUser(QStringLiteral("ivan"), QStringLiteral("secret"));
     addUser(QStringLiteral("anna"), QStringLiteral("роза"));
-    {
-        SettingsStore settings(settingsFile());
-        settings.setLastUser(QStringLiteral("ivan"));
-        settings.savePassword(QStringLiteral("ivan"), QStringLiteral("secret"));
-    }
+    rememberLogin(QStringLiteral("ivan"), QStringLiteral("secret"));
     auto login = openLogin();
     login->EdtLogin->selectAll();
     typeText(login->EdtLogin, QStringLiteral("anna"));
@@ -330,9 +324,7 @@ void TestLogin::otherUserWithoutSavedPasswordKeepsTick()
 
     login->EdtLogin->setFocus();
     login->EdtLogin->selectAll();
-    typeText(login->EdtLogin, QStringLiteral("anna"));
-    press(login->EdtLogin, Qt::Key_Tab);
-    typeText(login->EdtPass, QStringLiteral("роза"));
+    fill(*login, QStringLiteral("anna"), QStringLiteral("роза"));
     press(login->EdtPass);
     QCOMPARE(m_main->currentUser(), QStringLiteral("anna"));
     SettingsStore settings(settingsFile());
@@ -344,11 +336,7 @@ void TestLogin::otherUserWithoutSavedPasswordKeepsTick()
 void TestLogin::untickingForgetsPasswordKeepsName()
 {
     addUser(QStringLiteral("ivan"), QStringLiteral("secret"));
-    {
-        SettingsStore settings(settingsFile());
-        settings.setLastUser(QStringLiteral("ivan"));
-        settings.savePassword(QStringLiteral("ivan"), QStringLiteral("secret"));
-    }
+    rememberLogin(QStringLiteral("ivan"), QStringLiteral("secret"));
     auto login = openLogin();
     QTest::mouseClick(login->ChBSave, Qt::LeftButton);
     QVERIFY(!login->ChBSave->isChecked());
@@ -364,9 +352,7 @@ void TestLogin::nameWithSlashRoundTrips()
     addUser(QStringLiteral("dom/ivan\\x"), QStringLiteral("p"));
     {
         auto login = openLogin();
-        typeText(login->EdtLogin, QStringLiteral("dom/ivan\\x"));
-        press(login->EdtLogin, Qt::Key_Tab);
-        typeText(login->EdtPass, QStringLiteral("p"));
+        fill(*login, QStringLiteral("dom/ivan\\x"), QStringLiteral("p"));
         QTest::mouseClick(login->ChBSave, Qt::LeftButton);
         press(login->EdtPass);
         QCOMPARE(m_main->currentUser(), QStringLiteral("dom/ivan\\x"));
@@ -390,9 +376,7 @@ void TestLogin::savedPasswordStaysPrivate()
     addUser(QStringLiteral("ivan"), QStringLiteral("s3cret"));
     {
         auto login = openLogin(secretStore);
-        typeText(login->EdtLogin, QStringLiteral("ivan"));
-        press(login->EdtLogin, Qt::Key_Tab);
-        typeText(login->EdtPass, QStringLiteral("s3cret"));
+        fill(*login, QStringLiteral("ivan"), QStringLiteral("s3cret"));
         QTest::mouseClick(login->ChBSave, Qt::LeftButton);
         press(login->EdtPass);
         QCOMPARE(m_main->currentUser(), QStringLiteral("ivan"));
@@ -447,9 +431,7 @@ void TestLogin::savedPasswordFoundInOtherLetterCase()
     addUser(QStringLiteral("anna"), QStringLiteral("2"));
     {
         auto login = openLogin(secretStore);
-        typeText(login->EdtLogin, QStringLiteral("иванов"));
-        press(login->EdtLogin, Qt::Key_Tab);
-        typeText(login->EdtPass, QStringLiteral("1"));
+        fill(*login, QStringLiteral("иванов"), QStringLiteral("1"));
         QTest::mouseClick(login->ChBSave, Qt::LeftButton);
         press(login->EdtPass);
         QCOMPARE(m_main->currentUser(), QStringLiteral("Иванов"));
@@ -482,9 +464,7 @@ void TestLogin::otherLetterCaseSignsInAsStored()
 {
     addUser(QStringLiteral("Иванов"), QStringLiteral("1"));
     auto login = openLogin();
-    typeText(login->EdtLogin, QStringLiteral("иВАНОВ"));
-    press(login->EdtLogin, Qt::Key_Tab);
-    typeText(login->EdtPass, QStringLiteral("1"));
+    fill(*login, QStringLiteral("иВАНОВ"), QStringLiteral("1"));
     press(login->EdtPass);
     QVERIFY(m_prompts->log().isEmpty());
     QCOMPARE(m_main->currentUser(), QStringLiteral("Иванов"));
@@ -493,15 +473,13 @@ void TestLogin::otherLetterCaseSignsInAsStored()
 
 void TestLogin::legacyPlainPasswordIsRehashed()
 {
-    Sql::run(m_database->db(),
+    Sql::run(m_harness->db(),
              QStringLiteral("INSERT INTO users (log, pass) VALUES ('old', 'plain')"));
     auto login = openLogin();
-    typeText(login->EdtLogin, QStringLiteral("old"));
-    press(login->EdtLogin, Qt::Key_Tab);
-    typeText(login->EdtPass, QStringLiteral("plain"));
+    fill(*login, QStringLiteral("old"), QStringLiteral("plain"));
     press(login->EdtPass);
     QCOMPARE(m_main->currentUser(), QStringLiteral("old"));
-    QSqlQuery q = Sql::run(m_database->db(), QStringLiteral("SELECT pass FROM users"));
+    QSqlQuery q = Sql::run(m_harness->db(), QStringLiteral("SELECT pass FROM users"));
     QVERIFY(q.next());
     QVERIFY(PasswordHash::isHash(q.value(0).toString()));
 }
@@ -521,7 +499,7 @@ void TestLogin::injectionInNameChangesNothing()
         QVERIFY(m_main->currentUser().isEmpty());
         QVERIFY(login->isVisible());
     }
-    QSqlQuery q = Sql::run(m_database->db(), QStringLiteral("SELECT log FROM users"));
+    QSqlQuery q = Sql::run(m_harness->db(), QStringLiteral("SELECT log FROM users"));
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toString(), QStringLiteral("admin"));
     QVERIFY(!q.next());
@@ -551,7 +529,7 @@ void TestLogin::cancelClosesMainWindow()
 
 void TestLogin::databaseErrorKeepsDialogOpen()
 {
-    Sql::run(m_database->db(), QStringLiteral("DROP TABLE users"));
+    Sql::run(m_harness->db(), QStringLiteral("DROP TABLE users"));
     auto login = openLogin();
     typeText(login->EdtLogin, QStringLiteral("ivan"));
     press(login->EdtLogin);
@@ -566,11 +544,9 @@ void TestLogin::failingSearchViewSignsNobodyIn()
 {
     addUser(QStringLiteral("ivan"), QStringLiteral("1"));
     // The accounts are there; the list of cities for the search view is not.
-    Sql::run(m_database->db(), QStringLiteral("DROP TABLE city"));
+    Sql::run(m_harness->db(), QStringLiteral("DROP TABLE city"));
     auto login = openLogin();
-    typeText(login->EdtLogin, QStringLiteral("ivan"));
-    press(login->EdtLogin, Qt::Key_Tab);
-    typeText(login->EdtPass, QStringLiteral("1"));
+    fill(*login, QStringLiteral("ivan"), QStringLiteral("1"));
     press(login->EdtPass);
     QCOMPARE(m_prompts->log().size(), 1);
     QVERIFY2(m_prompts->last().startsWith(QStringLiteral("error: ")),
@@ -632,7 +608,7 @@ void TestLogin::reservedWordOnlyInLowerCase()
     QCOMPARE(m_prompts->log().size(), 1);
     QVERIFY(!reg->isVisible());
     QCOMPARE(m_main->currentUser(), QStringLiteral("User"));
-    QVERIFY(AccountStore(m_database->db()).exists(QStringLiteral("User")));
+    QVERIFY(AccountStore(m_harness->db()).exists(QStringLiteral("User")));
 }
 
 void TestLogin::blankOrSemicolonRefused()
@@ -647,7 +623,7 @@ void TestLogin::blankOrSemicolonRefused()
                      "warning: Имя пользователя не должно содержать пробелов и точек с запятой")});
         QCOMPARE(reg->focusWidget(), reg->EdtLogin);
     }
-    QVERIFY(!AccountStore(m_database->db()).exists(QStringLiteral("a b")));
+    QVERIFY(!AccountStore(m_harness->db()).exists(QStringLiteral("a b")));
     QVERIFY(m_main->currentUser().isEmpty());
 }
 
@@ -687,14 +663,14 @@ void TestLogin::existingNameInOtherCaseRefused()
     QTest::mouseClick(reg->BtnOk, Qt::LeftButton);
     QCOMPARE(m_prompts->log(),
              QStringList{QStringLiteral("warning: Такой пользователь уже существует")});
-    QSqlQuery q = Sql::run(m_database->db(), QStringLiteral("SELECT COUNT(*) FROM users"));
+    QSqlQuery q = Sql::run(m_harness->db(), QStringLiteral("SELECT COUNT(*) FROM users"));
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toInt(), 1);
 }
 
 void TestLogin::registrationDatabaseError()
 {
-    Sql::run(m_database->db(), QStringLiteral("DROP TABLE users"));
+    Sql::run(m_harness->db(), QStringLiteral("DROP TABLE users"));
     auto reg = openRegistration();
     typeText(reg->EdtLogin, QStringLiteral("ivan"));
     QTest::mouseClick(reg->BtnOk, Qt::LeftButton);
@@ -709,7 +685,7 @@ void TestLogin::registrationDatabaseError()
 // in both dialogs; nobody signs in and nothing is written.
 void TestLogin::hashFailureKeepsDialogsOpen()
 {
-    Sql::run(m_database->db(),
+    Sql::run(m_harness->db(),
              QStringLiteral("INSERT INTO users (log, pass) VALUES ('old', 'plain')"));
     PasswordHash::setCostForTesting(crypto_pwhash_OPSLIMIT_MIN,
                                     std::numeric_limits<std::size_t>::max());
@@ -720,9 +696,7 @@ void TestLogin::hashFailureKeepsDialogsOpen()
         QStringLiteral("error: Не хватает памяти, чтобы защитить пароль.")};
     {
         auto login = openLogin();
-        typeText(login->EdtLogin, QStringLiteral("old"));
-        press(login->EdtLogin, Qt::Key_Tab);
-        typeText(login->EdtPass, QStringLiteral("plain"));
+        fill(*login, QStringLiteral("old"), QStringLiteral("plain"));
         press(login->EdtPass);
         QCOMPARE(m_prompts->log(), errorBox);
         QVERIFY(login->isVisible());
@@ -736,7 +710,7 @@ void TestLogin::hashFailureKeepsDialogsOpen()
         QVERIFY(reg->isVisible());
     }
     QVERIFY(m_main->currentUser().isEmpty());
-    QSqlQuery q = Sql::run(m_database->db(), QStringLiteral("SELECT log, pass FROM users"));
+    QSqlQuery q = Sql::run(m_harness->db(), QStringLiteral("SELECT log, pass FROM users"));
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString(),
              QStringLiteral("old plain"));
@@ -761,7 +735,7 @@ void TestLogin::registrationSignsInWithoutSecondLogin()
     QVERIFY(!login->isVisible());
     QCOMPARE(login->result(), int(QDialog::Accepted));
     QCOMPARE(
-        AccountStore(m_database->db()).login(QStringLiteral("Новый"), QStringLiteral("pw")).outcome,
+        AccountStore(m_harness->db()).login(QStringLiteral("Новый"), QStringLiteral("pw")).outcome,
         AccountStore::Outcome::Accepted);
     // Registration leaves the remembered name alone.
     QCOMPARE(SettingsStore(settingsFile()).lastUser(), QString());
@@ -777,7 +751,7 @@ void TestLogin::cancelledRegistrationReturnsToLogin()
     });
     QVERIFY(login->isVisible());
     QVERIFY(m_main->currentUser().isEmpty());
-    QVERIFY(!AccountStore(m_database->db()).exists(QStringLiteral("someone")));
+    QVERIFY(!AccountStore(m_harness->db()).exists(QStringLiteral("someone")));
     QVERIFY(!m_main->isClosed());
 }
 
@@ -818,7 +792,7 @@ void TestLogin::nameWithNulRefused()
     QCOMPARE(dialog->focusWidget(), edit);
     QVERIFY(dialog->isVisible());
     QVERIFY(m_main->currentUser().isEmpty());
-    QSqlQuery users = Sql::run(m_database->db(), QStringLiteral("SELECT COUNT(*) FROM users"));
+    QSqlQuery users = Sql::run(m_harness->db(), QStringLiteral("SELECT COUNT(*) FROM users"));
     QVERIFY(users.next());
     QCOMPARE(users.value(0).toInt(), 0);
 }

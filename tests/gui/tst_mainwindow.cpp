@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
 #include "ModalCloser.h"
-#include "ScriptedPrompts.h"
-#include "TestDatabase.h"
+#include "SampleRecord.h"
 #include "app/TFmMain.h"
-#include "app/TTrayIcon.h"
 #include "db/Sql.h"
 #include "editor/ui/TfrNewRecord.h"
 #include "records/RecordData.h"
@@ -54,34 +53,29 @@ private:
     bool activate();
     QStringList confirms() const;
 
-    std::unique_ptr<TestDatabase> m_database;
-    std::unique_ptr<ScriptedPrompts> m_prompts;
-    std::unique_ptr<TFmMain> m_main;
+    std::unique_ptr<MainWindowHarness> m_harness;
+    TFmMain* m_main = nullptr;
+    ScriptedPrompts* m_prompts = nullptr;
 };
 
 void TestMainWindow::init()
 {
     SPRAV_REQUIRE_DATABASE();
-    TTrayIcon::setAvailabilityCheck([] { return false; });
-    m_database = std::make_unique<TestDatabase>();
-    m_prompts = std::make_unique<ScriptedPrompts>();
-    m_main = std::make_unique<TFmMain>(m_database->db());
-    m_main->show();
-    m_main->signIn(QStringLiteral("ivan"));
+    m_harness =
+        std::make_unique<MainWindowHarness>(QStringLiteral("ivan"), MainWindowHarness::Cities());
+    m_main = &m_harness->main();
+    m_prompts = &m_harness->prompts();
 }
 
 void TestMainWindow::cleanup()
 {
-    m_main.reset();
-    m_prompts.reset();
-    m_database.reset();
-    TTrayIcon::setAvailabilityCheck({});
+    m_harness.reset();
 }
 
 bool TestMainWindow::activate()
 {
     m_main->activateWindow();
-    return QTest::qWaitForWindowActive(m_main.get());
+    return QTest::qWaitForWindowActive(m_main);
 }
 
 QStringList TestMainWindow::confirms() const
@@ -95,7 +89,7 @@ QStringList TestMainWindow::confirms() const
 
 void TestMainWindow::windowAndClientArea()
 {
-    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_main));
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Телефонный справочник"));
     QCOMPARE(m_main->centralWidget()->size(), QSize(685, 475));
     QCOMPARE(m_main->ToolBar1->height(), 24);
@@ -178,7 +172,7 @@ void TestMainWindow::toolButtons()
     // Shown, the birthday button stands at the right end of the toolbar.
     m_main->TBBirth->show();
     QTRY_VERIFY(m_main->TBBirth->isVisible());
-    QVERIFY(m_main->TBBirth->mapTo(m_main.get(), QPoint(m_main->TBBirth->width(), 0)).x() >=
+    QVERIFY(m_main->TBBirth->mapTo(m_main, QPoint(m_main->TBBirth->width(), 0)).x() >=
             m_main->width() - 8);
 }
 
@@ -206,7 +200,7 @@ void TestMainWindow::stateAfterStart()
 void TestMainWindow::newRecordThenBackToSearch()
 {
     QVERIFY(activate());
-    QTest::keyClick(m_main.get(), Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(m_main, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
     QVERIFY(m_main->N8->isEnabled());
     QVERIFY(m_main->TBSave->isEnabled());
@@ -215,7 +209,7 @@ void TestMainWindow::newRecordThenBackToSearch()
     QVERIFY(!menuItem(m_main, "N3")->isEnabled());
     QVERIFY(m_prompts->log().isEmpty());
 
-    QTest::keyClick(m_main.get(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(m_main, Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(m_main->frames->currentWidget(), m_main->frFindMain);
     QVERIFY(!m_main->N8->isEnabled());
     QVERIFY(!m_main->TBSave->isEnabled());
@@ -285,12 +279,10 @@ void TestMainWindow::savePromptYesStores()
 {
     QFETCH(bool, shownRecord);
     QFETCH(Prompts::Answer, answer);
-    RecordStore store(m_database->db());
+    RecordStore store(m_harness->db());
     int id = 0;
     if (shownRecord) {
-        RecordData record;
-        record.f = QStringLiteral("Старая");
-        id = store.insert(record);
+        id = store.insert(SampleRecord::person("Старая"));
         emit m_main->frFindMain->recordChosen(id);
     } else {
         menuItem(m_main, "N1")->trigger();
@@ -303,7 +295,7 @@ void TestMainWindow::savePromptYesStores()
     QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
     // Stored by the editor, which clears its flag, then the command goes on.
     QVERIFY(!m_main->frNewRecordMain->isModified());
-    QSqlQuery stored = Sql::run(m_database->db(), QStringLiteral("SELECT id, f FROM sprav"));
+    QSqlQuery stored = Sql::run(m_harness->db(), QStringLiteral("SELECT id, f FROM sprav"));
     QVERIFY(stored.next());
     QCOMPARE(stored.value(1).toString(), QStringLiteral("Новая"));
     if (shownRecord)
@@ -345,13 +337,13 @@ void TestMainWindow::printShortcutFollowsMenuItem()
     QVERIFY(activate());
     QSignalSpy printed(menuItem(m_main, "N3"), &QAction::triggered);
     QVERIFY(m_main->TBPrint->isEnabled());
-    QTest::keyClick(m_main.get(), Qt::Key_P, Qt::ControlModifier);
+    QTest::keyClick(m_main, Qt::Key_P, Qt::ControlModifier);
     QCOMPARE(printed.size(), 0);
 
     // A listing that shows rows enables "Печать...": then Ctrl+P prints.
     menuItem(m_main, "N3")->setEnabled(true);
     ModalCloser preview;
-    QTest::keyClick(m_main.get(), Qt::Key_P, Qt::ControlModifier);
+    QTest::keyClick(m_main, Qt::Key_P, Qt::ControlModifier);
     QCOMPARE(printed.size(), 1);
     QCOMPARE(preview.closed(), QStringList{QStringLiteral("ReportPreview")});
     QVERIFY(m_prompts->log().isEmpty());
@@ -361,7 +353,7 @@ void TestMainWindow::closingWithUnsavedChangesAsksOnce()
 {
     menuItem(m_main, "N1")->trigger();
     m_main->frNewRecordMain->setModified(true);
-    QSignalSpy closed(m_main.get(), &TFmMain::closed);
+    QSignalSpy closed(m_main, &TFmMain::closed);
     m_prompts->answerConfirm(Prompts::Answer::No);
     menuItem(m_main, "N7")->trigger();
     QCOMPARE(confirms(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});
@@ -390,11 +382,8 @@ void TestMainWindow::closingWithoutChangesAsksNothing()
 // warning and dropped: the command that prompted goes on, closing too.
 void TestMainWindow::refusedSaveDoesNotHoldUpCommands()
 {
-    RecordData record;
-    record.f = QStringLiteral("Закрытый");
-    record.hided = QStringLiteral(" 1 ");
-    record.owns = QStringLiteral(" boss ");
-    const int id = RecordStore(m_database->db()).insert(record);
+    const int id =
+        m_harness->insertRecord(SampleRecord::person("Закрытый").hided(" 1 ").owns(" boss "));
     const auto editForeignRecord = [&] {
         emit m_main->frFindMain->recordChosen(id);
         m_main->frNewRecordMain->setModified(true);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "EditorHarness.h"
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
+#include "SampleRecord.h"
+#include "TypeText.h"
 #include "app/TFmMain.h"
 #include "common/ui/ShellOpen.h"
 #include "db/Sql.h"
@@ -39,7 +41,7 @@ void typeInto(QWidget* field, const QString& text)
 {
     // Entering a field with Tab selects its text, so typing replaces it.
     field->setFocus(Qt::TabFocusReason);
-    EditorHarness::typeText(field, text);
+    typeText(field, text);
 }
 
 QStringList items(const QComboBox* combo)
@@ -48,6 +50,17 @@ QStringList items(const QComboBox* combo)
     for (int i = 0; i < combo->count(); ++i)
         list.append(combo->itemText(i));
     return list;
+}
+
+// A record partly hidden from all but u12 and boss: addresses, birthday, work phone.
+SampleRecord secretov()
+{
+    return SampleRecord::person("Секретов")
+        .legalAddress("юр")
+        .birthday(QDate(1970, 7, 7))
+        .phone(1, "111")
+        .owns(" u12 boss ")
+        .hided(" 1 8 12 ");
 }
 
 bool looksBlanked(const QWidget* field)
@@ -63,7 +76,6 @@ class TestRecordEditor : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { EditorHarness::isolateSettings(); }
     void init() { SPRAV_REQUIRE_DATABASE(); }
 
     void controlsAndTabOrder();
@@ -101,7 +113,7 @@ private slots:
 
 void TestRecordEditor::controlsAndTabOrder()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     // The surname caption keeps its trailing blank; paired buttons share a place.
     QCOMPARE(e.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Фамилия "));
@@ -144,7 +156,7 @@ void TestRecordEditor::controlsAndTabOrder()
 
 void TestRecordEditor::enterNavigationAndModifiedMarks()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
     m.newRecord();
@@ -201,7 +213,7 @@ void TestRecordEditor::enterNavigationAndModifiedMarks()
 
 void TestRecordEditor::keysThatChangeNothingMarkToo()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
     m.newRecord();
@@ -229,7 +241,7 @@ void TestRecordEditor::keysThatChangeNothingMarkToo()
 
 void TestRecordEditor::tooLongBoundary()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     h.main().newRecord();
     const QString ok(255, QChar(0x042F));
@@ -295,8 +307,8 @@ void TestRecordEditor::tooLongBoundary()
 
 void TestRecordEditor::cityCodeCaption()
 {
-    EditorHarness h(QStringLiteral("u1"), {{QStringLiteral("Казань"), QStringLiteral("8432")},
-                                           {QStringLiteral("Москва"), QStringLiteral("495")}});
+    MainWindowHarness h(QStringLiteral("u1"), {{QStringLiteral("Казань"), QStringLiteral("8432")},
+                                               {QStringLiteral("Москва"), QStringLiteral("495")}});
     TfrNewRecord& e = h.editor();
     h.main().newRecord();
     QCOMPARE(e.CmbCity->currentText(), QStringLiteral("Казань"));
@@ -305,15 +317,15 @@ void TestRecordEditor::cityCodeCaption()
 
     e.CmbCity->setFocus();
     e.CmbCity->lineEdit()->selectAll();
-    EditorHarness::typeText(e.CmbCity, QStringLiteral("Моск"));
+    typeText(e.CmbCity, QStringLiteral("Моск"));
     QCOMPARE(e.Label10->text(), QStringLiteral("Город"));
-    EditorHarness::typeText(e.CmbCity, QStringLiteral("ва"));
+    typeText(e.CmbCity, QStringLiteral("ва"));
     QCOMPARE(e.Label10->text(), QStringLiteral("Город (495)"));
     // Erasing everything leaves the caption alone.
     e.CmbCity->lineEdit()->selectAll();
     press(Qt::Key_Backspace);
     QCOMPARE(e.Label10->text(), QStringLiteral("Город (495)"));
-    EditorHarness::typeText(e.CmbCity, QStringLiteral("КАЗАНЬ"));
+    typeText(e.CmbCity, QStringLiteral("КАЗАНЬ"));
     QCOMPARE(e.Label10->text(), QStringLiteral("Город (8432)"));
     // Picking an entry from the list.
     e.CmbCity->setCurrentIndex(0);
@@ -324,12 +336,12 @@ void TestRecordEditor::cityCodeCaption()
 
 void TestRecordEditor::newCityAskedOnceAndTrimmed()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     h.main().newRecord();
     e.CmbCity->setFocus();
     e.CmbCity->lineEdit()->selectAll();
-    EditorHarness::typeText(e.CmbCity, QStringLiteral("  Урюпинск \""));
+    typeText(e.CmbCity, QStringLiteral("  Урюпинск \""));
     h.prompts().answerText(QStringLiteral("84442"));
     press(Qt::Key_Tab);
     QCOMPARE(h.prompts().log(),
@@ -364,7 +376,7 @@ void TestRecordEditor::newCityAskedOnceAndTrimmed()
 
 void TestRecordEditor::cancelledCityPrompt()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     h.main().newRecord();
     e.CmbCity->setFocus();
@@ -392,7 +404,7 @@ void TestRecordEditor::cancelledCityPrompt()
 
 void TestRecordEditor::jobTitleAddedSorted()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     RecordStore(h.db()).addProf(QStringLiteral("Юрист"));
     RecordStore(h.db()).addProf(QStringLiteral("Бухгалтер"));
     h.editor().Loadcmbs();
@@ -419,8 +431,8 @@ void TestRecordEditor::jobTitleAddedSorted()
 
 void TestRecordEditor::newRecordStoredAndCleared()
 {
-    EditorHarness h(QStringLiteral("u1"), {{QStringLiteral("Казань"), QStringLiteral("8432")},
-                                           {QStringLiteral("Москва"), QStringLiteral("495")}});
+    MainWindowHarness h(QStringLiteral("u1"), {{QStringLiteral("Казань"), QStringLiteral("8432")},
+                                               {QStringLiteral("Москва"), QStringLiteral("495")}});
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
     m.TBNew->click();
@@ -432,10 +444,10 @@ void TestRecordEditor::newRecordStoredAndCleared()
 
     typeInto(e.EdtF, QStringLiteral("  Кузнецов "));
     press(Qt::Key_Return);
-    EditorHarness::typeText(focused(), QStringLiteral("Пётр"));
+    typeText(focused(), QStringLiteral("Пётр"));
     typeInto(e.EdtPhoneRab, QStringLiteral(" 22-33 "));
     press(Qt::Key_Return);
-    EditorHarness::typeText(focused(), QStringLiteral("44"));
+    typeText(focused(), QStringLiteral("44"));
     typeInto(e.EdtHomeAddress, QStringLiteral("дом"));
     typeInto(e.EdtFizAddress, QStringLiteral("офис"));
     e.CmbCity->setFocus();
@@ -479,18 +491,12 @@ void TestRecordEditor::newRecordStoredAndCleared()
 
 void TestRecordEditor::clearEmptiesDialogFields()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     // A new record made from a shown one holds its spouse data, privacy and
     // requisites.
-    RecordData r;
-    r.spfio = QStringLiteral("Анна");
-    r.spbirthday = QStringLiteral("01.01.1980");
-    r.spinfo = QStringLiteral("x");
-    r.hided = QStringLiteral(" 1 ");
-    r.owns = QStringLiteral(" u1 ");
-    r.req = QStringLiteral("ИНН");
-    h.showRecord(h.insertRecord(r));
+    h.showRecord(h.insertRecord(
+        SampleRecord().spouse("Анна", "01.01.1980", "x").hided(" 1 ").owns(" u1 ").req("ИНН")));
     h.main().newFromTemplate();
     QCOMPARE(e.requisites(), QStringLiteral("ИНН"));
     typeInto(e.EdtF, QStringLiteral("Черновик"));
@@ -509,7 +515,7 @@ void TestRecordEditor::clearEmptiesDialogFields()
 
 void TestRecordEditor::escapeCancelsKeepingTheEdit()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
     m.newRecord();
@@ -545,17 +551,16 @@ void TestRecordEditor::escapeCancelsKeepingTheEdit()
 
 void TestRecordEditor::templateFlow()
 {
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.f = QStringLiteral("Образец");
-    r.city = QStringLiteral("Казань");
-    r.homeaddress = QStringLiteral("ул. Мира");
-    r.spfio = QStringLiteral("Анна");
-    r.req = QStringLiteral("ИНН 1");
-    r.owns = QStringLiteral(" u1 ");
-    r.hided = QStringLiteral(" 13 ");
-    r.phones[2] = QStringLiteral("22");
-    r.birthday = QDate(1960, 1, 2);
+    MainWindowHarness h(QStringLiteral("u1"));
+    const RecordData r = SampleRecord::person("Образец")
+                             .city("Казань")
+                             .homeAddress("ул. Мира")
+                             .spouse("Анна")
+                             .req("ИНН 1")
+                             .owns(" u1 ")
+                             .hided(" 13 ")
+                             .phone(2, "22")
+                             .birthday(QDate(1960, 1, 2));
     const int id = h.insertRecord(r);
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
@@ -591,24 +596,17 @@ void TestRecordEditor::templateFlow()
 
 void TestRecordEditor::blankedViewForStranger()
 {
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.f = QStringLiteral("Секретов");
-    r.legaladdress = QStringLiteral("юр");
-    r.fizaddress = QStringLiteral("физ");
-    r.postaddress = QStringLiteral("почт");
-    r.homeaddress = QStringLiteral("дом");
-    r.path = QStringLiteral("путь");
-    r.email = QStringLiteral("s@x.ru");
-    r.birthday = QDate(1970, 7, 7);
-    r.spfio = QStringLiteral("Супруга");
-    r.req = QStringLiteral("ИНН");
-    r.phones[1] = QStringLiteral("111");
-    r.phones[2] = QStringLiteral("222");
-    r.otherphones = QStringLiteral("доб");
-    r.owns = QStringLiteral(" u12 boss ");
-    r.hided = QStringLiteral(" 1 8 12 ");
-    const int id = h.insertRecord(r);
+    MainWindowHarness h(QStringLiteral("u1"));
+    const int id = h.insertRecord(secretov()
+                                      .fizAddress("физ")
+                                      .postAddress("почт")
+                                      .homeAddress("дом")
+                                      .path("путь")
+                                      .email("s@x.ru")
+                                      .spouse("Супруга")
+                                      .req("ИНН")
+                                      .phone(2, "222")
+                                      .otherPhones("доб"));
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
     h.showRecord(id);
@@ -656,15 +654,8 @@ void TestRecordEditor::blankedViewForStranger()
 
 void TestRecordEditor::fullViewForPermittedUser()
 {
-    EditorHarness h(QStringLiteral("boss"));
-    RecordData r;
-    r.f = QStringLiteral("Секретов");
-    r.legaladdress = QStringLiteral("юр");
-    r.birthday = QDate(1970, 7, 7);
-    r.phones[1] = QStringLiteral("111");
-    r.owns = QStringLiteral(" u12 boss ");
-    r.hided = QStringLiteral(" 1 8 12 ");
-    const int id = h.insertRecord(r);
+    MainWindowHarness h(QStringLiteral("boss"));
+    const int id = h.insertRecord(secretov());
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
     h.showRecord(id);
@@ -688,15 +679,13 @@ void TestRecordEditor::fullViewForPermittedUser()
 
 void TestRecordEditor::wholeRecordHiddenShownToStranger()
 {
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.f = QStringLiteral("Невидимка");
-    r.legaladdress = QStringLiteral("юр");
-    r.phones[1] = QStringLiteral("111");
-    r.birthday = QDate(1970, 7, 7);
-    r.owns = QStringLiteral(" boss ");
-    r.hided = QStringLiteral("all");
-    const int id = h.insertRecord(r);
+    MainWindowHarness h(QStringLiteral("u1"));
+    const int id = h.insertRecord(SampleRecord::person("Невидимка")
+                                      .legalAddress("юр")
+                                      .phone(1, "111")
+                                      .birthday(QDate(1970, 7, 7))
+                                      .owns(" boss ")
+                                      .hided("all"));
     TfrNewRecord& e = h.editor();
     QVERIFY(!e.ShowRecord(id));
     QCOMPARE(h.prompts().log(),
@@ -744,23 +733,22 @@ void TestRecordEditor::everyCodeHidesItsParts()
 {
     QFETCH(int, code);
     QFETCH(QStringList, hidden);
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.f = QStringLiteral("Скрытный");
-    r.legaladdress = QStringLiteral("юр");
-    r.fizaddress = QStringLiteral("физ");
-    r.postaddress = QStringLiteral("почт");
-    r.homeaddress = QStringLiteral("дом");
-    r.path = QStringLiteral("путь");
-    r.email = QStringLiteral("a@b");
-    r.birthday = QDate(1970, 7, 7);
-    r.spfio = QStringLiteral("Супруга");
-    r.req = QStringLiteral("ИНН");
-    r.otherphones = QStringLiteral("доп");
+    MainWindowHarness h(QStringLiteral("u1"));
+    SampleRecord r = SampleRecord::person("Скрытный")
+                         .legalAddress("юр")
+                         .fizAddress("физ")
+                         .postAddress("почт")
+                         .homeAddress("дом")
+                         .path("путь")
+                         .email("a@b")
+                         .birthday(QDate(1970, 7, 7))
+                         .spouse("Супруга")
+                         .req("ИНН")
+                         .otherPhones("доп")
+                         .owns(" boss ")
+                         .hided(QStringLiteral(" %1 ").arg(code));
     for (int kind = 1; kind <= 6; ++kind)
-        r.phones[kind] = QString::number(kind);
-    r.owns = QStringLiteral(" boss ");
-    r.hided = QStringLiteral(" %1 ").arg(code);
+        r.phone(kind, QString::number(kind));
     const int id = h.insertRecord(r);
     TfrNewRecord& e = h.editor();
 
@@ -807,18 +795,16 @@ void TestRecordEditor::everyCodeHidesItsParts()
 
 void TestRecordEditor::templateOfBlankedRecordStoresNoHiddenValues()
 {
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.f = QStringLiteral("Чужой");
-    r.legaladdress = QStringLiteral("юр");
-    r.birthday = QDate(1970, 7, 7);
-    r.spfio = QStringLiteral("Супруга");
-    r.req = QStringLiteral("ИНН");
-    r.phones[1] = QStringLiteral("111");
-    r.phones[2] = QStringLiteral("222");
-    r.owns = QStringLiteral(" boss ");
-    r.hided = QStringLiteral(" 2 8 9 10 12 ");
-    const int id = h.insertRecord(r);
+    MainWindowHarness h(QStringLiteral("u1"));
+    const int id = h.insertRecord(SampleRecord::person("Чужой")
+                                      .legalAddress("юр")
+                                      .birthday(QDate(1970, 7, 7))
+                                      .spouse("Супруга")
+                                      .req("ИНН")
+                                      .phone(1, "111")
+                                      .phone(2, "222")
+                                      .owns(" boss ")
+                                      .hided(" 2 8 9 10 12 "));
     TfrNewRecord& e = h.editor();
     h.showRecord(id);
     h.main().newFromTemplate();
@@ -847,16 +833,14 @@ void TestRecordEditor::templateOfBlankedRecordStoresNoHiddenValues()
 // of it can be lost; an edit marked all the same is refused, never written.
 void TestRecordEditor::refusedSaveOfForeignRecord()
 {
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     RecordStore(h.db()).addProf(QStringLiteral("Инженер"));
-    RecordData r;
-    r.f = QStringLiteral("Чужой");
-    r.prof = QStringLiteral("Инженер");
-    r.legaladdress = QStringLiteral("юр");
-    r.phones[1] = QStringLiteral("111");
-    r.owns = QStringLiteral(" boss ");
-    r.hided = QStringLiteral(" 1 12 ");
-    const int id = h.insertRecord(r);
+    const int id = h.insertRecord(SampleRecord::person("Чужой")
+                                      .prof("Инженер")
+                                      .legalAddress("юр")
+                                      .phone(1, "111")
+                                      .owns(" boss ")
+                                      .hided(" 1 12 "));
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
     h.showRecord(id);
@@ -901,9 +885,8 @@ void TestRecordEditor::saveAfterOtherUserKeepsTheTyping()
 {
     QFETCH(bool, deleted);
     QFETCH(QString, message);
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.f = QStringLiteral("Старый");
+    MainWindowHarness h(QStringLiteral("u1"));
+    RecordData r = SampleRecord::person("Старый");
     const int id = h.insertRecord(r);
     TfrNewRecord& e = h.editor();
     h.showRecord(id);
@@ -930,17 +913,15 @@ void TestRecordEditor::saveAfterOtherUserKeepsTheTyping()
 
 void TestRecordEditor::changeStoresAndReturnsToSearch()
 {
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     RecordStore(h.db()).addProf(QStringLiteral("Инженер"));
-    RecordData r;
-    r.f = QStringLiteral("Старый");
-    r.prof = QStringLiteral("Инженер");
-    r.city = QStringLiteral("Казань");
-    r.hided = QStringLiteral(" 12 ");
-    r.phones[1] = QStringLiteral("111");
-    r.phones[3] = QStringLiteral("333");
-    r.spfio = QStringLiteral("Анна");
-    const int id = h.insertRecord(r);
+    const int id = h.insertRecord(SampleRecord::person("Старый")
+                                      .prof("Инженер")
+                                      .city("Казань")
+                                      .hided(" 12 ")
+                                      .phone(1, "111")
+                                      .phone(3, "333")
+                                      .spouse("Анна"));
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
     // A birthday text written elsewhere that does not read as a date.
@@ -984,11 +965,8 @@ void TestRecordEditor::changeStoresAndReturnsToSearch()
 
 void TestRecordEditor::deleteAsksFirst()
 {
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.f = QStringLiteral("Удаляемый");
-    r.phones[1] = QStringLiteral("1");
-    r.phones[6] = QStringLiteral("6");
+    MainWindowHarness h(QStringLiteral("u1"));
+    const RecordData r = SampleRecord::person("Удаляемый").phone(1, "1").phone(6, "6");
     const int id = h.insertRecord(r);
     const int other = h.insertRecord(r);
     TfrNewRecord& e = h.editor();
@@ -1014,7 +992,7 @@ void TestRecordEditor::deleteAsksFirst()
 
 void TestRecordEditor::requisites()
 {
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     TfrNewRecord& e = h.editor();
     TFmMain& m = h.main();
     m.newRecord();
@@ -1055,7 +1033,7 @@ void TestRecordEditor::requisites()
 
 void TestRecordEditor::mailAndWebLinks()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     h.main().newRecord();
     QStringList opened;
@@ -1092,7 +1070,7 @@ void TestRecordEditor::mailAndWebLinks()
 
 void TestRecordEditor::hostileInputInEveryBox()
 {
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     TfrNewRecord& e = h.editor();
     h.main().newRecord();
     const QStringList hostile = {
@@ -1132,7 +1110,7 @@ void TestRecordEditor::hostileInputInEveryBox()
 
 void TestRecordEditor::failedStoreKeepsTheTyping()
 {
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     TfrNewRecord& e = h.editor();
     h.main().newRecord();
     typeInto(e.EdtF, QStringLiteral("Несохранённый"));
@@ -1171,11 +1149,9 @@ void TestRecordEditor::nulRefusedWithFieldWarning()
     QFETCH(QString, field);
     QFETCH(QString, label);
     QFETCH(bool, shown);
-    EditorHarness h(QStringLiteral("u1"));
+    MainWindowHarness h(QStringLiteral("u1"));
     TfrNewRecord& e = h.editor();
-    RecordData stored;
-    stored.f = QStringLiteral("Иванов");
-    stored.io = QStringLiteral("Иван");
+    const RecordData stored = SampleRecord::person("Иванов", "Иван");
     const int id = shown ? h.insertRecord(stored) : 0;
     if (shown)
         h.showRecord(id);
@@ -1222,17 +1198,15 @@ void TestRecordEditor::noticeOfChangeElsewhere()
     QFETCH(QString, statement);
     QFETCH(bool, typedFirst);
     QFETCH(QString, notice);
-    EditorHarness h;
-    RecordData r;
-    r.f = QStringLiteral("Первый");
-    const int id = h.insertRecord(r);
+    MainWindowHarness h;
+    const int id = h.insertRecord(SampleRecord::person("Первый"));
     TfrNewRecord& e = h.editor();
     h.showRecord(id);
     e.directoryChanged(); // nothing changed yet
     QVERIFY(e.LblChanged->isHidden());
 
     if (typedFirst)
-        EditorHarness::typeText(e.EdtIO, QStringLiteral("Ив"));
+        typeText(e.EdtIO, QStringLiteral("Ив"));
     Sql::run(h.db(), statement, {{"id", id}});
     e.directoryChanged();
 

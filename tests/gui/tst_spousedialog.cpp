@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "EditorHarness.h"
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
+#include "SampleRecord.h"
+#include "TypeText.h"
+#include "WhenShown.h"
 #include "app/TFmMain.h"
 #include "db/Sql.h"
 #include "editor/ui/TfmSpouce.h"
@@ -17,7 +20,6 @@ class TestSpouseDialog : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { EditorHarness::isolateSettings(); }
     void init() { SPRAV_REQUIRE_DATABASE(); }
 
     void noDateRoundTrip();
@@ -31,14 +33,12 @@ private slots:
 
 void TestSpouseDialog::noDateRoundTrip()
 {
-    EditorHarness h;
-    RecordData r;
-    r.f = QStringLiteral("Женатый");
-    const int id = h.insertRecord(r);
+    MainWindowHarness h;
+    const int id = h.insertRecord(SampleRecord::person("Женатый"));
     TfrNewRecord& e = h.editor();
     h.showRecord(id);
     bool seen = false;
-    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+    whenShown<TfmSpouce>([&](TfmSpouce* d) {
         seen = true;
         QCOMPARE(d->windowTitle(), QStringLiteral("Данные о супруге"));
         QVERIFY(d->EdtSpIO->text().isEmpty());
@@ -55,7 +55,7 @@ void TestSpouseDialog::noDateRoundTrip()
     // Shown again, the stored no-date text opens as no date.
     h.showRecord(id);
     QCOMPARE(e.spouse().birthday, QStringLiteral("30.12.1899"));
-    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+    whenShown<TfmSpouce>([&](TfmSpouce* d) {
         QCOMPARE(d->DTSpBirthDay->date(), QDate(1899, 12, 30));
         d->DTSpBirthDay->setDate(QDate(1981, 6, 12));
         QTest::mouseClick(d->btnOk, Qt::LeftButton);
@@ -63,7 +63,7 @@ void TestSpouseDialog::noDateRoundTrip()
     menuItem(h.main(), "N9")->trigger();
     QCOMPARE(h.column(id, QStringLiteral("spbirthday")).toString(), QStringLiteral("12.06.1981"));
     h.showRecord(id);
-    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+    whenShown<TfmSpouce>([&](TfmSpouce* d) {
         QCOMPARE(d->DTSpBirthDay->date(), QDate(1981, 6, 12));
         QTest::mouseClick(d->btnCancel, Qt::LeftButton);
     });
@@ -72,17 +72,15 @@ void TestSpouseDialog::noDateRoundTrip()
 
 void TestSpouseDialog::trimmedWhenStoredUntrimmedInEditor()
 {
-    EditorHarness h;
-    RecordData r;
-    r.f = QStringLiteral("Женатый");
-    const int id = h.insertRecord(r);
+    MainWindowHarness h;
+    const int id = h.insertRecord(SampleRecord::person("Женатый"));
     TfrNewRecord& e = h.editor();
     h.showRecord(id);
-    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+    whenShown<TfmSpouce>([&](TfmSpouce* d) {
         d->EdtSpIO->setFocus();
-        EditorHarness::typeText(d->EdtSpIO, QStringLiteral("  Ольга \"Оля\"; DROP "));
+        typeText(d->EdtSpIO, QStringLiteral("  Ольга \"Оля\"; DROP "));
         d->MmSpInfo->setFocus();
-        EditorHarness::typeText(d->MmSpInfo, QStringLiteral(" любит 🌷\nи чай "));
+        typeText(d->MmSpInfo, QStringLiteral(" любит 🌷\nи чай "));
         QTest::mouseClick(d->btnOk, Qt::LeftButton);
     });
     QTest::mouseClick(e.BtnSpouce, Qt::LeftButton);
@@ -94,7 +92,7 @@ void TestSpouseDialog::trimmedWhenStoredUntrimmedInEditor()
     QVERIFY(!e.isModified());
 
     h.showRecord(id);
-    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+    whenShown<TfmSpouce>([&](TfmSpouce* d) {
         QCOMPARE(d->EdtSpIO->text(), QStringLiteral("Ольга \"Оля\"; DROP"));
         QCOMPARE(d->MmSpInfo->toPlainText(), QStringLiteral("любит 🌷\nи чай"));
         QTest::mouseClick(d->btnCancel, Qt::LeftButton);
@@ -104,10 +102,10 @@ void TestSpouseDialog::trimmedWhenStoredUntrimmedInEditor()
 
 void TestSpouseDialog::keysAndClosing()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfmSpouce dialog({QStringLiteral("Анна"), {}, {}}, &h.editor());
     bool stillOpen = false;
-    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+    whenShown<TfmSpouce>([&](TfmSpouce* d) {
         d->EdtSpIO->setFocus();
         QTest::keyClick(d->EdtSpIO, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d->DTSpBirthDay));
@@ -125,17 +123,17 @@ void TestSpouseDialog::keysAndClosing()
     QCOMPARE(dialog.spouse(), (SpouseData{QStringLiteral("Анна"), {}, {}}));
 
     // The close box is "Отмена" too.
-    EditorHarness::whenShown<TfmSpouce>([](TfmSpouce* d) { d->close(); });
+    whenShown<TfmSpouce>([](TfmSpouce* d) { d->close(); });
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
 }
 
 void TestSpouseDialog::clearThenCancelKeepsTheFields()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     const SpouseData given = {QStringLiteral("Анна"), QStringLiteral("02.03.1980"),
                               QStringLiteral("заметки")};
     TfmSpouce dialog(given, &h.editor());
-    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+    whenShown<TfmSpouce>([&](TfmSpouce* d) {
         QCOMPARE(d->EdtSpIO->text(), QStringLiteral("Анна"));
         QCOMPARE(d->DTSpBirthDay->date(), QDate(1980, 3, 2));
         QTest::mouseClick(d->bntClear, Qt::LeftButton);
@@ -151,17 +149,13 @@ void TestSpouseDialog::clearThenCancelKeepsTheFields()
 
 void TestSpouseDialog::nothingStoredForUserNotPermitted()
 {
-    EditorHarness h(QStringLiteral("u1"));
-    RecordData r;
-    r.f = QStringLiteral("Чужой");
-    r.spfio = QStringLiteral("Прежняя");
-    r.owns = QStringLiteral(" boss ");
-    r.hided = QStringLiteral(" 1 ");
-    const int id = h.insertRecord(r);
+    MainWindowHarness h(QStringLiteral("u1"));
+    const int id =
+        h.insertRecord(SampleRecord::person("Чужой").spouse("Прежняя").owns(" boss ").hided(" 1 "));
     TfrNewRecord& e = h.editor();
     h.showRecord(id);
     QVERIFY(e.BtnSpouce->isEnabled());
-    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+    whenShown<TfmSpouce>([&](TfmSpouce* d) {
         QCOMPARE(d->EdtSpIO->text(), QStringLiteral("Прежняя"));
         d->EdtSpIO->setText(QStringLiteral("Новая"));
         QTest::mouseClick(d->btnOk, Qt::LeftButton);
@@ -174,10 +168,10 @@ void TestSpouseDialog::nothingStoredForUserNotPermitted()
 
 void TestSpouseDialog::newRecordStoresWithDone()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfrNewRecord& e = h.editor();
     h.main().newRecord();
-    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+    whenShown<TfmSpouce>([&](TfmSpouce* d) {
         d->EdtSpIO->setText(QStringLiteral(" Пётр "));
         d->DTSpBirthDay->setDate(QDate(1979, 2, 28));
         QTest::mouseClick(d->btnOk, Qt::LeftButton);
@@ -193,9 +187,9 @@ void TestSpouseDialog::newRecordStoresWithDone()
 
 void TestSpouseDialog::unreadableDateShowsNoDate()
 {
-    EditorHarness h;
+    MainWindowHarness h;
     TfmSpouce dialog({{}, QStringLiteral("1979-02-28"), {}}, &h.editor());
-    EditorHarness::whenShown<TfmSpouce>([&](TfmSpouce* d) {
+    whenShown<TfmSpouce>([&](TfmSpouce* d) {
         QCOMPARE(d->DTSpBirthDay->date(), QDate(1899, 12, 30));
         QTest::mouseClick(d->btnCancel, Qt::LeftButton);
     });

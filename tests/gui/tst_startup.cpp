@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "MenuItem.h"
 #include "ScriptedPrompts.h"
+#include "WhenShown.h"
 #include "app/Startup.h"
 #include "app/TFmMain.h"
 #include "app/TTrayIcon.h"
@@ -77,11 +78,7 @@ void TestStartup::writeDataLink(const QByteArray& text)
 
 void TestStartup::onLogin(std::function<void(TfmLogin*)> steps)
 {
-    QTimer::singleShot(0, this, [this, steps] {
-        auto* login = qobject_cast<TfmLogin*>(QApplication::activeModalWidget());
-        if (!login) {
-            QFAIL("no login dialog");
-        }
+    whenShown<TfmLogin>([steps](TfmLogin* login) {
         auto* main = qobject_cast<TFmMain*>(login->parentWidget());
         QVERIFY(main && main->isVisible());
         QCOMPARE(QApplication::applicationName(), QStringLiteral("Справочник"));

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
 #include "ModalCloser.h"
 #include "RecordSeed.h"
-#include "ScriptedPrompts.h"
-#include "TestDatabase.h"
+#include "SampleRecord.h"
+#include "TypeText.h"
 #include "app/TFmMain.h"
 #include "common/Clock.h"
 #include "db/Sql.h"
@@ -21,10 +22,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSettings>
 #include <QStackedWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -36,12 +35,14 @@ const QDate julyFifth(2023, 7, 5);       // 14 birthdays
 const QDate septNineteenth(2023, 9, 19); // 15 birthdays on the 20th
 const QDate nobodysDay(2023, 1, 15);
 
-// QTest::keyClicks knows Latin-1 only: type any text key by key.
-void typeText(QWidget* widget, const QString& text)
+// A record of "Тест" with a work phone that names its id.
+int addRecord(const QSqlDatabase& db, const QString& f, const QString& shortpp, int city,
+              const QDate& birthday = QDate())
 {
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(ch.toUpper().unicode()), QString(ch),
-                            Qt::NoModifier);
+    const int id = RecordSeed::record(
+        db, SampleRecord::person(f, "Тест").firm(shortpp).birthday(birthday), city);
+    RecordSeed::phone(db, id, 1, QStringLiteral("%1-00").arg(id));
+    return id;
 }
 } // namespace
 
@@ -53,7 +54,6 @@ class TestTfrFind : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void cleanup();
 
     void birthdayCommandsAfterLogin();
@@ -78,85 +78,54 @@ private:
     {
         return find()->SGFindRes->isHidden() ? -1 : find()->foundModel()->rowCount();
     }
-    int addRecord(const QString& f, const QString& shortpp, int city,
-                  const QString& birthday = QString());
+    QSqlDatabase db() const { return m_harness->db(); }
 
-    QTemporaryDir m_settings;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<ScriptedPrompts> m_prompts;
-    std::unique_ptr<TFmMain> m_window;
+    std::unique_ptr<MainWindowHarness> m_harness;
+    TFmMain* m_window = nullptr;
+    ScriptedPrompts* m_prompts = nullptr;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
     int m_moscow = 0;
     int m_tver = 0;
 };
 
-int TestTfrFind::addRecord(const QString& f, const QString& shortpp, int city,
-                           const QString& birthday)
-{
-    RecordSeed::Record record;
-    record.f = f;
-    record.io = QStringLiteral("Тест");
-    record.shortpp = shortpp;
-    record.cityid = city;
-    if (!birthday.isEmpty())
-        record.birthday = birthday;
-    const int id = RecordSeed::record(m_db->db(), record);
-    RecordSeed::phone(m_db->db(), id, 1, QStringLiteral("%1-00").arg(id));
-    return id;
-}
-
-void TestTfrFind::initTestCase()
-{
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
-}
-
 void TestTfrFind::openWindow(const QDate& today)
 {
     Clock::setToday(today);
-    m_db = std::make_unique<TestDatabase>();
-    const QSqlDatabase db = m_db->db();
-    m_moscow = RecordSeed::city(db, QStringLiteral("Москва"), QStringLiteral("495"));
-    m_tver = RecordSeed::city(db, QStringLiteral("Тверь"), QStringLiteral("4822"));
-    const int klin = RecordSeed::city(db, QStringLiteral("Клин"), QStringLiteral("49624"));
-    for (int i = 1; i <= 20; ++i)
-        addRecord(QStringLiteral("Альфов%1").arg(i, 2, 10, QLatin1Char('0')),
-                  QStringLiteral("Альфа"), m_moscow);
-    for (int i = 1; i <= 21; ++i)
-        addRecord(QStringLiteral("Бетов%1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("Бета"),
-                  m_tver);
-    for (int i = 1; i <= 14; ++i)
-        addRecord(QStringLiteral("Июлев%1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("Июль"),
-                  0, QStringLiteral("05.07.%1").arg(1960 + i));
-    for (int i = 1; i <= 15; ++i)
-        addRecord(QStringLiteral("Сентябрёв%1").arg(i, 2, 10, QLatin1Char('0')),
-                  QStringLiteral("Сентябрь"), 0, QStringLiteral("20.09.%1").arg(1960 + i));
-    RecordSeed::Record hidden;
-    hidden.f = QStringLiteral("Клинов");
-    hidden.io = QStringLiteral("Клим");
-    hidden.shortpp = QStringLiteral("Завод");
-    hidden.cityid = klin;
-    hidden.hided = QStringLiteral("all");
-    hidden.owns = QStringLiteral(" ivanov ");
-    RecordSeed::record(db, hidden);
-
-    m_prompts = std::make_unique<ScriptedPrompts>();
-    m_window = std::make_unique<TFmMain>(db);
+    const auto seed = [this](const QSqlDatabase& db) {
+        m_moscow = RecordSeed::city(db, QStringLiteral("Москва"), QStringLiteral("495"));
+        m_tver = RecordSeed::city(db, QStringLiteral("Тверь"), QStringLiteral("4822"));
+        const int klin = RecordSeed::city(db, QStringLiteral("Клин"), QStringLiteral("49624"));
+        const auto numbered = [](const char* name, int i) {
+            return QString::fromUtf8(name) + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        };
+        for (int i = 1; i <= 20; ++i)
+            addRecord(db, numbered("Альфов", i), QStringLiteral("Альфа"), m_moscow);
+        for (int i = 1; i <= 21; ++i)
+            addRecord(db, numbered("Бетов", i), QStringLiteral("Бета"), m_tver);
+        for (int i = 1; i <= 14; ++i)
+            addRecord(db, numbered("Июлев", i), QStringLiteral("Июль"), 0, QDate(1960 + i, 7, 5));
+        for (int i = 1; i <= 15; ++i)
+            addRecord(db, numbered("Сентябрёв", i), QStringLiteral("Сентябрь"), 0,
+                      QDate(1960 + i, 9, 20));
+        RecordSeed::record(
+            db, SampleRecord::person("Клинов", "Клим").firm("Завод").hided("all").owns(" ivanov "),
+            klin);
+    };
+    m_harness =
+        std::make_unique<MainWindowHarness>(QString(), MainWindowHarness::Cities(), false, seed);
+    m_window = &m_harness->main();
+    m_prompts = &m_harness->prompts();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
     m_tester = std::make_unique<QAbstractItemModelTester>(
         find()->SGFindRes->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     m_window->signIn(QStringLiteral("petrov"));
 }
 
 void TestTfrFind::cleanup()
 {
     m_tester.reset();
-    m_window.reset();
-    m_prompts.reset();
-    m_db.reset();
+    m_harness.reset();
     Clock::setToday(QDate());
 }
 
@@ -222,8 +191,8 @@ void TestTfrFind::typingListsFromTheThirdCharacter()
 void TestTfrFind::numberTypedOrPastedFindsTheCaller()
 {
     openWindow(nobodysDay);
-    const int id = addRecord(QStringLiteral("Звонков"), QStringLiteral("Связь"), m_moscow);
-    RecordSeed::phone(m_db->db(), id, 3, QStringLiteral("+7 (917) 512-34-56"));
+    const int id = addRecord(db(), QStringLiteral("Звонков"), QStringLiteral("Связь"), m_moscow);
+    RecordSeed::phone(db(), id, 3, QStringLiteral("+7 (917) 512-34-56"));
     typeText(find()->EdtRequest, QStringLiteral("8 917 5123456"));
     QCOMPARE(shown(), 1);
     QCOMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: 1"));
@@ -377,7 +346,7 @@ void TestTfrFind::refreshRepeatsEachListing()
     // A search, with the search text kept.
     typeText(find()->EdtRequest, QStringLiteral("бет"));
     QCOMPARE(shown(), 21);
-    addRecord(QStringLiteral("Бетов22"), QStringLiteral("Бета"), m_tver);
+    addRecord(db(), QStringLiteral("Бетов22"), QStringLiteral("Бета"), m_tver);
     find()->RefreshList();
     QCOMPARE(shown(), 22);
     QCOMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: 22"));
@@ -387,7 +356,7 @@ void TestTfrFind::refreshRepeatsEachListing()
     find()->CmbCity->setEditText(QStringLiteral("Москва"));
     find()->CmbCityExit();
     QCOMPARE(shown(), 20);
-    addRecord(QStringLiteral("Альфов21"), QStringLiteral("Альфа"), m_moscow);
+    addRecord(db(), QStringLiteral("Альфов21"), QStringLiteral("Альфа"), m_moscow);
     find()->RefreshList();
     QCOMPARE(find()->CmbCity->currentText(), QStringLiteral("Москва"));
     QCOMPARE(shown(), 21);
@@ -397,7 +366,7 @@ void TestTfrFind::refreshRepeatsEachListing()
     // The birthday list.
     menuItem(m_window, "N5")->trigger();
     QCOMPARE(shown(), 14);
-    addRecord(QStringLiteral("Июлев15"), QStringLiteral("Июль"), 0, QStringLiteral("06.07.2000"));
+    addRecord(db(), QStringLiteral("Июлев15"), QStringLiteral("Июль"), 0, QDate(2000, 7, 6));
     find()->RefreshList();
     QCOMPARE(shown(), 15);
     QCOMPARE(find()->foundModel()->headerData(2, Qt::Horizontal).toString(),
@@ -406,7 +375,7 @@ void TestTfrFind::refreshRepeatsEachListing()
     // All records.
     menuItem(m_window, "N4")->trigger();
     QCOMPARE(shown(), 73);
-    addRecord(QStringLiteral("Новиков"), QStringLiteral("Новая"), 0);
+    addRecord(db(), QStringLiteral("Новиков"), QStringLiteral("Новая"), 0);
     find()->RefreshList();
     QCOMPARE(shown(), 74);
     QCOMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: 74"));
@@ -414,8 +383,8 @@ void TestTfrFind::refreshRepeatsEachListing()
     // Nothing found: the city list is refilled, nothing is listed.
     typeText(find()->EdtRequest, QStringLiteral("нет такого"));
     QVERIFY(find()->SGFindRes->isHidden());
-    const int omsk = RecordSeed::city(m_db->db(), QStringLiteral("Омск"), QStringLiteral("3812"));
-    addRecord(QStringLiteral("Омичев"), QStringLiteral("нет такого"), omsk);
+    const int omsk = RecordSeed::city(db(), QStringLiteral("Омск"), QStringLiteral("3812"));
+    addRecord(db(), QStringLiteral("Омичев"), QStringLiteral("нет такого"), omsk);
     find()->RefreshList();
     QVERIFY(find()->SGFindRes->isHidden());
     QVERIFY(find()->CmbCity->findText(QStringLiteral("Омск")) >= 0);
@@ -446,10 +415,9 @@ void TestTfrFind::changeElsewhereKeepsThePlace()
     const int selected = find()->foundModel()->idAt(40);
 
     if (deleteSelected)
-        Sql::run(m_db->db(), QStringLiteral("DELETE FROM sprav WHERE id = :id"),
-                 {{"id", selected}});
+        Sql::run(db(), QStringLiteral("DELETE FROM sprav WHERE id = :id"), {{"id", selected}});
     else
-        addRecord(QStringLiteral("Аабов"), QStringLiteral("Новая"), m_moscow);
+        addRecord(db(), QStringLiteral("Аабов"), QStringLiteral("Новая"), m_moscow);
     find()->directoryChanged();
 
     QTRY_COMPARE(find()->LblResult->text(), QStringLiteral("Найдено записей: %1").arg(count));
@@ -466,11 +434,8 @@ void TestTfrFind::commitOfAnotherCopyReachesTheList()
     openWindow(julyFifth);
     typeText(find()->EdtRequest, QStringLiteral("бет"));
     QCOMPARE(shown(), 21);
-    const auto other = m_db->connectAgain(QStringLiteral("other"));
-    RecordSeed::Record record;
-    record.f = QStringLiteral("Бетов22");
-    record.shortpp = QStringLiteral("Бета");
-    RecordSeed::record(other->db(), record);
+    const auto other = m_harness->connectAgain(QStringLiteral("other"));
+    RecordSeed::record(other->db(), SampleRecord::person("Бетов22").firm("Бета"));
     QTRY_COMPARE_WITH_TIMEOUT(shown(), 22, 10000);
     QCOMPARE(find()->EdtRequest->text(), QStringLiteral("бет"));
 }
@@ -525,7 +490,7 @@ void TestTfrFind::recordHiddenSinceListedIsNotShown()
     QCOMPARE(model->rowCount(), 20);
     const int id = model->idAt(0);
     {
-        auto other = m_db->connectAgain(QStringLiteral("other"));
+        auto other = m_harness->connectAgain(QStringLiteral("other"));
         Sql::run(other->db(),
                  QStringLiteral("UPDATE sprav SET hided = 'all', owns = ' ivanov ' WHERE id = :id"),
                  {{"id", id}});

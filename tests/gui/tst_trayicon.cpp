@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "MainWindowHarness.h"
 #include "MenuItem.h"
-#include "ScriptedPrompts.h"
-#include "TestDatabase.h"
 #include "app/TFmMain.h"
 #include "app/TTrayIcon.h"
 #include "editor/ui/TfrNewRecord.h"
@@ -30,32 +29,28 @@ private:
     void start(bool trayAvailable);
     TTrayIcon* tray() const { return m_main->TrayIcon; }
 
-    std::unique_ptr<TestDatabase> m_database;
-    std::unique_ptr<ScriptedPrompts> m_prompts;
-    std::unique_ptr<TFmMain> m_main;
+    std::unique_ptr<MainWindowHarness> m_harness; // nobody signed in
+    TFmMain* m_main = nullptr;
+    ScriptedPrompts* m_prompts = nullptr;
 };
 
 void TestTrayIcon::init()
 {
     SPRAV_REQUIRE_DATABASE();
-    m_database = std::make_unique<TestDatabase>();
-    m_prompts = std::make_unique<ScriptedPrompts>();
 }
 
 void TestTrayIcon::cleanup()
 {
-    m_main.reset();
-    m_prompts.reset();
-    m_database.reset();
-    TTrayIcon::setAvailabilityCheck({});
+    m_harness.reset();
 }
 
 void TestTrayIcon::start(bool trayAvailable)
 {
-    TTrayIcon::setAvailabilityCheck([trayAvailable] { return trayAvailable; });
-    m_main = std::make_unique<TFmMain>(m_database->db());
-    m_main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    m_harness =
+        std::make_unique<MainWindowHarness>(QString(), MainWindowHarness::Cities(), trayAvailable);
+    m_main = &m_harness->main();
+    m_prompts = &m_harness->prompts();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main));
 }
 
 void TestTrayIcon::configuredByMainWindow()
@@ -63,7 +58,7 @@ void TestTrayIcon::configuredByMainWindow()
     QApplication::setApplicationName(QStringLiteral("Справочник"));
     start(true);
     QVERIFY(tray());
-    QCOMPARE(tray()->parent(), m_main.get());
+    QCOMPARE(tray()->parent(), m_main);
     QVERIFY(tray()->ActOnMinimize());
     QVERIFY(!tray()->Visible());
     QCOMPARE(tray()->PopupMenu(), m_main->PopUpTray);
@@ -121,7 +116,7 @@ void TestTrayIcon::contextMenuClosesWithSavePrompt()
 
     emit tray()->trayIcon()->activated(QSystemTrayIcon::Context);
     QTRY_VERIFY(menu->isVisible());
-    QSignalSpy closed(m_main.get(), &TFmMain::closed);
+    QSignalSpy closed(m_main, &TFmMain::closed);
     m_prompts->answerConfirm(Prompts::Answer::No);
     menu->actions().at(0)->trigger();
     QCOMPARE(m_prompts->log(), QStringList{QStringLiteral("confirm: Сохранить изменения?")});

@@ -4,9 +4,9 @@
 
 namespace
 {
-QVariant dateValue(const QVariant& value)
+QVariant dateText(const QString& text)
 {
-    return value.isNull() ? Sql::nullText() : QVariant(value.toString());
+    return text.isEmpty() ? Sql::nullText() : QVariant(text);
 }
 } // namespace
 
@@ -19,8 +19,10 @@ int RecordSeed::city(const QSqlDatabase& db, const QString& name, const QString&
         {{"cityname", name}, {"citycode", code}}));
 }
 
-int RecordSeed::record(const QSqlDatabase& db, const Record& r)
+int RecordSeed::record(const QSqlDatabase& db, const RecordData& r, int cityid)
 {
+    const QString birthday =
+        r.birthday.isValid() ? r.birthday.toString(QStringLiteral("dd.MM.yyyy")) : r.unreadBirthday;
     return int(Sql::insertReturningId(
         db,
         QStringLiteral("INSERT INTO sprav (f, io, shortpp, longpp, cityid, birthday, spbirthday, "
@@ -30,9 +32,9 @@ int RecordSeed::record(const QSqlDatabase& db, const Record& r)
          {"io", r.io},
          {"shortpp", r.shortpp},
          {"longpp", r.longpp},
-         {"cityid", r.cityid},
-         {"birthday", dateValue(r.birthday)},
-         {"spbirthday", dateValue(r.spbirthday)},
+         {"cityid", cityid},
+         {"birthday", dateText(birthday)},
+         {"spbirthday", dateText(r.spbirthday)},
          {"hided", r.hided},
          {"owns", r.owns}}));
 }

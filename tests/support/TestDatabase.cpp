@@ -20,18 +20,6 @@ QString processDatabaseName()
     return QStringLiteral("sprav_test_%1").arg(QCoreApplication::applicationPid());
 }
 
-DataLink postgresLink(const QString& catalog)
-{
-    DataLink link;
-    link.provider = DataLink::Provider::PostgreSQL;
-    link.dataSource = env("SPRAV_PG_HOST");
-    link.port = env("SPRAV_PG_PORT").isEmpty() ? 5432 : env("SPRAV_PG_PORT").toInt();
-    link.user = env("SPRAV_PG_USER");
-    link.password = env("SPRAV_PG_PASSWORD");
-    link.catalog = catalog;
-    return link;
-}
-
 // Creates this process's database once, then empties it for every test.
 void resetPostgres(const DataLink& link)
 {
@@ -63,6 +51,18 @@ void resetPostgres(const DataLink& link)
 
 } // namespace
 
+DataLink TestDatabase::serverLink(const QString& catalog)
+{
+    DataLink link;
+    link.provider = DataLink::Provider::PostgreSQL;
+    link.dataSource = env("SPRAV_PG_HOST");
+    link.port = env("SPRAV_PG_PORT").isEmpty() ? 5432 : env("SPRAV_PG_PORT").toInt();
+    link.user = env("SPRAV_PG_USER");
+    link.password = env("SPRAV_PG_PASSWORD");
+    link.catalog = catalog;
+    return link;
+}
+
 bool TestDatabase::wantsPostgres()
 {
     return env("SPRAV_TEST_ENGINE") == QLatin1String("pgsql");
@@ -76,7 +76,7 @@ bool TestDatabase::available()
 TestDatabase::TestDatabase(const QString& connectionName)
 {
     if (wantsPostgres()) {
-        m_link = postgresLink(processDatabaseName());
+        m_link = serverLink(processDatabaseName());
         resetPostgres(m_link);
     } else {
         m_link.provider = DataLink::Provider::SQLite;
@@ -105,7 +105,7 @@ DataLink TestDatabase::linkFromEnvironment()
 {
     const QString where = env("SPRAV_TEST_DATABASE");
     if (wantsPostgres())
-        return postgresLink(where);
+        return serverLink(where);
     DataLink link;
     link.dataSource = where;
     return link;

@@ -32,6 +32,8 @@ public:
     // program) where this database is, and the link the child reads from it.
     QProcessEnvironment childEnvironment() const;
     static DataLink linkFromEnvironment();
+    // The link to the catalog on the PostgreSQL test server.
+    static DataLink serverLink(const QString& catalog);
 
     // The message names the file at path in Russian, before anything the
     // engine says on the lines after it.

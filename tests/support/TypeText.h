@@ -5,6 +5,7 @@
 
 class QWidget;
 
-// Types text into a widget key by key, as a user would, for any alphabet
-// (QTest::keyClicks only manages Latin-1).
+// Types text into a widget key by key, as a keyboard would, in any alphabet,
+// emoji included (QTest::keyClicks manages Latin-1 only); a line break is the
+// Return key.
 void typeText(QWidget* widget, const QString& text);
