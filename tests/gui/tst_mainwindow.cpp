@@ -418,9 +418,7 @@ void TestMainWindow::doubleClickAsksBeforeLeavingEdit()
 {
     QFETCH(Prompts::Answer, answer);
     QFETCH(int, records);
-    RecordData chosen;
-    chosen.f = QStringLiteral("Выбранная");
-    RecordStore(m_database->db()).insert(chosen);
+    m_harness->insertRecord(SampleRecord::person(QStringLiteral("Выбранная")));
     menuItem(m_main, "N4")->trigger();
     QTableView* grid = m_main->frFindMain->SGFindRes;
     QTRY_COMPARE(grid->model()->rowCount(), 1);
@@ -438,9 +436,7 @@ void TestMainWindow::doubleClickAsksBeforeLeavingEdit()
     QCOMPARE(m_main->frames->currentWidget(), m_main->frNewRecordMain);
     QVERIFY(m_main->frNewRecordMain->showsRecord());
     QCOMPARE(m_main->frNewRecordMain->EdtF->text(), QStringLiteral("Выбранная"));
-    QSqlQuery count = Sql::run(m_database->db(), QStringLiteral("SELECT COUNT(*) FROM sprav"));
-    QVERIFY(count.next());
-    QCOMPARE(count.value(0).toInt(), records);
+    QCOMPARE(m_harness->count(QStringLiteral("SELECT COUNT(*) FROM sprav")), records);
 }
 
 QTEST_MAIN(TestMainWindow)
