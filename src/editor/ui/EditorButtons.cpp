@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "editor/ui/EditorButtons.h"
+#include "common/ui/QuietButton.h"
 #include "editor/EditorState.h"
 #include "editor/ui/RecordFormWidgets.h"
 
@@ -10,9 +11,7 @@ namespace
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int left)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
+    QPushButton* button = quietButton(parent, name, caption);
     button->setGeometry(left, 413, 75, 25);
     return button;
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "editor/ui/RecordForm.h"
+#include "common/ui/QuietButton.h"
 #include "db/DateText.h"
 
 #include <QComboBox>
@@ -30,13 +31,6 @@ QComboBox* makeCombo(QWidget* parent, const char* name)
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(8);
     return combo;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* button = named(new QPushButton(caption, parent), name);
-    button->setAutoDefault(false);
-    return button;
 }
 
 // Fills a group box row by row with a caption and its field. The label is
@@ -107,8 +101,8 @@ void RecordForm::createPersonalBox()
     DTBirthDay->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     DTBirthDay->setMinimumDate(QDate(1800, 1, 1));
     rows.add(Label14, DTBirthDay);
-    BtnSpouce = makeButton(GroupBox1, "BtnSpouce", QStringLiteral("Супруг..."));
-    btnHide = makeButton(GroupBox1, "btnHide", QStringLiteral("Личное..."));
+    BtnSpouce = quietButton(GroupBox1, "BtnSpouce", QStringLiteral("Супруг..."));
+    btnHide = quietButton(GroupBox1, "btnHide", QStringLiteral("Личное..."));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(BtnSpouce);
@@ -147,7 +141,7 @@ void RecordForm::createFirmBox()
     EdtHomeAddress =
         rows.edit(Label9, "Label9", QStringLiteral("Домашний адрес"), "EdtHomeAddress");
     EdtPath = rows.edit(Label11, "Label11", QStringLiteral("Как доехать"), "EdtPath");
-    btnReq = makeButton(GroupBox2, "btnReq", QStringLiteral("Реквизиты..."));
+    btnReq = quietButton(GroupBox2, "btnReq", QStringLiteral("Реквизиты..."));
     rows.grid()->addWidget(btnReq, rows.grid()->rowCount(), 1, Qt::AlignRight);
 }
 

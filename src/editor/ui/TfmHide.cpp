@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "editor/ui/TfmHide.h"
+#include "common/ui/QuietButton.h"
 #include "db/Visibility.h"
 #include "records/RecordStore.h"
 
@@ -19,15 +20,6 @@ QCheckBox* makeBox(QWidget* parent, const char* name, const QString& caption)
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(QLatin1String(name));
     return box;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
 }
 
 } // namespace
@@ -78,9 +70,9 @@ void TfmHide::createControls()
     GBFor->setObjectName(QStringLiteral("GBFor"));
     ChLBUsers = new QListWidget(GBFor);
     ChLBUsers->setObjectName(QStringLiteral("ChLBUsers"));
-    btnClear = makeButton(this, "btnClear", QStringLiteral("Очистить"));
-    BtnOk = makeButton(this, "BtnOk", QStringLiteral("OK"));
-    btnCancel = makeButton(this, "btnCancel", QStringLiteral("Cancel"));
+    btnClear = quietButton(this, "btnClear", QStringLiteral("Очистить"));
+    BtnOk = quietButton(this, "BtnOk", QStringLiteral("OK"));
+    btnCancel = quietButton(this, "btnCancel", QStringLiteral("Cancel"));
 
     using C = HiddenCode;
     m_codeBoxes = {

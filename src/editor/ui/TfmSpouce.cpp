@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "editor/ui/TfmSpouce.h"
+#include "common/ui/QuietButton.h"
 #include "db/DateText.h"
 
 #include <QDateEdit>
@@ -12,19 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace
-{
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    // No default button: Enter never closes the dialog.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-} // namespace
 
 TfmSpouce::TfmSpouce(const SpouseData& spouse, QWidget* parent) : QDialog(parent), m_result(spouse)
 {
@@ -64,9 +52,9 @@ void TfmSpouce::createControls()
     MmSpInfo = new QPlainTextEdit(GroupBox1);
     MmSpInfo->setObjectName(QStringLiteral("MmSpInfo"));
     MmSpInfo->setTabChangesFocus(true);
-    bntClear = makeButton(this, "bntClear", QStringLiteral("Очистить"));
-    btnOk = makeButton(this, "btnOk", QStringLiteral("Ok"));
-    btnCancel = makeButton(this, "btnCancel", QStringLiteral("Отмена"));
+    bntClear = quietButton(this, "bntClear", QStringLiteral("Очистить"));
+    btnOk = quietButton(this, "btnOk", QStringLiteral("Ok"));
+    btnCancel = quietButton(this, "btnCancel", QStringLiteral("Отмена"));
 
     auto* grid = new QGridLayout(GroupBox1);
     grid->setContentsMargins(8, 8, 8, 8);
