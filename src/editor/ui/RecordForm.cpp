@@ -15,12 +15,6 @@
 namespace
 {
 
-template <typename Widget> Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 QComboBox* makeCombo(QWidget* parent, const char* name)
 {
     auto* combo = named(new QComboBox(parent), name);
