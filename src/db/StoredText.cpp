@@ -46,6 +46,31 @@ QByteArrayView postgresBytes(const QSqlQuery& query, int column)
     return QByteArrayView(PQgetvalue(result, row, column), PQgetlength(result, row, column));
 }
 
+// The placeholder that Qt's result gave the bound value at a position. Qt
+// keeps it from the callers of the query; a member pointer named through a
+// derived class reaches it.
+class BoundName : public QSqlResult
+{
+public:
+    static QString at(const QSqlResult* result, int pos)
+    {
+        return (result->*(&BoundName::boundValueName))(pos);
+    }
+};
+
+// Binds a value at the position where it was bound. A statement with named
+// placeholders is bound by the name again: binding it by position would turn
+// the query to positional binding and leave a stray placeholder behind, so
+// that a statement using a name twice no longer counts its parameters right.
+void rebind(QSqlQuery& query, int pos, const QVariant& value)
+{
+    const QString name = BoundName::at(query.result(), pos);
+    if (name.isEmpty() || name == QStringLiteral(":%1").arg(pos))
+        query.bindValue(pos, value);
+    else
+        query.bindValue(name, value);
+}
+
 } // namespace
 
 bool StoredText::storable(const QString& text)
@@ -77,7 +102,7 @@ QVariantList StoredText::protectBindings(QSqlQuery& query)
     for (qsizetype i = 0; i < given.size(); ++i) {
         const QVariant& value = given.at(i);
         if (isText(value) && startsWithMark(value.toString())) {
-            query.bindValue(int(i), QString(QChar(byteOrderMark)) + value.toString());
+            rebind(query, int(i), QString(QChar(byteOrderMark)) + value.toString());
             changed = true;
         }
     }
@@ -87,7 +112,7 @@ QVariantList StoredText::protectBindings(QSqlQuery& query)
 void StoredText::restoreBindings(QSqlQuery& query, const QVariantList& given)
 {
     for (qsizetype i = 0; i < given.size(); ++i)
-        query.bindValue(int(i), given.at(i));
+        rebind(query, int(i), given.at(i));
 }
 
 QString StoredText::read(const QSqlQuery& query, int column)

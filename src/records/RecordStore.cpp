@@ -5,6 +5,7 @@
 #include "db/DateText.h"
 #include "db/HiddenFields.h"
 #include "db/Sql.h"
+#include "db/StoredText.h"
 #include "db/TextFold.h"
 #include "db/Visibility.h"
 #include "records/RecordHistory.h"
@@ -509,7 +510,8 @@ int RecordStore::cityId(const QString& name)
 
 std::optional<QString> RecordStore::cityCode(const QString& name)
 {
-    if (name.isEmpty())
+    // No city name stored holds a NUL, and no engine takes one bound.
+    if (name.isEmpty() || !StoredText::storable(name))
         return std::nullopt;
     QSqlQuery q = Sql::run(
         m_db,

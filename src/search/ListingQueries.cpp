@@ -7,6 +7,7 @@
 #include "db/SearchIndex.h"
 #include "db/SortKey.h"
 #include "db/Sql.h"
+#include "db/StoredText.h"
 #include "db/TextFold.h"
 #include "db/Visibility.h"
 #include "search/BirthdayWindow.h"
@@ -47,31 +48,70 @@ QString ListingQueries::searchText(const QString& typed)
     return SearchRequest(typed).text();
 }
 
-// A name, number or e-mail search, as the request says.
+namespace
+{
+
+// What a number or a text with @ finds besides the names: the records owning
+// such a phone or e-mail that the user may see. Empty for a name.
+struct ContactTest {
+    QString where;
+    std::function<void(QSqlQuery&)> bind;
+};
+
+ContactTest contactTest(const QSqlDatabase& db, const SearchRequest& request)
+{
+    const QString text = request.text();
+    if (request.kind() == SearchRequest::Kind::Phone)
+        return {ContactIndex::phoneCondition(db),
+                [text](QSqlQuery& query) { ContactIndex::bindPhone(query, text); }};
+    if (request.kind() == SearchRequest::Kind::Email)
+        return {ContactIndex::emailCondition(db),
+                [text](QSqlQuery& query) { ContactIndex::bindEmail(query, text); }};
+    return {};
+}
+
+} // namespace
+
+// The names always; for a number or a text with @ also the records owning
+// such a phone or e-mail, all in the list's order.
 ListingSelection ListingQueries::searchSelection(const SearchRequest& request) const
 {
+    const QString text = request.text();
+    const ContactTest contact = contactTest(m_db, request);
     ListingSelection selection;
     selection.from = spravWithCity(m_db);
-    const QString text = request.text();
-    std::function<void(QSqlQuery&)> bindText;
-    if (request.kind() == SearchRequest::Kind::Phone) {
-        selection.where = ContactIndex::phoneCondition(m_db);
-        bindText = [text](QSqlQuery& query) { ContactIndex::bindPhone(query, text); };
-    } else if (request.kind() == SearchRequest::Kind::Email) {
-        selection.where = ContactIndex::emailCondition(m_db);
-        bindText = [text](QSqlQuery& query) { ContactIndex::bindEmail(query, text); };
-    } else {
-        selection.where = SearchIndex::condition(m_db);
-        bindText = [text](QSqlQuery& query) { SearchIndex::bind(query, text); };
-    }
+    selection.where = SearchIndex::condition(m_db);
+    if (!contact.where.isEmpty())
+        selection.where = QStringLiteral("(%1 OR %2)").arg(selection.where, contact.where);
     selection.where +=
         QStringLiteral(" AND ") + Visibility::VisibilityFilter(Visibility::Filter::Plain);
     selection.orderBy = SortKey::orderBy(m_db);
-    selection.bind = [this, bindText](QSqlQuery& query) {
-        bindText(query);
+    selection.bind = [this, text, bindContact = contact.bind](QSqlQuery& query) {
+        SearchIndex::bind(query, text);
+        if (bindContact)
+            bindContact(query);
         Visibility::bindUser(query, m_user);
     };
     return selection;
+}
+
+// The ids of the records a number or a text with @ finds by phone or e-mail,
+// in no particular order.
+QList<int> ListingQueries::contactIds(const SearchRequest& request) const
+{
+    const ContactTest contact = contactTest(m_db, request);
+    if (contact.where.isEmpty())
+        return {};
+    ListingSelection selection;
+    selection.from = QStringLiteral("sprav");
+    selection.where = contact.where + QStringLiteral(" AND ") +
+                      Visibility::VisibilityFilter(Visibility::Filter::Plain);
+    selection.orderBy = QStringLiteral("sprav.id");
+    selection.bind = [this, bindContact = contact.bind](QSqlQuery& query) {
+        bindContact(query);
+        Visibility::bindUser(query, m_user);
+    };
+    return selection.ids(m_db);
 }
 
 // The ids of a name search, where the names table is kept: read from it
@@ -158,6 +198,9 @@ std::optional<QList<FoundRow>> ListingQueries::search(const QString& typed) cons
     const SearchRequest request(typed);
     if (request.kind() == SearchRequest::Kind::None)
         return std::nullopt;
+    // Nothing stored holds a NUL (StoredText), and no engine takes one bound.
+    if (!StoredText::storable(request.text()))
+        return QList<FoundRow>();
     return rows().directory(searchSelection(request));
 }
 
@@ -168,6 +211,8 @@ QList<FoundRow> ListingQueries::allRecords() const
 
 QList<FoundRow> ListingQueries::city(const QString& cityName) const
 {
+    if (!StoredText::storable(cityName))
+        return {};
     return rows().directory(citySelection(cityName));
 }
 
@@ -176,12 +221,17 @@ std::optional<QList<int>> ListingQueries::searchIds(const QString& typed) const
     const SearchRequest request(typed);
     if (request.kind() == SearchRequest::Kind::None)
         return std::nullopt;
-    if (request.kind() == SearchRequest::Kind::Name && ListingIndex::namesAvailable(m_db)) {
-        if (Database::engineOf(m_db) == Engine::SQLite && SortKey::available(m_db) &&
-            SearchIndex::indexed(m_db))
-            return nameIdsInOrder(request);
-        return nameIdsSelection(request).ids(m_db);
+    if (!StoredText::storable(request.text()))
+        return QList<int>();
+    const bool keptNames = ListingIndex::namesAvailable(m_db);
+    if (keptNames && Database::engineOf(m_db) == Engine::SQLite && SortKey::available(m_db) &&
+        SearchIndex::indexed(m_db)) {
+        QList<int> matching = matchingNames(request);
+        matching += contactIds(request);
+        return inListOrder(matching);
     }
+    if (request.kind() == SearchRequest::Kind::Name && keptNames)
+        return nameIdsSelection(request).ids(m_db);
     return searchSelection(request).ids(m_db);
 }
 
@@ -211,12 +261,11 @@ QList<int> ListingQueries::matchingNames(const SearchRequest& request) const
     return Sql::idList(query);
 }
 
-// SQLite: the matching ids unordered (matchingNames()), then kept in the
+// SQLite: matching ids in no order (an id may come twice), kept in the
 // order of "Все записи" for the user, which also leaves out what the user may
 // not see.
-QList<int> ListingQueries::nameIdsInOrder(const SearchRequest& request) const
+QList<int> ListingQueries::inListOrder(const QList<int>& matching) const
 {
-    const QList<int> matching = matchingNames(request);
     if (matching.isEmpty())
         return {};
     // Reading the whole order costs more than sorting a few matches.
@@ -311,6 +360,8 @@ QList<int> ListingQueries::allRecordIdsPostgres() const
 
 QList<int> ListingQueries::cityIds(const QString& cityName) const
 {
+    if (!StoredText::storable(cityName))
+        return {};
     return citySelection(cityName).ids(m_db);
 }
 

@@ -45,10 +45,11 @@ public:
     static QString searchText(const QString& typed);
 
     // Records whose surname, name and patronymic or enterprise names contain
-    // the text, ignoring letter case and reading «ё» as «е»; for a number,
-    // the records with a matching phone; for a text with @, those whose e-mail
-    // contains it (SearchRequest). Never by a phone or e-mail hidden from the
-    // user. Nothing runs (nullopt) when the trimmed text is too short.
+    // the text, ignoring letter case and reading «ё» as «е»; for a number
+    // also the records with a matching phone, for a text with @ also those
+    // whose e-mail contains it (SearchRequest), all in the list's order.
+    // Never by a phone or e-mail hidden from the user. Nothing runs (nullopt)
+    // when the trimmed text is too short.
     std::optional<QList<FoundRow>> search(const QString& typed) const;
     // Every record, ordered by surname, then name and patronymic (SortKey).
     QList<FoundRow> allRecords() const;
@@ -86,7 +87,8 @@ private:
     ListingSelection birthdaySelection(const BirthdayWindow& window) const;
     QList<int> allRecordIdsPostgres() const;
     QList<int> matchingNames(const SearchRequest& request) const;
-    QList<int> nameIdsInOrder(const SearchRequest& request) const;
+    QList<int> contactIds(const SearchRequest& request) const;
+    QList<int> inListOrder(const QList<int>& matching) const;
     ListingRows rows() const;
 
     QSqlDatabase m_db;

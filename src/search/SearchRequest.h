@@ -3,10 +3,11 @@
 
 #include <QString>
 
-// What a text typed into the search box asks for. A text of digits, blanks
-// and the characters + - ( ) . with at least ContactIndex::MinDigits digits
-// is a phone number; a text with @ is (part of) an e-mail address; anything
-// else is a name. Fewer than three characters, after trimming, ask for nothing.
+// What a text typed into the search box asks for. Every text is looked for
+// in the names; a text of digits, blanks and the characters + - ( ) . with at
+// least ContactIndex::MinDigits digits is also a phone number (Kind::Phone),
+// a text with @ also (part of) an e-mail address (Kind::Email). Fewer than
+// three characters, after trimming, ask for nothing.
 class SearchRequest
 {
 public:

@@ -3,9 +3,13 @@
 #include "RecordSeed.h"
 #include "SampleRecord.h"
 #include "TestDatabase.h"
+#include "common/DbError.h"
 #include "db/ContactIndex.h"
 #include "db/Sql.h"
+#include "db/StoredText.h"
 #include "db/Visibility.h"
+#include "exchange/VisibleRecords.h"
+#include "records/RecordStore.h"
 #include "search/ListingQueries.h"
 #include "search/SearchRequest.h"
 
@@ -63,6 +67,10 @@ private slots:
     void hiddenPhonesNeverFound_data();
     void hiddenPhonesNeverFound();
     void emailSearch();
+    void numberAndEmailTextsFindNamesToo_data();
+    void numberAndEmailTextsFindNamesToo();
+    void hostileTextsAnswerWithAList_data();
+    void hostileTextsAnswerWithAList();
     void indexEqualsPlainScan();
 };
 
@@ -96,9 +104,11 @@ void TestContactSearch::numberForms_data()
     const QStringList local = {QStringLiteral("Городской"), QStringLiteral("Добавочный")};
     QTest::newRow("international") << "+7 (843) 512-34-56" << local.mid(0, 1);
     QTest::newRow("trunk prefix 8") << "8 843 5123456" << local.mid(0, 1);
-    QTest::newRow("local") << "512-34-56" << local;
+    // The name holds these texts as typed.
+    const QStringList andName = local + QStringList{QStringLiteral("Цех")};
+    QTest::newRow("local") << "512-34-56" << andName;
     QTest::newRow("local digits") << "5123456" << local;
-    QTest::newRow("four digits") << "34-56" << local;
+    QTest::newRow("four digits") << "34-56" << andName;
     QTest::newRow("with extension") << "512-34-56 12" << local.mid(1);
     QTest::newRow("short number with comment") << "2-12-34" << QStringList{"Приёмная"};
     QTest::newRow("stored without codes") << "8 (843) 212-30-40" << QStringList{"Без кода"};
@@ -126,7 +136,7 @@ void TestContactSearch::numberForms()
                       QStringLiteral("212-30-40"));
     RecordSeed::phone(db, addRecord(db, QStringLiteral("Мобильный")), 3,
                       QStringLiteral("8-917-000-11-22"));
-    // A name holding the digits is not found by a number.
+    // A name is found by the text as typed, never by its digits alone.
     addRecord(db, QStringLiteral("Цех"), QStringLiteral("Цех 512-34-56"));
     QCOMPARE(names(ListingQueries(db, u1).search(typed)), found);
 }
@@ -214,6 +224,138 @@ void TestContactSearch::emailSearch()
     QCOMPARE(names(ListingQueries(db, u2).search(QStringLiteral("N@LIST"))),
              QStringList{"Телефон скрыт"});
     QCOMPARE(names(ListingQueries(db, u1).search(QStringLiteral("%@_"))), QStringList{});
+}
+
+void TestContactSearch::numberAndEmailTextsFindNamesToo_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("forU1"); // named in the owns of the hidden contacts
+    QTest::addColumn<QStringList>("forU2"); // named in none
+    const QStringList u2Sees = {"Аптека", "Гимназия 1234", "Школа 1234"};
+    QTest::newRow("digits in names and phones")
+        << "1234" << QStringList{"Аптека", "Банк", "Гимназия 1234", "Школа 1234"} << u2Sees;
+    QTest::newRow("digits in a name only")
+        << "1534" << QStringList{"Лицей 1534"} << QStringList{"Лицей 1534"};
+    QTest::newRow("number form in phones only")
+        << "12-34" << QStringList{"Аптека", "Банк", "Гимназия 1234"} << QStringList{"Аптека"};
+    QTest::newRow("e-mail text in names and e-mails")
+        << "info@" << QStringList{"Кафе", "Клуб info@", "Почта"}
+        << QStringList{"Кафе", "Клуб info@"};
+}
+
+// A number or a text with @ finds the names that hold it as well as the
+// phones or e-mails, in the list's order; a hidden contact finds nothing for
+// a user who may not see it. The grid's ids, the full listing and the
+// export's search agree.
+void TestContactSearch::numberAndEmailTextsFindNamesToo()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, forU1);
+    QFETCH(QStringList, forU2);
+    TestDatabase test;
+    const QSqlDatabase db = test.db();
+    const auto add = [&](const char* f, const char* phone = "", bool hid = false,
+                         const char* hided = "", const char* email = "") {
+        const int id = addRecord(db, QString::fromUtf8(f), QString(), QString::fromUtf8(hided),
+                                 *hided || hid ? QStringLiteral(" u1 ") : QString());
+        if (*phone)
+            RecordSeed::phone(db, id, 1, QString::fromUtf8(phone), hid);
+        if (*email)
+            Sql::run(db, QStringLiteral("UPDATE sprav SET email = :email WHERE id = :id"),
+                     {{"email", QString::fromUtf8(email)}, {"id", id}});
+    };
+    add("Школа 1234");
+    add("Лицей 1534", "999-99-99");
+    add("Аптека", "512-34-56");
+    add("Банк", "12-34-00", true);
+    add("Гимназия 1234", "12-34-00", true);
+    add("Завод", "777-00-00");
+    add("Клуб info@");
+    add("Кафе", "", false, "", "info@cafe.ru");
+    add("Почта", "", false, " 7 ", "info@mail.ru");
+    for (const auto& [user, expected] : {std::pair{u1, forU1}, std::pair{u2, forU2}}) {
+        const std::optional<QList<FoundRow>> rows = ListingQueries(db, user).search(typed);
+        QCOMPARE(names(rows), expected);
+        QList<int> ids;
+        for (const FoundRow& row : *rows)
+            ids.append(row.id);
+        QCOMPARE(ListingQueries(db, user).searchIds(typed), ids);
+        // On SQLite, the ids kept in the order of all records.
+        QCOMPARE(ListingQueries(db, user, ListingQueries::WholePhoneTableAbove, 0).searchIds(typed),
+                 ids);
+        QCOMPARE(VisibleRecords(db, user).searchIds(typed), ids);
+    }
+}
+
+void TestContactSearch::hostileTextsAnswerWithAList_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("findsItself"); // the search finds the record of that name
+    const auto row = [](const char* name, const QString& text, bool findsItself = true) {
+        QTest::newRow(name) << text << findsItself;
+    };
+    // The folded names the search compares are made by the engine, which
+    // reads a leading mark as a byte-order mark: a name stored with one is
+    // not found with it.
+    row("leading byte-order mark", QStringLiteral("\uFEFFИванов"), false);
+    row("two leading marks", QStringLiteral("\uFEFF\uFEFFxyz"), false);
+    row("mark alone", QStringLiteral("\uFEFF"), false);
+    row("marks inside and at the end", QStringLiteral("a\uFEFFb\uFEFF"));
+    row("direction and joiner marks", QStringLiteral("\u202Eabc\u200D\u200B"));
+    row("combining and astral", QStringLiteral("e\u0301 𝔘𝔫𝔦 \U0001F600"));
+    // SQLite gives the noncharacter back as U+FFFD.
+    row("leading noncharacter U+FFFE", QStringLiteral("\uFFFEПетров"), false);
+    row("NUL inside", QStringLiteral("Ива") + QChar(u'\0') + QStringLiteral("нов"), false);
+    row("NUL in a number", QStringLiteral("12") + QChar(u'\0') + QStringLiteral("34-56"), false);
+    row("mark before a number", QStringLiteral("\uFEFF+7 (843) 512-34-56"), false);
+    row("mark before an e-mail", QStringLiteral("\uFEFFinfo@mail.ru"), false);
+    row("statement", QStringLiteral("'); DELETE FROM sprav; --"));
+    row("quotes", QStringLiteral("д'Артаньян \"Мушкетёр\";"));
+    row("placeholders and wildcards", QStringLiteral("1 OR 1=1 /* :f ? $1 %_ */"));
+    row("emoji", QStringLiteral("Смайл 😀 и 👍🏽"));
+    row("long", QString(255, QChar(0x0416)));
+    row("wildcards only", QStringLiteral("%%%"));
+    row("drop table", QStringLiteral("'; DROP TABLE sprav; --"));
+}
+
+// Whatever is typed or pasted, the search (names, numbers, e-mails), the
+// city listing and the editor's city lookup answer, never with an error.
+void TestContactSearch::hostileTextsAnswerWithAList()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, findsItself);
+    TestDatabase test;
+    const QSqlDatabase db = test.db();
+    RecordStore store(db);
+    const int other = RecordSeed::record(db, SampleRecord::person("Обычный").hided(" 11 "),
+                                         RecordSeed::city(db, QStringLiteral("Казань"), "843"));
+    RecordSeed::phone(db, other, 1, QStringLiteral("+7 (843) 512-34-56"), true);
+    int own = 0;
+    if (StoredText::storable(text)) {
+        own = RecordSeed::record(db, SampleRecord::person(text), store.addCity(text, "77"));
+        RecordSeed::phone(db, own, 2, text);
+    }
+    for (const QString& typed :
+         {text, text + QStringLiteral("@"), text + QStringLiteral(" 1234")}) {
+        const ListingQueries queries(db, u2);
+        std::optional<QList<FoundRow>> rows;
+        std::optional<QList<int>> ids;
+        try {
+            rows = queries.search(typed);
+            ids = queries.searchIds(typed);
+        } catch (const DbError& error) {
+            QFAIL(error.what());
+        }
+        QCOMPARE(rows.has_value(), ids.has_value());
+        QCOMPARE(rows.value_or(QList<FoundRow>()).size(), ids.value_or(QList<int>()).size());
+        if (typed == text && findsItself)
+            QCOMPARE(ids, std::optional(QList<int>{own}));
+    }
+    const bool stored = own != 0;
+    const QList<FoundRow> listed = ListingQueries(db, u2).city(text);
+    QCOMPARE(listed.size(), stored ? 1 : 0);
+    QCOMPARE(ListingQueries(db, u2).cityIds(text), stored ? QList<int>{own} : QList<int>());
+    QCOMPARE(store.cityCode(text).has_value(), stored);
 }
 
 // The indexed conditions find what the plain ones find, for numbers and
