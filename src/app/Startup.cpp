@@ -59,6 +59,9 @@ int Startup::run(QApplication& app, const QString& settingsFile)
     // from there; the program ends all the same.
     QObject::connect(&window, &TFmMain::closed, &app, &QCoreApplication::quit);
     window.show();
+    // Once per start, before anyone works with the data.
+    if (!database->notice().isEmpty())
+        Prompts::instance().warning(&window, database->notice());
     {
         TfmLogin login(
             &window, window.database(),

@@ -2,8 +2,10 @@
 #include "db/ChangeWatcher.h"
 #include "db/ChangeNotice.h"
 #include "db/Connection.h"
+#include "db/DbLog.h"
 #include "db/SqliteFile.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <sqlite3.h>
 
@@ -14,6 +16,8 @@ ChangeWatcher::ChangeWatcher(const QSqlDatabase& db, QObject* parent) : QObject(
     m_gather.setSingleShot(true);
     m_gather.setInterval(GatherInterval);
     connect(&m_gather, &QTimer::timeout, this, &ChangeWatcher::changed);
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, &ChangeWatcher::check);
 }
 
 ChangeWatcher::~ChangeWatcher()
@@ -46,6 +50,8 @@ void ChangeWatcher::stop()
 {
     m_poll.stop();
     m_gather.stop();
+    m_retry.stop();
+    m_retryDelay = m_firstRetryDelay;
     if (!isPostgres())
         return;
     disconnect(m_db.driver(), &QSqlDriver::notification, this, nullptr);
@@ -54,14 +60,47 @@ void ChangeWatcher::stop()
     m_listened = false;
 }
 
+void ChangeWatcher::setRetryDelays(int first, int last)
+{
+    m_firstRetryDelay = first;
+    m_lastRetryDelay = qMax(first, last);
+    m_retryDelay = first;
+}
+
 void ChangeWatcher::check()
 {
-    if (!m_db.isOpen() || Connection::inTransaction(m_db))
+    if (!m_db.isValid() || Connection::inTransaction(m_db))
         return;
-    if (isPostgres())
-        listen();
-    else
-        readDataVersion();
+    if (!isPostgres()) {
+        if (m_db.isOpen())
+            readDataVersion();
+        return;
+    }
+    if (m_retry.isActive() || !reconnectIfLost())
+        return;
+    listen();
+}
+
+// A connection the server closed, or one the program failed to open again,
+// is opened now; listen() then tells what may have changed meanwhile.
+// Connecting gives up after the connection's timeout, so a server that does
+// not answer holds the window that long at most, and only every so often.
+bool ChangeWatcher::reconnectIfLost()
+{
+    if (!Connection::lost(m_db)) {
+        m_retryDelay = m_firstRetryDelay;
+        return m_db.isOpen();
+    }
+    QSqlError failure;
+    if (Connection::reopen(m_db, failure)) {
+        m_retryDelay = m_firstRetryDelay;
+        return true;
+    }
+    qCWarning(lcDb).noquote() << "change notices: the server cannot be reached, next attempt in"
+                              << m_retryDelay << "ms --" << failure.text().trimmed();
+    m_retry.start(m_retryDelay);
+    m_retryDelay = qMin(m_retryDelay * 2, m_lastRetryDelay);
+    return false;
 }
 
 // The driver forgets what it listened to when its connection is opened again.

@@ -13,9 +13,11 @@
 //
 // PostgreSQL: the connection listens on ChangeNotice's channel, and listens
 // again once it was opened again after a loss (a change missed meanwhile is
-// told then). SQLite: the file's data version, which only a commit through
-// another connection changes, is read about once a second; a tick that
-// would have to wait for the file is skipped.
+// told then). A connection the server closed (a restart, an administrator) is
+// opened again here, without waiting for the user's next action; while the
+// server cannot be reached, the attempts come further apart. SQLite: the file's data version, which
+// only a commit through another connection changes, is read about once a second; a tick that would
+// have to wait for the file is skipped.
 //
 // Notices that come in a burst are told once.
 class ChangeWatcher : public QObject
@@ -23,8 +25,10 @@ class ChangeWatcher : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int PollInterval = 1000;  // ms
-    static constexpr int GatherInterval = 300; // ms
+    static constexpr int PollInterval = 1000;    // ms
+    static constexpr int GatherInterval = 300;   // ms
+    static constexpr int FirstRetryDelay = 1000; // ms
+    static constexpr int LastRetryDelay = 30000; // ms
 
     explicit ChangeWatcher(const QSqlDatabase& db, QObject* parent = nullptr);
     ~ChangeWatcher() override;
@@ -37,12 +41,18 @@ public:
     void check();
     // A change was seen and is told when the burst is over.
     bool isGathering() const { return m_gather.isActive(); }
+    // The waits between attempts to open a lost connection again: the first
+    // one, doubled after every failure up to the last one.
+    void setRetryDelays(int first, int last);
+    // An attempt failed and the next one is waited for.
+    bool isRetrying() const { return m_retry.isActive(); }
 
 signals:
     void changed();
 
 private:
     bool isPostgres() const;
+    bool reconnectIfLost();
     void listen();
     void readDataVersion();
     void noticeArrived(const QString& name, QSqlDriver::NotificationSource source);
@@ -51,6 +61,10 @@ private:
     QSqlDatabase m_db;
     QTimer m_poll;
     QTimer m_gather;
+    QTimer m_retry;
+    int m_firstRetryDelay = FirstRetryDelay;
+    int m_lastRetryDelay = LastRetryDelay;
+    int m_retryDelay = FirstRetryDelay;
     qint64 m_dataVersion = -1;
     bool m_listened = false;
 };

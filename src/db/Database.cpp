@@ -30,20 +30,39 @@ void sqliteLower(sqlite3_context* context, int argc, sqlite3_value** argv)
 }
 
 // Copies of the program that open a new file at the same moment all switch
-// it to WAL, which needs the file alone: SQLite refuses the others at once
-// (busy) instead of letting them wait, so they try again.
-void enableWal(const QSqlDatabase& db)
+// its journal mode, which needs the file alone: SQLite refuses the others at
+// once (busy) instead of letting them wait, so they try again.
+void setJournalMode(const QSqlDatabase& db, const QString& statement)
 {
     const QString busy = QString::number(SQLITE_BUSY);
     for (int attempt = 1;; ++attempt) {
         try {
-            Sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+            Sql::run(db, statement);
             return;
         } catch (const DbError& e) {
             if (e.code() != busy || attempt == 200)
                 throw;
         }
         QThread::msleep(10);
+    }
+}
+
+void enableWal(const QSqlDatabase& db)
+{
+    setJournalMode(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+}
+
+// A file in a network folder: WAL's index is memory shared on one machine,
+// which copies on other machines never see. A file still in WAL mode and open
+// elsewhere cannot leave it now; it is used as it is rather than refused.
+void useRollbackJournal(const QSqlDatabase& db)
+{
+    try {
+        setJournalMode(db, QStringLiteral("PRAGMA journal_mode=DELETE"));
+    } catch (const DbError& e) {
+        if (e.code() != QString::number(SQLITE_BUSY))
+            throw;
+        qCWarning(lcDb) << "the database in a network folder is busy; its journal mode stays";
     }
 }
 
@@ -173,7 +192,13 @@ Database::Database(const DataLink& link, const QString& connectionName) : m_name
             registerSqliteFunctions(db);
             // Nothing is written to a file before it is known to be ours.
             readOnly = SqliteFile::check(db);
-            if (!readOnly)
+            const bool networkShare = SqliteFile::onNetworkShare(link.databaseFile());
+            if (networkShare)
+                m_notice = SqliteFile::networkShareText(link.databaseFile());
+            // The journal mode of a file that can only be read stays as it is.
+            if (!readOnly && networkShare)
+                useRollbackJournal(db);
+            else if (!readOnly)
                 enableWal(db);
             // Listings read much of the file: map it and cache 64 MiB instead
             // of 2, so they need no read call per page. Mapped pages count as

@@ -12,7 +12,9 @@ enum class Engine { SQLite, PostgreSQL };
 // up the engine (functions the statements need, WAL and a busy timeout on
 // SQLite) and creates the schema when the database has none. An SQLite file
 // that is not a directory of this program is refused untouched; one that can
-// only be read is opened as it is.
+// only be read is opened as it is. An SQLite file in a network folder keeps
+// the rollback journal (WAL needs memory shared on one machine), and
+// notice() says why the user should move to PostgreSQL.
 class Database
 {
 public:
@@ -25,6 +27,9 @@ public:
 
     QSqlDatabase db() const;
     Engine engine() const { return m_engine; }
+    // What the user should know about this database before working with it
+    // (an SQLite file in a network folder); empty when nothing.
+    QString notice() const { return m_notice; }
 
     static Engine engineOf(const QSqlDatabase& db);
     // The database can only be read (SQLite: a write-protected file, or the
@@ -46,4 +51,5 @@ public:
 private:
     QString m_name;
     Engine m_engine;
+    QString m_notice;
 };

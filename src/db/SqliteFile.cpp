@@ -5,10 +5,16 @@
 #include "db/Sql.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <sqlite3.h>
+#if defined(Q_OS_LINUX)
+#include <sys/vfs.h>
+#elif defined(Q_OS_WIN)
+#include <qt_windows.h>
+#endif
 
 namespace
 {
@@ -88,7 +94,90 @@ bool isEmpty(const QSqlDatabase& db)
     return !q.next();
 }
 
+SqliteFile::FileSystemProbe& fileSystemProbe()
+{
+    static SqliteFile::FileSystemProbe probe;
+    return probe;
+}
+
+// The file itself when it exists (through links), else the folder that
+// would hold it.
+QString existingPathOf(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    return info.absolutePath();
+}
+
+bool systemSaysNetwork(const QString& path)
+{
+#if defined(Q_OS_LINUX)
+    struct statfs fs = {};
+    if (::statfs(QFile::encodeName(path).constData(), &fs) != 0)
+        return false;
+    return SqliteFile::isNetworkFileSystem(quint64(quint32(fs.f_type)));
+#elif defined(Q_OS_WIN)
+    const QString native = QDir::toNativeSeparators(path);
+    if (native.startsWith(QLatin1String("\\\\")))
+        return true; // a UNC path: \\server\share
+    wchar_t root[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(reinterpret_cast<const wchar_t*>(native.utf16()), root, MAX_PATH))
+        return false;
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
 } // namespace
+
+bool SqliteFile::isNetworkFileSystem(quint64 type)
+{
+    // Only what is surely on another machine: 9p and FUSE serve local
+    // folders as often as remote ones.
+    switch (type) {
+    case 0x6969:     // NFS
+    case 0x517B:     // SMB
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+    case 0x5346414F: // AFS
+    case 0x6B414653: // kAFS
+    case 0x73757245: // Coda
+    case 0x564C:     // NCP
+    case 0x00C36400: // Ceph
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool SqliteFile::onNetworkShare(const QString& path)
+{
+    if (path.isEmpty() || path == QLatin1String(":memory:"))
+        return false;
+    const QString existing = existingPathOf(path);
+    if (const FileSystemProbe& probe = fileSystemProbe())
+        return isNetworkFileSystem(probe(existing));
+    return systemSaysNetwork(existing);
+}
+
+void SqliteFile::setFileSystemProbe(FileSystemProbe probe)
+{
+    fileSystemProbe() = std::move(probe);
+}
+
+QString SqliteFile::networkShareText(const QString& path)
+{
+    return QStringLiteral("База данных «%1» находится в сетевой папке. С файлом SQLite в сетевой "
+                          "папке может надёжно работать только одно рабочее место: программа "
+                          "работает с ним без режима WAL, но при одновременной работе нескольких "
+                          "компьютеров база может повредиться. Если справочником пользуются "
+                          "несколько рабочих мест, перенесите его на сервер PostgreSQL "
+                          "(Provider=PostgreSQL в файле sprav.udl).")
+        .arg(displayName(path));
+}
 
 sqlite3* SqliteFile::handle(const QSqlDriver* driver)
 {

@@ -3,6 +3,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 
 class QSqlDriver;
 class QSqlError;
@@ -36,4 +37,18 @@ public:
     static QString explain(const QSqlError& error, const QString& path);
 
     static sqlite3* handle(const QSqlDriver* driver);
+
+    // Whether the file at path (or the folder it would be made in) lies on a
+    // network file system: SQLite's WAL needs memory shared on one machine,
+    // and file locks over a network are not to be trusted.
+    static bool onNetworkShare(const QString& path);
+    // Whether a Linux file-system type (statfs' f_type) is a network one.
+    static bool isNetworkFileSystem(quint64 type);
+    // The warning for a database on a network share, naming the file.
+    static QString networkShareText(const QString& path);
+
+    // Gives the file-system type of a path in place of the system's answer
+    // (tests); an empty function restores the system's.
+    using FileSystemProbe = std::function<quint64(const QString& path)>;
+    static void setFileSystemProbe(FileSystemProbe probe);
 };

@@ -4,8 +4,10 @@
 #include "TestDatabase.h"
 #include "db/ChangeNotice.h"
 #include "db/ChangeWatcher.h"
+#include "db/Connection.h"
 #include "db/Sql.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -15,12 +17,19 @@ class TestChangeWatcher : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void anotherConnectionsCommitIsTold_data();
     void anotherConnectionsCommitIsTold();
     void ownCommitIsNotTold();
     void burstIsToldOnce();
     void listensAgainAfterTheConnectionWasLost();
+    void reconnectsByItself_data();
+    void reconnectsByItself();
     void notifyTriggersAreRestored();
+
+private:
+    bool server(const QString& command);
+    bool m_paused = false;
 };
 
 namespace
@@ -61,6 +70,26 @@ bool drainNotices(const QSqlDatabase& watched, const QSqlDatabase& other)
 void TestChangeWatcher::init()
 {
     SPRAV_REQUIRE_DATABASE();
+}
+
+void TestChangeWatcher::cleanup()
+{
+    if (m_paused)
+        server(QStringLiteral("resume"));
+}
+
+// Stops ("pause") or starts ("resume") the test server.
+bool TestChangeWatcher::server(const QString& command)
+{
+    const QString script = qEnvironmentVariable("SPRAV_PG_SCRIPT");
+    if (script.isEmpty())
+        return false;
+    const bool done =
+        QProcess::execute(QStringLiteral("bash"),
+                          {script, command, qEnvironmentVariable("SPRAV_PG_DIR")}) == 0;
+    if (done)
+        m_paused = command == QLatin1String("pause");
+    return done;
 }
 
 // Each table whose rows the lists and the editor show.
@@ -150,6 +179,47 @@ void TestChangeWatcher::listensAgainAfterTheConnectionWasLost()
     QTRY_VERIFY(backendPid(test.db()) != pid);
     watcher.check();
     QTRY_COMPARE(changed.count(), 1); // the change missed meanwhile
+
+    addRecord(other->db(), QStringLiteral("После"));
+    QTRY_COMPARE(changed.count(), 2);
+}
+
+void TestChangeWatcher::reconnectsByItself_data()
+{
+    QTest::addColumn<bool>("restart");
+    QTest::newRow("session ended") << false;
+    QTest::newRow("server restarted") << true;
+}
+
+// While the user does nothing: the watcher opens the connection again by
+// itself (trying again while the server is down) and tells that something
+// may have changed, since notices sent meanwhile were lost.
+void TestChangeWatcher::reconnectsByItself()
+{
+    QFETCH(bool, restart);
+    TestDatabase test;
+    if (test.engine() != Engine::PostgreSQL)
+        QSKIP("an SQLite file has no connection to lose");
+    const auto other = test.connectAgain(QStringLiteral("other"));
+    ChangeWatcher watcher(test.db());
+    watcher.setRetryDelays(50, 200);
+    watcher.start();
+    QSignalSpy changed(&watcher, &ChangeWatcher::changed);
+    const quint64 opened = Connection::generation(test.db());
+
+    if (restart) {
+        if (!server(QStringLiteral("pause")))
+            QSKIP("the test server cannot be stopped here (SPRAV_PG_SCRIPT)");
+        QTRY_VERIFY(watcher.isRetrying());
+        QVERIFY(server(QStringLiteral("resume")));
+    } else {
+        const int pid = backendPid(test.db());
+        Sql::run(other->db(), QStringLiteral("SELECT pg_terminate_backend(:pid)"), {{"pid", pid}});
+    }
+    QTRY_COMPARE(changed.count(), 1);
+    QVERIFY(Connection::generation(test.db()) > opened);
+    QTRY_VERIFY(!watcher.isGathering());
+    QCOMPARE(changed.count(), 1);
 
     addRecord(other->db(), QStringLiteral("После"));
     QTRY_COMPARE(changed.count(), 2);

@@ -10,6 +10,7 @@
 #include "auth/ui/TfmLogin.h"
 #include "db/DataLink.h"
 #include "db/Database.h"
+#include "db/SqliteFile.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -37,6 +38,7 @@ private slots:
     void unopenableDatabaseEndsWithError();
     void cancelledLoginEndsProgram();
     void loginThenCloseEndsProgram();
+    void networkFolderIsToldOnce();
 
 private:
     void writeDataLink(const QByteArray& text);
@@ -65,6 +67,7 @@ void TestStartup::init()
 void TestStartup::cleanup()
 {
     QDir::setCurrent(m_oldDir);
+    SqliteFile::setFileSystemProbe({});
     m_prompts.reset();
     m_dir.reset();
 }
@@ -179,6 +182,25 @@ void TestStartup::loginThenCloseEndsProgram()
     QCOMPARE(Startup::run(*qApp, m_dir->filePath(QStringLiteral("k.ini"))), 0);
     QVERIFY(m_prompts->log().isEmpty());
     QVERIFY(seen.isNull());
+}
+
+// An SQLite file in a network folder: the program starts, and says once that
+// several workstations should share PostgreSQL.
+void TestStartup::networkFolderIsToldOnce()
+{
+    SqliteFile::setFileSystemProbe([](const QString&) { return quint64(0xFE534D42); }); // SMB2
+    writeDataLink("Provider=SQLite;Data Source=sprav.db\n");
+    int promptsAtLogin = -1;
+    onLogin([this, &promptsAtLogin](TfmLogin* login) {
+        promptsAtLogin = int(m_prompts->log().size());
+        QTest::mouseClick(login->BtnCancel, Qt::LeftButton);
+    });
+    QCOMPARE(Startup::run(*qApp, m_dir->filePath(QStringLiteral("k.ini"))), 0);
+    QCOMPARE(promptsAtLogin, 1);
+    QCOMPARE(m_prompts->log().size(), 1);
+    QVERIFY2(m_prompts->last().startsWith(QStringLiteral("warning: ")) &&
+                 m_prompts->last().contains(QStringLiteral("PostgreSQL")),
+             qPrintable(m_prompts->last()));
 }
 
 QTEST_MAIN(TestStartup)
