@@ -7,6 +7,7 @@
 // tell what was measured.
 #include "DataGenerator.h"
 #include "ExchangeFigures.h"
+#include "HistoryFigures.h"
 #include "Measure.h"
 #include "NaiveListings.h"
 #include "Operations.h"
@@ -492,6 +493,19 @@ void runBenchmark(const QSqlDatabase& db, const DataLink& link, const Options& o
     }
     startupFigures(
         db, link, o, [&] { ops.search(selective); }, wanted);
+    if (wanted(QStringLiteral("history_trim_ms"))) {
+        const HistoryFigures::Result h = HistoryFigures::run(1000000, o.runs);
+        info(QStringLiteral("history_trim_ms: SQLite, %1 history rows over two years (written in "
+                            "%2 s); the first trim without a mark took %3 ms and removed %4; %5 "
+                            "start-ups a day apart after 2000 new versions a day removed %6")
+                 .arg(h.rows)
+                 .arg(h.fillSeconds, 0, 'f', 1)
+                 .arg(h.firstMs, 0, 'f', 0)
+                 .arg(h.firstRemoved)
+                 .arg(o.runs)
+                 .arg(h.dailyRemoved));
+        figure(QStringLiteral("history_trim_ms"), h.daily);
+    }
     value(QStringLiteral("peak_rss_mb"), Measure::peakRssMb());
     runExchange(db, wanted);
     if (!wanted(QStringLiteral("naive")))

@@ -15,6 +15,7 @@
 #include "db/Sql.h"
 
 #include <QMap>
+#include <optional>
 
 namespace
 {
@@ -32,7 +33,8 @@ const char* const spravColumns = R"(
 // a record's state before a change or its deletion (`deleted` 1) with its
 // phones in phone_history: `rev`, `usr`, `at` tell the revision of the state
 // and who stored it when, `gone_usr`, `gone_at` who replaced or deleted it
-// when. Moments are DateText stamps.
+// when. Moments are DateText stamps. sprav_history_trimmed holds how far the
+// last trim of the history went (see Schema::trimHistory).
 QStringList historyTables(const QString& key, const QString& flag)
 {
     return {
@@ -45,6 +47,8 @@ QStringList historyTables(const QString& key, const QString& flag)
         QStringLiteral("CREATE TABLE IF NOT EXISTS phone_history (histid INTEGER NOT NULL, "
                        "parentid INTEGER, phone TEXT, noteid INTEGER, hid %1)")
             .arg(flag),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS sprav_history_trimmed (cutoff TEXT NOT NULL, "
+                       "histid INTEGER NOT NULL)"),
     };
 }
 
@@ -91,6 +95,7 @@ QStringList sqliteIndexes()
                        "(deleted, gone_at)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS phone_history_histid ON phone_history "
                        "(histid)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS sprav_history_at ON sprav_history (gone_at)"),
         // Holds every column the listings read, in name order: "Все записи"
         // and the birthday list read it alone, without sorting or visiting
         // the table. Not on PostgreSQL: it would read the table anyway until
@@ -113,7 +118,7 @@ void addPhoneKinds(const QSqlDatabase& db)
     if (count.next() && count.value(0).toInt() == 0) {
         for (int kind = 1; kind <= Schema::phoneKinds().size(); ++kind)
             Sql::run(db, QStringLiteral("INSERT INTO notes (id, note) VALUES (:id, :note)"),
-                     {{"id", kind}, {"note", Schema::phoneKinds().at(kind - 1)}});
+                     {{"id", kind}, {"note", Schema::phoneKindNote(kind)}});
     }
 }
 
@@ -148,8 +153,9 @@ bool sqliteComplete(const QSqlDatabase& db)
         db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN ('sprav', 'phone', "
                            "'notes', 'city', 'prof', 'users', 'phone_parentid', 'sprav_cityid', "
                            "'sprav_listing', 'sprav_rev', 'sprav_history', 'phone_history', "
-                           "'sprav_history_id', 'sprav_history_gone', 'phone_history_histid')"));
-    return present == 15 && firstNumber(db, QStringLiteral("SELECT count(*) FROM notes")) > 0;
+                           "'sprav_history_id', 'sprav_history_gone', 'phone_history_histid', "
+                           "'sprav_history_trimmed', 'sprav_history_at')"));
+    return present == 17 && firstNumber(db, QStringLiteral("SELECT count(*) FROM notes")) > 0;
 }
 
 // A new or older database: what is missing is made in one write transaction.
@@ -235,7 +241,8 @@ void ensureSqlite(const QSqlDatabase& db)
 // 1: version kept; ulower() folds the final sigma; unique user names; the
 // order table and the phone and e-mail indexes.
 // 2: revisions and history of the records.
-constexpr int postgresVersion = 2;
+// 3: the history's trim mark and its index on the time.
+constexpr int postgresVersion = 3;
 
 const QString uniqueUsersIndex = QStringLiteral("users_log_unique");
 const QString uniqueUsersDefinition = QStringLiteral("ON users (ulower(log))");
@@ -249,6 +256,7 @@ QList<QPair<QString, QString>> postgresIndexes()
         {QStringLiteral("sprav_history_gone"),
          QStringLiteral("ON sprav_history (deleted, gone_at)")},
         {QStringLiteral("phone_history_histid"), QStringLiteral("ON phone_history (histid)")},
+        {QStringLiteral("sprav_history_at"), QStringLiteral("ON sprav_history (gone_at)")},
     };
 }
 
@@ -497,6 +505,11 @@ const QStringList& Schema::phoneKinds()
     return kinds;
 }
 
+QString Schema::phoneKindNote(int kind)
+{
+    return phoneKinds().at(kind - 1) + QStringLiteral(": ");
+}
+
 void Schema::ensure(const QSqlDatabase& db)
 {
     if (Database::engineOf(db) == Engine::PostgreSQL)
@@ -506,26 +519,78 @@ void Schema::ensure(const QSqlDatabase& db)
     trimHistory(db);
 }
 
+// A version is removed when it is older than historyDays and its record has
+// historyVersions newer ones. The mark in sprav_history_trimmed tells the
+// moment and the last history row the previous trim went to: a version that
+// trim kept becomes removable only by growing older than that moment or by
+// newer versions of its record. So only the records with such versions are
+// looked at, through the indexes on the time and on the record, and a
+// start-up with nothing new reads two rows. Without a mark (the first trim)
+// the records with more versions than are kept are looked at.
 void Schema::trimHistory(const QSqlDatabase& db)
 {
     const QString cutoff = DateText::toStamp(Clock::now().addDays(-historyDays));
-    // Numbered newest first per record, so that the newest keptVersions stay
-    // whatever their age. Looked for first: a start-up with nothing to remove
-    // only reads.
-    const QString numbered =
-        QStringLiteral("SELECT histid FROM (SELECT histid, gone_at, row_number() OVER "
-                       "(PARTITION BY id ORDER BY histid DESC) AS n FROM sprav_history) AS h "
-                       "WHERE n > :kept AND gone_at < :cutoff");
-    {
-        QSqlQuery q = Sql::run(db, numbered + QStringLiteral(" LIMIT 1"),
-                               {{"kept", historyVersions}, {"cutoff", cutoff}});
-        if (!q.next())
-            return;
-    }
+    const auto readMark = [&db] {
+        // Two copies trimming at once may each leave a row: the earlier
+        // mark covers both.
+        QSqlQuery q = Sql::run(db, QStringLiteral("SELECT min(cutoff), min(histid), count(*) "
+                                                  "FROM sprav_history_trimmed"));
+        q.next();
+        return q.value(2).toInt() > 0
+                   ? std::optional(std::pair(Sql::text(q, 0), q.value(1).toLongLong()))
+                   : std::nullopt;
+    };
+    const qint64 last =
+        firstNumber(db, QStringLiteral("SELECT coalesce(max(histid), 0) FROM sprav_history"));
+    if (const auto mark = readMark(); mark && mark->second >= last && mark->first >= cutoff)
+        return;
+
     Sql::Transaction transaction(db);
-    Sql::run(db, QStringLiteral("DELETE FROM phone_history WHERE histid IN (%1)").arg(numbered),
-             {{"kept", historyVersions}, {"cutoff", cutoff}});
-    Sql::run(db, QStringLiteral("DELETE FROM sprav_history WHERE histid IN (%1)").arg(numbered),
-             {{"kept", historyVersions}, {"cutoff", cutoff}});
+    const auto mark = readMark();
+    QList<qint64> records;
+    {
+        QSqlQuery q =
+            mark ? Sql::run(db,
+                            QStringLiteral("SELECT id FROM sprav_history WHERE histid > :histid "
+                                           "UNION SELECT id FROM sprav_history "
+                                           "WHERE gone_at >= :from AND gone_at < :cutoff"),
+                            {{"histid", mark->second}, {"from", mark->first}, {"cutoff", cutoff}})
+                 : Sql::run(db,
+                            QStringLiteral("SELECT id FROM sprav_history GROUP BY id "
+                                           "HAVING count(*) > :kept"),
+                            {{"kept", historyVersions}});
+        while (Sql::next(q))
+            records.append(q.value(0).toLongLong());
+    }
+    // The newest version of a record that has historyVersions newer ones.
+    QSqlQuery beyond = Sql::prepare(db, QStringLiteral("SELECT histid FROM sprav_history "
+                                                       "WHERE id = :id ORDER BY histid DESC "
+                                                       "LIMIT 1 OFFSET :kept"));
+    const QString removed = QStringLiteral("SELECT histid FROM sprav_history WHERE id = :id AND "
+                                           "histid <= :upto AND gone_at < :cutoff");
+    QSqlQuery phones = Sql::prepare(
+        db, QStringLiteral("DELETE FROM phone_history WHERE histid IN (%1)").arg(removed));
+    QSqlQuery versions = Sql::prepare(
+        db, QStringLiteral("DELETE FROM sprav_history WHERE histid IN (%1)").arg(removed));
+    for (const qint64 id : std::as_const(records)) {
+        beyond.bindValue(QStringLiteral(":id"), id);
+        beyond.bindValue(QStringLiteral(":kept"), historyVersions);
+        Sql::exec(beyond);
+        if (!Sql::next(beyond))
+            continue;
+        const qint64 upto = beyond.value(0).toLongLong();
+        beyond.finish();
+        for (QSqlQuery* q : {&phones, &versions}) {
+            q->bindValue(QStringLiteral(":id"), id);
+            q->bindValue(QStringLiteral(":upto"), upto);
+            q->bindValue(QStringLiteral(":cutoff"), cutoff);
+            Sql::exec(*q);
+        }
+    }
+    Sql::run(db, QStringLiteral("DELETE FROM sprav_history_trimmed"));
+    Sql::run(db,
+             QStringLiteral("INSERT INTO sprav_history_trimmed (cutoff, histid) "
+                            "VALUES (:cutoff, :histid)"),
+             {{"cutoff", cutoff}, {"histid", last}});
     transaction.commit();
 }

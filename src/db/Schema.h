@@ -19,6 +19,10 @@ public:
     static constexpr int historyVersions = 50;
     static void trimHistory(const QSqlDatabase& db);
 
-    // Names of the phone kinds 1 to 6, as stored in `notes`.
+    // Names of the phone kinds 1 to 6 ("Рабочий").
     static const QStringList& phoneKinds();
+    // A kind's name as a new database stores it in `notes` and as it leads
+    // its number in the phones column: "Рабочий: ", so that the column reads
+    // "Рабочий: 535-28-34; ". A database that has its rows keeps them.
+    static QString phoneKindNote(int kind);
 };

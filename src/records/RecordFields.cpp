@@ -119,6 +119,6 @@ QString RecordFields::phonesText(const RecordData& record, const QString& user)
     for (int kind = RecordData::firstPhoneKind; kind <= RecordData::lastPhoneKind; ++kind)
         if (!record.phones[kind].isEmpty() &&
             (exempt || !HiddenFields::hides(record.hided, HiddenFields::phone(kind))))
-            text += Schema::phoneKinds().at(kind - 1) + record.phones[kind] + QStringLiteral("; ");
+            text += Schema::phoneKindNote(kind) + record.phones[kind] + QStringLiteral("; ");
     return text;
 }

@@ -567,6 +567,14 @@ void TestRecordHistory::trimKeepsRecentOrLastVersions()
     Schema::trimHistory(db);
     QCOMPARE(versions(id), Schema::historyVersions);
     QCOMPARE(versions(other), 1);
+    // Versions kept by an earlier trim go once their record has enough newer ones.
+    for (int i = 0, otherRev = 2; i < Schema::historyVersions; ++i) {
+        r.f = QStringLiteral("другая %1").arg(i);
+        otherRev = store.update(other, r, {otherRev, QStringLiteral("boss"), false});
+    }
+    Schema::trimHistory(db);
+    QCOMPARE(versions(other), Schema::historyVersions);
+    QCOMPARE(versions(id), Schema::historyVersions);
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM phone_history WHERE histid NOT IN "
                                       "(SELECT histid FROM sprav_history)")),
              0);

@@ -71,7 +71,7 @@ void TestDeletedDialog::restoresWithPhonesAndShowsIt()
         QCOMPARE(d->SGDeleted->rowCount(), 1);
         const QStringList row = gridCells(d->SGDeleted);
         QCOMPARE(row.at(0), QStringLiteral("Иванов Иван"));
-        QCOMPARE(row.at(1), QStringLiteral("Рабочий111; Мобильный333; "));
+        QCOMPARE(row.at(1), QStringLiteral("Рабочий: 111; Мобильный: 333; "));
         QCOMPARE(row.at(2), QStringLiteral("u1"));
         d->SGDeleted->setFocus();
         QTest::keyClick(d->SGDeleted, Qt::Key_Return);

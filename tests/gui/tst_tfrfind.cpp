@@ -174,7 +174,7 @@ void TestTfrFind::typingListsFromTheThirdCharacter()
     const FoundModel* model = find()->foundModel();
     QCOMPARE(model->text(0, 1), QStringLiteral("Альфов01 Тест"));
     QCOMPARE(model->text(0, 2), QStringLiteral("Альфа"));
-    QCOMPARE(model->text(0, 3), QStringLiteral("(495) Рабочий%1-00; ").arg(model->idAt(0)));
+    QCOMPARE(model->text(0, 3), QStringLiteral("(495) Рабочий: %1-00; ").arg(model->idAt(0)));
     QCOMPARE(model->headerData(2, Qt::Horizontal).toString(),
              QStringLiteral("Название предприятия"));
 
@@ -199,7 +199,7 @@ void TestTfrFind::numberTypedOrPastedFindsTheCaller()
     const FoundModel* model = find()->foundModel();
     QCOMPARE(model->text(0, 1), QStringLiteral("Звонков Тест"));
     QCOMPARE(model->text(0, 3),
-             QStringLiteral("(495) Рабочий%1-00; Мобильный+7 (917) 512-34-56; ").arg(id));
+             QStringLiteral("(495) Рабочий: %1-00; Мобильный: +7 (917) 512-34-56; ").arg(id));
     find()->EdtRequest->setText(QStringLiteral("34-56"));
     QCOMPARE(shown(), 1);
     find()->EdtRequest->setText(QStringLiteral("512"));
@@ -276,7 +276,7 @@ void TestTfrFind::birthdayList()
     QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("День рождения"));
     QCOMPARE(model->text(0, 1), QStringLiteral("Июлев01 Тест"));
     QCOMPARE(model->text(0, 2), QStringLiteral("05.07.1961"));
-    QCOMPARE(model->text(0, 3), QStringLiteral("Рабочий%1-00; ").arg(model->idAt(0)));
+    QCOMPARE(model->text(0, 3), QStringLiteral("Рабочий: %1-00; ").arg(model->idAt(0)));
     QTRY_VERIFY(grid->columnWidth(1) == grid->viewport()->width() / 4 &&
                 grid->columnWidth(3) == grid->viewport()->width() / 2 - 4);
     // The print commands keep the state they had: off before any listing...
