@@ -243,6 +243,8 @@ QString CommandArguments::help()
         {CommandLine::SignInRefused, "вход не выполнен"},
         {CommandLine::FileRefused, "файл не читается или не записывается, ничего не сохранено"},
         {CommandLine::SomeRejected, "часть записей отклонена, остальные сохранены"},
+        {CommandLine::TargetNotEmpty, "в базе данных, куда восстанавливается или копируется "
+                                      "справочник, уже есть записи; ничего не изменено"},
         {CommandLine::UnknownArguments, "неизвестный параметр, параметр без значения или "
                                         "несовместимые команды"},
         {CommandLine::NoDisplay, "нет дисплея для окна программы"},

@@ -26,8 +26,9 @@ public:
         DatabaseFailed = 1, // nothing stored
         WrongUsage = 2,
         SignInRefused = 3,
-        FileRefused = 4,  // the file cannot be read or written; nothing stored
-        SomeRejected = 5, // the other records were stored; the rejected are listed
+        FileRefused = 4,    // the file cannot be read or written; nothing stored
+        SomeRejected = 5,   // the other records were stored; the rejected are listed
+        TargetNotEmpty = 6, // a restore or copy into a database that holds records
         // An unknown option, an option without its value, commands that cannot
         // go together (sysexits' EX_USAGE): nothing was opened or touched.
         UnknownArguments = 64,

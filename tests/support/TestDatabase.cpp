@@ -63,6 +63,18 @@ DataLink TestDatabase::serverLink(const QString& catalog)
     return link;
 }
 
+QByteArray TestDatabase::dataLinkLine() const
+{
+    if (!wantsPostgres())
+        return "Provider=SQLite;Data Source=" + m_link.databaseFile().toUtf8();
+    return QStringLiteral("Provider=PostgreSQL;Data Source=%1;Port=%2;Initial Catalog=%3;"
+                          "User ID=%4;Password=%5")
+        .arg(m_link.dataSource)
+        .arg(m_link.port)
+        .arg(m_link.catalog, m_link.user, m_link.password)
+        .toUtf8();
+}
+
 bool TestDatabase::wantsPostgres()
 {
     return env("SPRAV_TEST_ENGINE") == QLatin1String("pgsql");

@@ -32,6 +32,8 @@ public:
     // program) where this database is, and the link the child reads from it.
     QProcessEnvironment childEnvironment() const;
     static DataLink linkFromEnvironment();
+    // The line of a data-link file that names this database.
+    QByteArray dataLinkLine() const;
     // The link to the catalog on the PostgreSQL test server.
     static DataLink serverLink(const QString& catalog);
 
