@@ -5,11 +5,13 @@
 // much faster the listings are than the straightforward way (plain test, no
 // helper indexes, one phone statement per record). Lines starting with '#'
 // tell what was measured.
+#include "BackupFigures.h"
 #include "DataGenerator.h"
 #include "ExchangeFigures.h"
 #include "HistoryFigures.h"
 #include "Measure.h"
 #include "NaiveListings.h"
+#include "OfficeDay.h"
 #include "Operations.h"
 #include "StartupFigures.h"
 #include "common/DbError.h"
@@ -505,6 +507,48 @@ void runBenchmark(const QSqlDatabase& db, const DataLink& link, const Options& o
                  .arg(o.runs)
                  .arg(h.dailyRemoved));
         figure(QStringLiteral("history_trim_ms"), h.daily);
+    }
+    if (wanted(QStringLiteral("backup_100k"))) {
+        std::optional<DataLink> emptyPg;
+        if (Database::engineOf(db) == Engine::PostgreSQL) {
+            emptyPg = link;
+            emptyPg->catalog = link.catalog + QStringLiteral("_copy");
+            preparePostgres(*emptyPg, true);
+        }
+        const BackupFigures::Result b = BackupFigures::run(db, 3, emptyPg);
+        info(QStringLiteral("backup_100k: %1 records, %2 MB; restore_100k: that backup into an "
+                            "empty SQLite database%3")
+                 .arg(b.records)
+                 .arg(b.backupMb, 0, 'f', 1)
+                 .arg(emptyPg ? QStringLiteral("; copy_to_pg_100k: into an empty PostgreSQL "
+                                               "database")
+                              : QString()));
+        figure(QStringLiteral("backup_100k"), b.backup);
+        value(QStringLiteral("restore_100k"), b.restoreMs);
+        if (b.copyToPgMs)
+            value(QStringLiteral("copy_to_pg_100k"), *b.copyToPgMs);
+    }
+    if (Database::engineOf(db) == Engine::PostgreSQL && wanted(QStringLiteral("office_day"))) {
+        constexpr int workstations = 20;
+        constexpr int seconds = 60;
+        const OfficeDay::Result d =
+            OfficeDay::run(link, user, workstations, seconds, surnameStems(db));
+        info(QStringLiteral("office_day: %1 workstations for %2 s: %3 searches, %4 records "
+                            "opened, %5 changed, %6 created, %7 deleted, %8 conflicts told; "
+                            "%9 changes lost")
+                 .arg(workstations)
+                 .arg(seconds)
+                 .arg(d.searches)
+                 .arg(d.shows)
+                 .arg(d.changes)
+                 .arg(d.creates)
+                 .arg(d.deletes)
+                 .arg(d.conflicts)
+                 .arg(d.lost));
+        value(QStringLiteral("office_day_p95_search"), d.search.p95);
+        value(QStringLiteral("office_day_p95_show"), d.show.p95);
+        value(QStringLiteral("office_day_p95_change"), d.change.p95);
+        value(QStringLiteral("office_day_failed"), d.failed + d.lost);
     }
     value(QStringLiteral("peak_rss_mb"), Measure::peakRssMb());
     runExchange(db, wanted);
