@@ -81,6 +81,13 @@ int BackupCommands::restore(const QString& dataLink, const QString& file, bool f
 {
     std::unique_ptr<Database> backup;
     try {
+        DataLink fromFile;
+        fromFile.dataSource = QFileInfo(file).absoluteFilePath();
+        if (sameDatabase(fromFile, DataLink::fromFile(dataLink))) {
+            fail(err, QStringLiteral("%1 — это сама база данных sprav.udl. Ничего не изменено.")
+                          .arg(QDir::toNativeSeparators(file)));
+            return CommandLine::WrongUsage;
+        }
         backup = Backup::open(file, QStringLiteral("sprav-restore-source"));
     } catch (const DbError& e) {
         fail(err, e.text() + QStringLiteral(" Ничего не изменено."));

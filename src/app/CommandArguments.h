@@ -17,6 +17,9 @@ public:
         Version,
         Import,
         Export,
+        Backup,
+        Restore,
+        CopyTo,
     };
 
     // arguments: the program's, the program name first.

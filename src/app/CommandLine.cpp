@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/CommandLine.h"
+#include "app/BackupCommands.h"
 #include "app/CommandArguments.h"
 #include "auth/AccountStore.h"
 #include "common/DbError.h"
@@ -26,6 +27,11 @@
 
 namespace
 {
+
+QString dataLinkFile()
+{
+    return QDir::current().filePath(QStringLiteral("sprav.udl"));
+}
 
 struct Options {
     QString importFile;
@@ -61,9 +67,8 @@ public:
     int run()
     {
         try {
-            m_database = std::make_unique<Database>(
-                DataLink::fromFile(QDir::current().filePath(QStringLiteral("sprav.udl"))),
-                QStringLiteral("sprav-command-line"));
+            m_database = std::make_unique<Database>(DataLink::fromFile(dataLinkFile()),
+                                                    QStringLiteral("sprav-command-line"));
             if (!signIn())
                 return CommandLine::SignInRefused;
             return m_options.importFile.isEmpty() ? exportFile() : importFile();
@@ -196,6 +201,17 @@ int CommandLine::run(const QStringList& arguments, Console& console)
         console.err << QStringLiteral("sprav: команда не указана. Справка: sprav --help")
                     << Qt::endl;
         return UnknownArguments;
+    case CommandArguments::Command::Backup:
+        return BackupCommands::backup(dataLinkFile(), parsed.value(QStringLiteral("backup")),
+                                      console.out, console.err);
+    case CommandArguments::Command::Restore:
+        return BackupCommands::restore(dataLinkFile(), parsed.value(QStringLiteral("restore")),
+                                       parsed.isSet(QStringLiteral("force")), console.out,
+                                       console.err);
+    case CommandArguments::Command::CopyTo:
+        return BackupCommands::copyTo(dataLinkFile(), parsed.value(QStringLiteral("copy-to")),
+                                      parsed.isSet(QStringLiteral("force")), console.out,
+                                      console.err);
     case CommandArguments::Command::Import:
     case CommandArguments::Command::Export:
         break;

@@ -12,6 +12,8 @@ class QTextStream;
 // display (CommandArguments holds the commands and options):
 //   sprav --import FILE --user NAME [--store-duplicates]
 //   sprav --export FILE --user NAME [--format vcf|csv] [--search TEXT]
+//   sprav --backup FILE, sprav --restore FILE [--force],
+//   sprav --copy-to TARGET.udl [--force]  (no sign-in: see BackupCommands)
 //   sprav --help, sprav --version
 // The data-link file is read from the working directory as at every start;
 // the password comes from SPRAV_PASSWORD, else from the terminal without

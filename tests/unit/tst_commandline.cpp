@@ -187,6 +187,12 @@ void TestCommandLine::refusals_data()
                                 << int(CommandLine::FileRefused) << "не открывается для записи";
     QTest::newRow("no data link") << QStringList{"--import", "in.vcf"} + ok << secret
                                   << int(CommandLine::DatabaseFailed) << "sprav.udl";
+    QTest::newRow("force on a backup") << QStringList{"--backup", "b.db", "--force"} << secret
+                                       << usage << "«--force» не относится к команде «--backup»";
+    QTest::newRow("restore from the database") << QStringList{"--restore", "sprav.db"} << secret
+                                               << int(CommandLine::WrongUsage) << "сама база";
+    QTest::newRow("backup onto the database") << QStringList{"--backup", "sprav.db"} << secret
+                                              << int(CommandLine::FileRefused) << "сама база";
 }
 
 // A clear message on standard error, nothing on standard output, nothing
