@@ -2,6 +2,7 @@
 #include "RecordSeed.h"
 #include "SampleRecord.h"
 #include "TestDatabase.h"
+#include "TestServer.h"
 #include "db/ChangeNotice.h"
 #include "db/ChangeWatcher.h"
 #include "db/Connection.h"
@@ -28,8 +29,7 @@ private slots:
     void notifyTriggersAreRestored();
 
 private:
-    bool server(const QString& command);
-    bool m_paused = false;
+    TestServer m_server;
 };
 
 namespace
@@ -74,22 +74,7 @@ void TestChangeWatcher::init()
 
 void TestChangeWatcher::cleanup()
 {
-    if (m_paused)
-        server(QStringLiteral("resume"));
-}
-
-// Stops ("pause") or starts ("resume") the test server.
-bool TestChangeWatcher::server(const QString& command)
-{
-    const QString script = qEnvironmentVariable("SPRAV_PG_SCRIPT");
-    if (script.isEmpty())
-        return false;
-    const bool done =
-        QProcess::execute(QStringLiteral("bash"),
-                          {script, command, qEnvironmentVariable("SPRAV_PG_DIR")}) == 0;
-    if (done)
-        m_paused = command == QLatin1String("pause");
-    return done;
+    m_server.release();
 }
 
 // Each table whose rows the lists and the editor show.
@@ -208,10 +193,10 @@ void TestChangeWatcher::reconnectsByItself()
     const quint64 opened = Connection::generation(test.db());
 
     if (restart) {
-        if (!server(QStringLiteral("pause")))
+        if (!m_server.pause())
             QSKIP("the test server cannot be stopped here (SPRAV_PG_SCRIPT)");
         QTRY_VERIFY(watcher.isRetrying());
-        QVERIFY(server(QStringLiteral("resume")));
+        QVERIFY(m_server.resume());
     } else {
         const int pid = backendPid(test.db());
         Sql::run(other->db(), QStringLiteral("SELECT pg_terminate_backend(:pid)"), {{"pid", pid}});

@@ -3,6 +3,7 @@
 #include "MenuItem.h"
 #include "SampleRecord.h"
 #include "TestDatabase.h"
+#include "TestServer.h"
 #include "TypeText.h"
 #include "app/TFmMain.h"
 #include "common/DbError.h"
@@ -149,8 +150,7 @@ private slots:
     void storeWhileServerDownKeepsTheEdit();
 
 private:
-    bool server(const QString& command);
-    bool m_paused = false;
+    TestServer m_server;
 };
 
 void TestReconnect::init()
@@ -162,22 +162,7 @@ void TestReconnect::init()
 
 void TestReconnect::cleanup()
 {
-    if (m_paused)
-        server(QStringLiteral("resume"));
-}
-
-// Stops ("pause") or starts ("resume") the test server.
-bool TestReconnect::server(const QString& command)
-{
-    const QString script = qEnvironmentVariable("SPRAV_PG_SCRIPT");
-    if (script.isEmpty())
-        return false;
-    const bool done =
-        QProcess::execute(QStringLiteral("bash"),
-                          {script, command, qEnvironmentVariable("SPRAV_PG_DIR")}) == 0;
-    if (done)
-        m_paused = command == QLatin1String("pause");
-    return done;
+    m_server.release();
 }
 
 void TestReconnect::endedSessionServesTheNextActions()
@@ -267,7 +252,7 @@ void TestReconnect::storeWhileServerDownKeepsTheEdit()
     typeText(editor.EdtF, QStringLiteral("Сервернов"));
     QVERIFY(editor.isModified());
 
-    if (!server(QStringLiteral("pause")))
+    if (!m_server.pause())
         QSKIP("the test server cannot be stopped here (SPRAV_PG_SCRIPT)");
     const QString lost = QStringLiteral("error: ") + Connection::lostText();
     QTest::mouseClick(h.main().TBSave, Qt::LeftButton);
@@ -276,7 +261,7 @@ void TestReconnect::storeWhileServerDownKeepsTheEdit()
     QCOMPARE(editor.EdtF->text(), QStringLiteral("Сервернов"));
     QVERIFY(editor.isModified());
 
-    QVERIFY(server(QStringLiteral("resume")));
+    QVERIFY(m_server.resume());
     h.prompts().clear();
     QTest::mouseClick(h.main().TBSave, Qt::LeftButton);
     QCOMPARE(h.prompts().log(), QStringList());
