@@ -135,6 +135,11 @@ private:
         out << "duplicates: " << summary.duplicates << Qt::endl;
         out << "rejected: " << summary.rejections.size() << Qt::endl;
         const char* position = file.format() == ContactFile::Format::VCard ? "card" : "line";
+        if (file.format() == ContactFile::Format::Csv) {
+            const QStringList skipped = file.knownMapping()->unmapped(file.header());
+            if (!skipped.isEmpty())
+                out << "not imported: «" << skipped.join(QStringLiteral("», «")) << "»" << Qt::endl;
+        }
         for (const Importer::Rejection& r : summary.rejections)
             out << position << ' ' << r.position << ": "
                 << (r.field.isEmpty() ? r.reason : r.field + QStringLiteral(" — ") + r.reason)

@@ -129,9 +129,11 @@ const QHash<QString, CsvColumn>& knownNames()
             addressPart(other, Part::PoBox));
 
         add({"Рабочий телефон", "Business Phone", "Business Phone 2", "Телефон раб. 2",
-             "Work Phone"},
+             "Телефон (раб.)", "Телефон (раб. 2)", "Work Phone"},
             phone(1));
-        add({"Домашний телефон", "Home Phone", "Home Phone 2", "Телефон дом. 2"}, phone(2));
+        add({"Домашний телефон", "Home Phone", "Home Phone 2", "Телефон дом. 2", "Телефон (дом.)",
+             "Телефон (дом. 2)"},
+            phone(2));
         add({"Мобильный телефон", "Mobile Phone", "Mobile Number", "Телефон переносной",
              "Сотовый телефон", "Cell Phone"},
             phone(3));
@@ -139,8 +141,8 @@ const QHash<QString, CsvColumn>& knownNames()
              "Основной телефон организации"},
             phone(4));
         add({"Телефон секретаря", "Assistant's Phone", "Телефон помощника"}, phone(5));
-        add({"Факс", "Business Fax", "Рабочий факс", "Home Fax", "Домашний факс", "Other Fax",
-             "Другой факс", "Fax Number"},
+        add({"Факс", "Business Fax", "Рабочий факс", "Факс (раб.)", "Home Fax", "Домашний факс",
+             "Факс (дом.)", "Other Fax", "Другой факс", "Факс (другой)", "Fax Number"},
             phone(6));
         add({"Другой телефон", "Other Phone", "Pager", "Pager Number", "Пейджер", "Car Phone",
              "Телефон в машине", "Callback", "Обратный вызов", "Radio Phone", "Радиотелефон",
@@ -315,7 +317,8 @@ QString CsvColumn::caption() const
     case Field::Phone:
         return kind == byLabel ? QStringLiteral("Телефон %1").arg(group) : phoneCaption(kind);
     case Field::OtherPhones:
-        return QStringLiteral("Другие телефоны");
+        return label.isEmpty() ? QStringLiteral("Другие телефоны")
+                               : QStringLiteral("Другие телефоны («%1»)").arg(label);
     case Field::Email:
         return QStringLiteral("Электронная почта");
     case Field::Www:
@@ -392,5 +395,17 @@ CsvColumn CsvColumn::forHeader(const QString& header)
 {
     const QString name = normalized(header);
     const auto known = knownNames().constFind(name);
-    return known != knownNames().constEnd() ? known.value() : groupColumn(name);
+    if (known != knownNames().constEnd())
+        return known.value();
+    const CsvColumn group = groupColumn(name);
+    if (group.field != Field::None)
+        return group;
+    for (const char* word : {"телефон", "phone", "факс", "fax"}) {
+        if (name.contains(QString::fromUtf8(word))) {
+            CsvColumn other = plain(Field::OtherPhones);
+            other.label = header.simplified();
+            return other;
+        }
+    }
+    return {};
 }

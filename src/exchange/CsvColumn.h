@@ -50,6 +50,9 @@ struct CsvColumn {
     int kind = 0; // Phone: 0..6, or byLabel; Address, AddressPart: Contact::AddressKind, or byLabel
     Part part = Part::Street;
     int group = 0; // the number of a group ("Phone 2 - Value": 2)
+    // OtherPhones: the header of a phone column no rule knows, written
+    // before each of its numbers ("Телефон на даче: 123-45-67").
+    QString label;
 
     static constexpr int byLabel = -1;
 
@@ -59,6 +62,8 @@ struct CsvColumn {
     QString caption() const;
     // What the user may choose for a column.
     static const QList<CsvColumn>& choices();
-    // The column a known header names, or None.
+    // The column a known header names; a header that speaks of a phone or
+    // a fax and that no rule knows goes to the other phones with its label;
+    // None for the rest.
     static CsvColumn forHeader(const QString& header);
 };

@@ -104,6 +104,15 @@ std::optional<CsvMapping> CsvMapping::recognize(const QStringList& header)
     return mapping;
 }
 
+QStringList CsvMapping::unmapped(const QStringList& header) const
+{
+    QStringList names;
+    for (qsizetype i = 0; i < header.size() && i < columns.size(); ++i)
+        if (columns.at(i).field == Field::None && !header.at(i).trimmed().isEmpty())
+            names.append(header.at(i).simplified());
+    return names;
+}
+
 QStringList CsvMapping::ownHeader()
 {
     QStringList header;
@@ -225,7 +234,8 @@ Contact CsvMapping::contact(const QStringList& fields, int line) const
                                              : column.kind});
             break;
         case Field::OtherPhones:
-            c.otherPhones.append(v);
+            c.otherPhones.append(column.label.isEmpty() ? v
+                                                        : column.label + QStringLiteral(": ") + v);
             break;
         case Field::Email:
             c.emails += values(v);

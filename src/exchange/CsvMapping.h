@@ -26,6 +26,9 @@ public:
     static QStringList ownHeader();
     static const CsvMapping& own();
 
+    // The names of the header's columns that this mapping does not import.
+    QStringList unmapped(const QStringList& header) const;
+
     // The contact in a record that starts on the line.
     Contact contact(const QStringList& fields, int line) const;
 

@@ -102,7 +102,10 @@ void TestExchangeFlow::importCsvWithColumnsSetByHand()
         choose(1, QStringLiteral("Фамилия"));
         choose(2, QStringLiteral("Краткое название п/п"));
         choose(3, QStringLiteral("Рабочий телефон"));
+        QVERIFY(dialog->LblCounts->text().endsWith(
+            QStringLiteral("\nНе импортируются столбцы: «Кем».")));
         choose(4, QStringLiteral("Должность"));
+        QVERIFY(!dialog->LblCounts->text().contains(QStringLiteral("Не импортируются")));
         QCOMPARE(dialog->TblPreview->rowCount(), 2);
         QCOMPARE(dialog->TblPreview->item(1, 0)->text(), QStringLiteral("строка 3"));
         QCOMPARE(dialog->TblPreview->item(1, 1)->text(), QStringLiteral("Петров"));

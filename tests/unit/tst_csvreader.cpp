@@ -11,6 +11,73 @@
 
 using Fields = QMap<QString, QString>;
 
+namespace
+{
+
+// The header rows Outlook writes, in English and in Russian, in their order.
+const QStringList outlookEnglish =
+    QStringLiteral("Title,First Name,Middle Name,Last Name,Suffix,Company,Department,"
+                   "Job Title,Business Street,Business Street 2,Business Street 3,"
+                   "Business City,Business State,Business Postal Code,"
+                   "Business Country/Region,Home Street,Home Street 2,Home Street 3,"
+                   "Home City,Home State,Home Postal Code,Home Country/Region,"
+                   "Other Street,Other Street 2,Other Street 3,Other City,Other State,"
+                   "Other Postal Code,Other Country/Region,Assistant's Phone,Business Fax,"
+                   "Business Phone,Business Phone 2,Callback,Car Phone,Company Main Phone,"
+                   "Home Fax,Home Phone,Home Phone 2,ISDN,Mobile Phone,Other Fax,"
+                   "Other Phone,Pager,Primary Phone,Radio Phone,TTY/TDD Phone,Telex,"
+                   "Account,Anniversary,Assistant's Name,Billing Information,Birthday,"
+                   "Business Address PO Box,Categories,Children,Directory Server,"
+                   "E-mail Address,E-mail Type,E-mail Display Name,E-mail 2 Address,"
+                   "E-mail 2 Type,E-mail 2 Display Name,E-mail 3 Address,E-mail 3 Type,"
+                   "E-mail 3 Display Name,Gender,Government ID Number,Hobby,"
+                   "Home Address PO Box,Initials,Internet Free Busy,Keywords,Language,"
+                   "Location,Manager's Name,Mileage,Notes,Office Location,"
+                   "Organizational ID Number,Other Address PO Box,Priority,Private,"
+                   "Profession,Referred By,Sensitivity,Spouse,User 1,User 2,User 3,User 4,"
+                   "Web Page")
+        .split(QLatin1Char(','));
+const QStringList outlookRussian =
+    QStringLiteral("Обращение,Имя,Отчество,Фамилия,Суффикс,Организация,Отдел,Должность,"
+                   "Улица (раб. адрес),Улица 2 (раб. адрес),Улица 3 (раб. адрес),"
+                   "Город (раб. адрес),Область (раб. адрес),Индекс (раб. адрес),"
+                   "Страна или регион (раб. адрес),Улица (дом. адрес),"
+                   "Улица 2 (дом. адрес),Улица 3 (дом. адрес),Город (дом. адрес),"
+                   "Область (дом. адрес),Почтовый код (дом.),"
+                   "Страна или регион (дом. адрес),Улица (другой адрес),"
+                   "Улица 2 (другой адрес),Улица 3 (другой адрес),Город (другой адрес),"
+                   "Область (другой адрес),Индекс (другой адрес),"
+                   "Страна или регион (другой адрес),Телефон помощника,Факс (раб.),"
+                   "Рабочий телефон,Телефон раб. 2,Обратный вызов,Телефон в машине,"
+                   "Основной телефон организации,Факс (дом.),Домашний телефон,"
+                   "Телефон дом. 2,ISDN,Телефон переносной,Другой факс,Другой телефон,"
+                   "Пейджер,Основной телефон,Радиотелефон,Телетайп/телефон с титрами,"
+                   "Телекс,Учетная запись,Годовщина,Имя помощника,Сведения о счете,"
+                   "День рождения,Почтовый ящик (раб. адрес),Категории,Дети,"
+                   "Сервер каталогов,Адрес эл. почты,Тип эл. почты,Краткое имя эл. почты,"
+                   "Адрес 2 эл. почты,Тип 2 эл. почты,Краткое 2 имя эл. почты,"
+                   "Адрес 3 эл. почты,Тип 3 эл. почты,Краткое 3 имя эл. почты,Пол,"
+                   "Код правительства,Хобби,Почтовый ящик (дом. адрес),Инициалы,"
+                   "Сведения о доступности в Интернете,Ключевые слова,Язык,"
+                   "Местонахождение,Имя руководителя,Расстояние,Заметки,Расположение,"
+                   "Код организации,Почтовый ящик (другой адрес),Важность,Частное,"
+                   "Профессия,Рекомендован,Пометка,Супруг(а),Пользователь 1,"
+                   "Пользователь 2,Пользователь 3,Пользователь 4,Веб-страница")
+        .split(QLatin1Char(','));
+
+// A file of the header and one contact, the values given by column name.
+QByteArray outlookFile(const QStringList& header, const QMap<QString, QString>& values)
+{
+    QStringList cells(header.size());
+    for (auto v = values.begin(); v != values.end(); ++v)
+        cells[header.indexOf(v.key())] = v.value();
+    return (header.join(QLatin1Char(',')) + QStringLiteral("\r\n") + cells.join(QLatin1Char(',')) +
+            QStringLiteral("\r\n"))
+        .toUtf8();
+}
+
+} // namespace
+
 // CSV files shaped like the exports of spreadsheets and mail programs, read
 // into the records the import stores.
 class TestCsvReader : public QObject
@@ -22,6 +89,7 @@ private slots:
     void readsRecords();
     void recognizesHeaders_data();
     void recognizesHeaders();
+    void namesColumnsNotImported();
     void formulasStayText_data();
     void formulasStayText();
 };
@@ -104,6 +172,58 @@ void TestCsvReader::readsRecords_data()
                           {"email", "ivanov@romashka.ru"},
                           {"info", "Звонить утром"}},
                          {{"f", "Петров"}, {"io", "Пётр"}, {"spfio", "Ольга"}}};
+
+    // Every phone, fax, e-mail and address column of Outlook's export, in
+    // both languages; the second work phone and the pager to the other
+    // phones.
+    const QStringList en = outlookEnglish;
+    const QStringList ru = outlookRussian;
+    const QList<Fields> outlookContact = {{{"f", "Smirnova"},
+                                           {"io", "Anna"},
+                                           {"shortpp", "Uralstroy"},
+                                           {"prof", "Accountant"},
+                                           {"city", "Perm"},
+                                           {"fizaddress", "12 Lenin St, 614000"},
+                                           {"homeaddress", "5 Mira St"},
+                                           {"phone1", "200-00-01"},
+                                           {"phone2", "300-00-01"},
+                                           {"phone3", "+7 912 000-00-00"},
+                                           {"phone4", "200-00-00"},
+                                           {"phone5", "200-00-09"},
+                                           {"phone6", "200-00-05"},
+                                           {"otherphones", "200-00-02, 300-00-05, 777"},
+                                           {"email", "anna@uralstroy.ru, anna@mail.ru"},
+                                           {"www", "uralstroy.ru"}}};
+    for (const auto& [tag, header] : {std::pair{"outlook english, every column", en},
+                                      std::pair{"outlook russian, every column", ru}})
+        QTest::newRow(tag) << outlookFile(header, {{header.at(3), "Smirnova"},
+                                                   {header.at(1), "Anna"},
+                                                   {header.at(5), "Uralstroy"},
+                                                   {header.at(6), "Accounts"},
+                                                   {header.at(7), "Accountant"},
+                                                   {header.at(8), "12 Lenin St"},
+                                                   {header.at(11), "Perm"},
+                                                   {header.at(13), "614000"},
+                                                   {header.at(15), "5 Mira St"},
+                                                   {header.at(29), "200-00-09"},
+                                                   {header.at(30), "200-00-05"},
+                                                   {header.at(31), "200-00-01"},
+                                                   {header.at(32), "200-00-02"},
+                                                   {header.at(35), "200-00-00"},
+                                                   {header.at(36), "300-00-05"},
+                                                   {header.at(37), "300-00-01"},
+                                                   {header.at(40), "+7 912 000-00-00"},
+                                                   {header.at(43), "777"},
+                                                   {header.at(57), "anna@uralstroy.ru"},
+                                                   {header.at(60), "anna@mail.ru"},
+                                                   {header.at(91), "uralstroy.ru"}})
+                           << outlookContact;
+    // A phone column no rule knows goes to the other phones with its name.
+    QTest::newRow("unknown phone column")
+        << QByteArray("Фамилия,Имя,Телефон на даче,Home Fax 2\r\nИванов,Иван,123-45-67,765\r\n")
+        << QList<Fields>{{{"f", "Иванов"},
+                          {"io", "Иван"},
+                          {"otherphones", "Телефон на даче: 123-45-67, Home Fax 2: 765"}}};
 
     // Google: numbered groups whose label names the kind, several values in
     // one cell, a birthday without a year, a spouse among the relations.
@@ -195,6 +315,18 @@ void TestCsvReader::recognizesHeaders()
     QCOMPARE(mapping.has_value(), known);
     if (header == CsvMapping::ownHeader())
         QCOMPARE(*mapping, CsvMapping::own());
+}
+
+// Outlook's columns that hold nothing of a record are named, and only those.
+void TestCsvReader::namesColumnsNotImported()
+{
+    for (const QStringList& header : {outlookEnglish, outlookRussian}) {
+        const QStringList skipped = CsvMapping::recognize(header)->unmapped(header);
+        QVERIFY(skipped.contains(header.at(6)));  // the department
+        QVERIFY(skipped.contains(header.at(54))); // the categories
+        for (int phoneOrMail : {29, 30, 36, 41, 44, 47, 57, 60, 63})
+            QVERIFY2(!skipped.contains(header.at(phoneOrMail)), qPrintable(header.at(phoneOrMail)));
+    }
 }
 
 // A text a spreadsheet would run is written behind an apostrophe and read

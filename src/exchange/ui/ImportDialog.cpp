@@ -258,11 +258,18 @@ void ImportDialog::showPreview()
             TblPreview->setItem(i, c, new QTableWidgetItem(cells.at(c)));
     }
     TblPreview->resizeColumnsToContents();
-    LblCounts->setText(QStringLiteral("Записей в файле: %1, из них уже есть в справочнике: %2. "
-                                      "Отклонено: %3.")
-                           .arg(m_preview.records + int(m_preview.rejections.size()))
-                           .arg(m_preview.duplicates)
-                           .arg(m_preview.rejections.size()));
+    QString counts = QStringLiteral("Записей в файле: %1, из них уже есть в справочнике: %2. "
+                                    "Отклонено: %3.")
+                         .arg(m_preview.records + int(m_preview.rejections.size()))
+                         .arg(m_preview.duplicates)
+                         .arg(m_preview.rejections.size());
+    if (m_file.format() == ContactFile::Format::Csv && headerRow()) {
+        const QStringList skipped = m_mapping.unmapped(m_file.header());
+        if (!skipped.isEmpty())
+            counts += QStringLiteral("\nНе импортируются столбцы: «%1».")
+                          .arg(skipped.join(QStringLiteral("», «")));
+    }
+    LblCounts->setText(counts);
     // Every refused record up to a number a reader goes through.
     constexpr qsizetype listed = 1000;
     QStringList rejected;
