@@ -21,6 +21,7 @@ struct Option {
     QList<Command> of; // the commands it goes with
     bool required;     // those commands need it
     const char* help;
+    int values = 1; // how many values follow it, when it takes any
 };
 
 const QList<Option>& options()
@@ -58,6 +59,31 @@ const QList<Option>& options()
          false,
          "справочник в пустую базу данных другого файла связи, например PostgreSQL "
          "(без входа)"},
+        {"list-users",
+         nullptr,
+         Command::ListUsers,
+         {},
+         false,
+         "пользователи программы и вид их паролей (без входа)"},
+        {"reset-password",
+         "ИМЯ",
+         Command::ResetPassword,
+         {},
+         false,
+         "новый пароль пользователя: из SPRAV_PASSWORD или дважды с терминала (без входа)"},
+        {"rename-user",
+         "ИМЯ НОВОЕ_ИМЯ",
+         Command::RenameUser,
+         {},
+         false,
+         "переименовать пользователя, и в списках допущенных к записям (без входа)",
+         2},
+        {"remove-user",
+         "ИМЯ",
+         Command::RemoveUser,
+         {},
+         false,
+         "удалить пользователя; отказ, если он единственный, кому открыты записи (без входа)"},
         {"help", nullptr, Command::Help, {}, false, "эта справка (также -h)"},
         {"version", nullptr, Command::Version, {}, false, "версия программы"},
         {"user",
@@ -87,9 +113,10 @@ const QList<Option>& options()
         {"force",
          nullptr,
          Command::Windows,
-         {Command::Restore, Command::CopyTo},
+         {Command::Restore, Command::CopyTo, Command::RemoveUser},
          false,
-         "заменить и записи, которые уже есть в базе данных"},
+         "восстановить или скопировать поверх записей, что уже есть в базе данных; удалить "
+         "пользователя, оставив его имя в записях, открытых только ему"},
     };
     return table;
 }
@@ -161,16 +188,18 @@ CommandArguments CommandArguments::parse(const QStringList& arguments)
             parsed.refuse(QStringLiteral("Неизвестный параметр «--%1».").arg(name));
             break;
         }
-        QString value;
-        if (option->value && inlineValue) {
-            value = *inlineValue;
-        } else if (option->value) {
-            if (i + 1 == arguments.size() || isKnownOption(arguments.at(i + 1))) {
+        QStringList value;
+        if (option->value) {
+            if (inlineValue)
+                value.append(*inlineValue);
+            while (value.size() < option->values && i + 1 < arguments.size() &&
+                   !isKnownOption(arguments.at(i + 1)))
+                value.append(arguments.at(++i));
+            if (value.size() < option->values) {
                 parsed.refuse(QStringLiteral("У параметра «%1» нет значения: %1 %2.")
                                   .arg(spelled(*option), QString::fromUtf8(option->value)));
                 break;
             }
-            value = arguments.at(++i);
         } else if (inlineValue) {
             parsed.refuse(
                 QStringLiteral("Параметр «%1» не принимает значения.").arg(spelled(*option)));
@@ -260,7 +289,8 @@ QString CommandArguments::help()
         out << "  " << part.leftJustified(24) << ' ' << QString::fromUtf8(option.help) << '\n';
     }
     out << "\nПароль берётся из переменной окружения SPRAV_PASSWORD, иначе спрашивается\n"
-           "(без терминала — первая строка стандартного ввода).\n"
+           "(без терминала — первая строка стандартного ввода); новый пароль --reset-password\n"
+           "спрашивается дважды. Команды без входа работают у того, кому доступна база данных.\n"
            "База данных — по файлу sprav.udl в рабочей папке.\n\nКоды завершения:\n";
     const QList<QPair<int, const char*>> codes = {
         {CommandLine::Done, "выполнено"},
@@ -271,6 +301,9 @@ QString CommandArguments::help()
         {CommandLine::SomeRejected, "часть записей отклонена, остальные сохранены"},
         {CommandLine::TargetNotEmpty, "в базе данных, куда восстанавливается или копируется "
                                       "справочник, уже есть записи; ничего не изменено"},
+        {CommandLine::Refused, "отказ: пользователь не найден, имя занято, пароль пуст или "
+                               "пароли не совпадают, пользователь — единственный, кому открыты "
+                               "записи; ничего не изменено"},
         {CommandLine::UnknownArguments, "неизвестный параметр, параметр без значения или "
                                         "несовместимые команды"},
         {CommandLine::NoDisplay, "нет дисплея для окна программы"},

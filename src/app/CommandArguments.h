@@ -20,6 +20,10 @@ public:
         Backup,
         Restore,
         CopyTo,
+        ListUsers,
+        ResetPassword,
+        RenameUser,
+        RemoveUser,
     };
 
     // arguments: the program's, the program name first.
@@ -29,7 +33,9 @@ public:
     // One line naming the wrong argument; empty when the arguments are right.
     const QString& error() const { return m_error; }
     bool isSet(const QString& option) const { return m_values.contains(option); }
-    QString value(const QString& option) const { return m_values.value(option); }
+    QString value(const QString& option) const { return m_values.value(option).value(0); }
+    // The values of an option that takes several ("--rename-user OLD NEW").
+    QStringList values(const QString& option) const { return m_values.value(option); }
 
     // Every command, option and exit code, for --help.
     static QString help();
@@ -38,6 +44,6 @@ private:
     void refuse(const QString& message);
 
     Command m_command = Command::Windows;
-    QMap<QString, QString> m_values;
+    QMap<QString, QStringList> m_values;
     QString m_error;
 };

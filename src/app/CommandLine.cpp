@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/CommandLine.h"
+#include "app/AccountCommands.h"
 #include "app/BackupCommands.h"
 #include "app/CommandArguments.h"
 #include "auth/AccountStore.h"
@@ -206,6 +207,19 @@ int CommandLine::run(const QStringList& arguments, Console& console)
         console.err << QStringLiteral("sprav: команда не указана. Справка: sprav --help")
                     << Qt::endl;
         return UnknownArguments;
+    case CommandArguments::Command::ListUsers:
+        return AccountCommands::listUsers(dataLinkFile(), console);
+    case CommandArguments::Command::ResetPassword:
+        return AccountCommands::resetPassword(
+            dataLinkFile(), parsed.value(QStringLiteral("reset-password")), console);
+    case CommandArguments::Command::RenameUser: {
+        const QStringList names = parsed.values(QStringLiteral("rename-user"));
+        return AccountCommands::renameUser(dataLinkFile(), names.at(0), names.at(1), console);
+    }
+    case CommandArguments::Command::RemoveUser:
+        return AccountCommands::removeUser(dataLinkFile(),
+                                           parsed.value(QStringLiteral("remove-user")),
+                                           parsed.isSet(QStringLiteral("force")), console);
     case CommandArguments::Command::Backup:
         return BackupCommands::backup(dataLinkFile(), parsed.value(QStringLiteral("backup")),
                                       console.out, console.err);

@@ -12,6 +12,8 @@ class QTextStream;
 // display (CommandArguments holds the commands and options):
 //   sprav --import FILE --user NAME [--store-duplicates]
 //   sprav --export FILE --user NAME [--format vcf|csv] [--search TEXT]
+//   sprav --list-users, --reset-password USER, --rename-user OLD NEW,
+//   sprav --remove-user USER [--force]  (no sign-in: see AccountCommands)
 //   sprav --backup FILE, sprav --restore FILE [--force],
 //   sprav --copy-to TARGET.udl [--force]  (no sign-in: see BackupCommands)
 //   sprav --help, sprav --version
@@ -31,6 +33,9 @@ public:
         FileRefused = 4,    // the file cannot be read or written; nothing stored
         SomeRejected = 5,   // the other records were stored; the rejected are listed
         TargetNotEmpty = 6, // a restore or copy into a database that holds records
+        // An account command refused: unknown user, name taken, empty or
+        // differing passwords, the only permitted user of records.
+        Refused = 7,
         // An unknown option, an option without its value, commands that cannot
         // go together (sysexits' EX_USAGE): nothing was opened or touched.
         UnknownArguments = 64,

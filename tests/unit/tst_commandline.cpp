@@ -187,6 +187,14 @@ void TestCommandLine::refusals_data()
                                 << int(CommandLine::FileRefused) << "не открывается для записи";
     QTest::newRow("no data link") << QStringList{"--import", "in.vcf"} + ok << secret
                                   << int(CommandLine::DatabaseFailed) << "sprav.udl";
+    QTest::newRow("rename without the new name")
+        << QStringList{"--rename-user", "ivan"} << secret << usage << "--rename-user ИМЯ НОВОЕ_ИМЯ";
+    QTest::newRow("a password is no argument")
+        << QStringList{"--reset-password", "ivan", "--password", "x"} << secret << usage
+        << "«--password»";
+    QTest::newRow("password of an unknown user")
+        << QStringList{"--reset-password", "petr"} << secret << int(CommandLine::Refused)
+        << "«petr» не зарегистрирован";
     QTest::newRow("force on a backup") << QStringList{"--backup", "b.db", "--force"} << secret
                                        << usage << "«--force» не относится к команде «--backup»";
     QTest::newRow("restore from the database") << QStringList{"--restore", "sprav.db"} << secret
