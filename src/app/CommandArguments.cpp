@@ -84,6 +84,12 @@ const QList<Option>& options()
          {},
          false,
          "удалить пользователя; отказ, если он единственный, кому открыты записи (без входа)"},
+        {"check",
+         nullptr,
+         Command::Check,
+         {},
+         false,
+         "проверить базу данных, ничего не меняя (без входа)"},
         {"help", nullptr, Command::Help, {}, false, "эта справка (также -h)"},
         {"version", nullptr, Command::Version, {}, false, "версия программы"},
         {"user",
@@ -110,6 +116,13 @@ const QList<Option>& options()
          {Command::Export},
          false,
          "только записи, найденные по тексту, как в окне поиска"},
+        {"repair",
+         nullptr,
+         Command::Windows,
+         {Command::Check},
+         false,
+         "построить заново таблицы, которые программа выводит из записей, и убрать телефоны "
+         "без записи"},
         {"force",
          nullptr,
          Command::Windows,
@@ -301,6 +314,7 @@ QString CommandArguments::help()
         {CommandLine::SomeRejected, "часть записей отклонена, остальные сохранены"},
         {CommandLine::TargetNotEmpty, "в базе данных, куда восстанавливается или копируется "
                                       "справочник, уже есть записи; ничего не изменено"},
+        {CommandLine::DamageFound, "проверка нашла неполадки (после --repair: остались)"},
         {CommandLine::Refused, "отказ: пользователь не найден, имя занято, пароль пуст или "
                                "пароли не совпадают, пользователь — единственный, кому открыты "
                                "записи; ничего не изменено"},

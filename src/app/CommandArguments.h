@@ -24,6 +24,7 @@ public:
         ResetPassword,
         RenameUser,
         RemoveUser,
+        Check,
     };
 
     // arguments: the program's, the program name first.

@@ -7,6 +7,7 @@
 #include "common/DbError.h"
 #include "db/DataLink.h"
 #include "db/Database.h"
+#include "db/DatabaseCheck.h"
 #include "exchange/ContactFile.h"
 #include "exchange/ExchangeError.h"
 #include "exchange/Exporter.h"
@@ -32,6 +33,34 @@ namespace
 QString dataLinkFile()
 {
     return QDir::current().filePath(QStringLiteral("sprav.udl"));
+}
+
+// sprav --check [--repair]: one line per kind of damage, then a summary.
+int checkDatabase(bool repair, CommandLine::Console& console)
+{
+    try {
+        const Database database(DataLink::fromFile(dataLinkFile()), QStringLiteral("sprav-check"));
+        const DatabaseCheck check(database.db());
+        QList<DatabaseCheck::Finding> found = check.run();
+        for (const DatabaseCheck::Finding& f : std::as_const(found))
+            console.out << f.what << ": " << f.count << Qt::endl;
+        if (!found.isEmpty() && repair) {
+            check.repair();
+            found = check.run();
+            console.out << QStringLiteral("Производные таблицы построены заново.") << Qt::endl;
+            for (const DatabaseCheck::Finding& f : std::as_const(found))
+                console.out << QStringLiteral("осталось — ") << f.what << ": " << f.count
+                            << Qt::endl;
+        }
+        console.out << (found.isEmpty()
+                            ? QStringLiteral("Неполадок не найдено.")
+                            : QStringLiteral("Найдено неполадок: %1.").arg(found.size()))
+                    << Qt::endl;
+        return found.isEmpty() ? CommandLine::Done : CommandLine::DamageFound;
+    } catch (const DbError& e) {
+        console.err << "sprav: " << e.text() << Qt::endl;
+        return CommandLine::DatabaseFailed;
+    }
 }
 
 struct Options {
@@ -220,6 +249,8 @@ int CommandLine::run(const QStringList& arguments, Console& console)
         return AccountCommands::removeUser(dataLinkFile(),
                                            parsed.value(QStringLiteral("remove-user")),
                                            parsed.isSet(QStringLiteral("force")), console);
+    case CommandArguments::Command::Check:
+        return checkDatabase(parsed.isSet(QStringLiteral("repair")), console);
     case CommandArguments::Command::Backup:
         return BackupCommands::backup(dataLinkFile(), parsed.value(QStringLiteral("backup")),
                                       console.out, console.err);

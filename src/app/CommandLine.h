@@ -14,6 +14,7 @@ class QTextStream;
 //   sprav --export FILE --user NAME [--format vcf|csv] [--search TEXT]
 //   sprav --list-users, --reset-password USER, --rename-user OLD NEW,
 //   sprav --remove-user USER [--force]  (no sign-in: see AccountCommands)
+//   sprav --check [--repair]  (no sign-in)
 //   sprav --backup FILE, sprav --restore FILE [--force],
 //   sprav --copy-to TARGET.udl [--force]  (no sign-in: see BackupCommands)
 //   sprav --help, sprav --version
@@ -36,6 +37,7 @@ public:
         // An account command refused: unknown user, name taken, empty or
         // differing passwords, the only permitted user of records.
         Refused = 7,
+        DamageFound = 8, // --check found something wrong (after --repair: left)
         // An unknown option, an option without its value, commands that cannot
         // go together (sysexits' EX_USAGE): nothing was opened or touched.
         UnknownArguments = 64,
