@@ -304,7 +304,8 @@ QString CommandArguments::help()
     out << "\nПароль берётся из переменной окружения SPRAV_PASSWORD, иначе спрашивается\n"
            "(без терминала — первая строка стандартного ввода); новый пароль --reset-password\n"
            "спрашивается дважды. Команды без входа работают у того, кому доступна база данных.\n"
-           "База данных — по файлу sprav.udl в рабочей папке.\n\nКоды завершения:\n";
+           "База данных — по файлу связи: SPRAV_DATA_LINK, иначе sprav.udl в рабочей папке,\n"
+           "~/.config/sprav/sprav.udl или /etc/sprav/sprav.udl.\n\nКоды завершения:\n";
     const QList<QPair<int, const char*>> codes = {
         {CommandLine::Done, "выполнено"},
         {CommandLine::DatabaseFailed, "ошибка базы данных, ничего не сохранено"},

@@ -6,6 +6,7 @@
 #include "auth/AccountStore.h"
 #include "common/DbError.h"
 #include "db/DataLink.h"
+#include "db/DataLinkFile.h"
 #include "db/Database.h"
 #include "db/DatabaseCheck.h"
 #include "exchange/ContactFile.h"
@@ -32,7 +33,7 @@ namespace
 
 QString dataLinkFile()
 {
-    return QDir::current().filePath(QStringLiteral("sprav.udl"));
+    return DataLinkFile::find(false);
 }
 
 // sprav --check [--repair]: one line per kind of damage, then a summary.

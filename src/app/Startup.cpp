@@ -6,6 +6,7 @@
 #include "common/DbError.h"
 #include "common/ui/Prompts.h"
 #include "db/DataLink.h"
+#include "db/DataLinkFile.h"
 #include "db/Database.h"
 
 #include <QApplication>
@@ -31,8 +32,7 @@ void loadTranslations(QApplication& app)
 
 std::unique_ptr<Database> openDatabase()
 {
-    return std::make_unique<Database>(
-        DataLink::fromFile(QDir::current().filePath(QStringLiteral("sprav.udl"))));
+    return std::make_unique<Database>(DataLink::fromFile(DataLinkFile::find(true)));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "common/DbError.h"
 #include "db/DataLink.h"
+#include "db/DataLinkFile.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -26,6 +27,8 @@ private slots:
     void passwordNeverQuoted();
     void onlyRegularFileRead_data();
     void onlyRegularFileRead();
+    void foundInItsPlaces_data();
+    void foundInItsPlaces();
 };
 
 void TestDataLink::sqliteRelativeAndAbsolute()
@@ -185,6 +188,48 @@ void TestDataLink::onlyRegularFileRead()
         QFAIL("only a regular file may be read");
     } catch (const DbError& e) {
         QVERIFY2(e.text().contains(path), qPrintable(e.text()));
+    }
+}
+
+void TestDataLink::foundInItsPlaces_data()
+{
+    QTest::addColumn<QStringList>("present"); // places holding a sprav.udl
+    QTest::addColumn<bool>("named");          // SPRAV_DATA_LINK set
+    QTest::addColumn<QString>("found");       // the place used; "new": made at a first start
+    QTest::newRow("named first") << QStringList{"work", "config"} << true << "named";
+    QTest::newRow("working directory") << QStringList{"work", "config", "etc"} << false << "work";
+    QTest::newRow("user's own") << QStringList{"config", "etc"} << false << "config";
+    QTest::newRow("workstation's") << QStringList{"etc", "data"} << false << "etc";
+    QTest::newRow("first start") << QStringList{} << false << "new";
+}
+
+void TestDataLink::foundInItsPlaces()
+{
+    QFETCH(QStringList, present);
+    QFETCH(bool, named);
+    QFETCH(QString, found);
+    QTemporaryDir dir;
+    DataLinkFile::Places places;
+    places.workingDir = dir.filePath(QStringLiteral("work"));
+    places.userConfig = dir.filePath(QStringLiteral("config"));
+    places.system = dir.filePath(QStringLiteral("etc"));
+    places.userData = dir.filePath(QStringLiteral("data"));
+    if (named)
+        places.named = dir.filePath(QStringLiteral("named.udl"));
+    for (const QString& place : present) {
+        QVERIFY(QDir(dir.path()).mkpath(place));
+        QFile file(dir.filePath(place + QStringLiteral("/sprav.udl")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(DataLinkFile::find(places, false),
+             found == QLatin1String("new") ? places.workingDir + QStringLiteral("/sprav.udl")
+             : named                       ? places.named
+                                           : dir.filePath(found + QStringLiteral("/sprav.udl")));
+    const QString made = DataLinkFile::find(places, true);
+    if (found == QLatin1String("new")) {
+        QCOMPARE(made, places.userData + QStringLiteral("/sprav.udl"));
+        QCOMPARE(DataLink::fromFile(made).databaseFile(),
+                 places.userData + QStringLiteral("/sprav.db"));
     }
 }
 
