@@ -9,3 +9,6 @@ source scripts/pg-test-server.sh start
 trap 'pg_test_stop' EXIT
 
 ctest --test-dir build --output-on-failure -j2 "$@"
+
+# The Debian package of this build, checked as a distribution would.
+scripts/check-package.sh build

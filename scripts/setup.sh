@@ -8,7 +8,8 @@ packages=(cmake ninja-build g++ pkg-config ccache clang-format
           qt6-base-dev qt6-base-dev-tools libgl-dev
           libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
           libsodium-dev libsqlite3-dev qtkeychain-qt6-dev libpq-dev sqlite3
-          postgresql postgresql-contrib poppler-utils fonts-dejavu-core)
+          postgresql postgresql-contrib poppler-utils fonts-dejavu-core
+          dpkg-dev desktop-file-utils appstream lintian)
 
 missing=()
 for p in "${packages[@]}"; do
