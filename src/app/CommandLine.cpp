@@ -33,7 +33,7 @@ namespace
 
 QString dataLinkFile()
 {
-    return DataLinkFile::find(false);
+    return DataLinkFile::find();
 }
 
 // sprav --check [--repair]: one line per kind of damage, then a summary.

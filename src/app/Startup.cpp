@@ -32,7 +32,7 @@ void loadTranslations(QApplication& app)
 
 std::unique_ptr<Database> openDatabase()
 {
-    return std::make_unique<Database>(DataLink::fromFile(DataLinkFile::find(true)));
+    return std::make_unique<Database>(DataLink::fromFile(DataLinkFile::find()));
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace
@@ -30,27 +29,17 @@ DataLinkFile::Places DataLinkFile::systemPlaces()
 #else
     p.system = QStringLiteral("/etc/sprav");
 #endif
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    p.userData = data.isEmpty() ? QString() : data + QStringLiteral("/sprav");
     return p;
 }
 
-QString DataLinkFile::find(const Places& places, bool create)
+QString DataLinkFile::find(const Places& places)
 {
     if (!places.named.isEmpty())
         return places.named;
-    const QString own = inFolder(places.workingDir);
-    for (const QString& folder :
-         {places.workingDir, places.userConfig, places.system, places.userData}) {
+    for (const QString& folder : {places.workingDir, places.userConfig, places.system}) {
         const QString path = inFolder(folder);
         if (!path.isEmpty() && QFileInfo(path).isFile())
             return path;
     }
-    if (!create || places.userData.isEmpty() || !QDir().mkpath(places.userData))
-        return own;
-    QSaveFile file(inFolder(places.userData));
-    if (!file.open(QIODevice::WriteOnly))
-        return own;
-    file.write("Provider=SQLite;Data Source=sprav.db\n");
-    return file.commit() ? file.fileName() : own;
+    return inFolder(places.workingDir);
 }

@@ -195,12 +195,14 @@ void TestDataLink::foundInItsPlaces_data()
 {
     QTest::addColumn<QStringList>("present"); // places holding a sprav.udl
     QTest::addColumn<bool>("named");          // SPRAV_DATA_LINK set
-    QTest::addColumn<QString>("found");       // the place used; "new": made at a first start
-    QTest::newRow("named first") << QStringList{"work", "config"} << true << "named";
-    QTest::newRow("working directory") << QStringList{"work", "config", "etc"} << false << "work";
-    QTest::newRow("user's own") << QStringList{"config", "etc"} << false << "config";
-    QTest::newRow("workstation's") << QStringList{"etc", "data"} << false << "etc";
-    QTest::newRow("first start") << QStringList{} << false << "new";
+    QTest::addColumn<QString>("found");
+    QTest::newRow("named first") << QStringList{"work", "config"} << true << "named.udl";
+    QTest::newRow("working directory")
+        << QStringList{"work", "config", "etc"} << false << "work/sprav.udl";
+    QTest::newRow("user's own") << QStringList{"config", "etc"} << false << "config/sprav.udl";
+    QTest::newRow("workstation's") << QStringList{"etc"} << false << "etc/sprav.udl";
+    QTest::newRow("none: the working directory's, reported missing")
+        << QStringList{} << false << "work/sprav.udl";
 }
 
 void TestDataLink::foundInItsPlaces()
@@ -213,7 +215,6 @@ void TestDataLink::foundInItsPlaces()
     places.workingDir = dir.filePath(QStringLiteral("work"));
     places.userConfig = dir.filePath(QStringLiteral("config"));
     places.system = dir.filePath(QStringLiteral("etc"));
-    places.userData = dir.filePath(QStringLiteral("data"));
     if (named)
         places.named = dir.filePath(QStringLiteral("named.udl"));
     for (const QString& place : present) {
@@ -221,16 +222,7 @@ void TestDataLink::foundInItsPlaces()
         QFile file(dir.filePath(place + QStringLiteral("/sprav.udl")));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    QCOMPARE(DataLinkFile::find(places, false),
-             found == QLatin1String("new") ? places.workingDir + QStringLiteral("/sprav.udl")
-             : named                       ? places.named
-                                           : dir.filePath(found + QStringLiteral("/sprav.udl")));
-    const QString made = DataLinkFile::find(places, true);
-    if (found == QLatin1String("new")) {
-        QCOMPARE(made, places.userData + QStringLiteral("/sprav.udl"));
-        QCOMPARE(DataLink::fromFile(made).databaseFile(),
-                 places.userData + QStringLiteral("/sprav.db"));
-    }
+    QCOMPARE(DataLinkFile::find(places), dir.filePath(found));
 }
 
 QTEST_GUILESS_MAIN(TestDataLink)
