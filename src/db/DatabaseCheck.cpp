@@ -29,19 +29,18 @@ bool tableExists(const QSqlDatabase& db, const QString& table)
 
 // Rows of a table derived row by row from sprav (its `id` the record's id)
 // that are missing, left over, or hold another sort key.
-qint64 outOfStep(const QSqlDatabase& db, const QString& table, const QString& key, bool sortKey)
+qint64 outOfStep(const QSqlDatabase& db, const QString& table)
 {
     const bool postgres = Database::engineOf(db) == Engine::PostgreSQL;
     const QString differs =
-        sortKey ? QStringLiteral(" OR d.sortkey %1 sortkey(s.f, s.io)")
-                      .arg(postgres ? QStringLiteral("IS DISTINCT FROM") : QStringLiteral("IS NOT"))
-                : QString();
-    return number(db, QStringLiteral("SELECT count(*) FROM sprav AS s LEFT JOIN %1 AS d ON d.%2 = "
-                                     "s.id WHERE d.%2 IS NULL%3")
-                          .arg(table, key, differs)) +
+        QStringLiteral(" OR d.sortkey %1 sortkey(s.f, s.io)")
+            .arg(postgres ? QStringLiteral("IS DISTINCT FROM") : QStringLiteral("IS NOT"));
+    return number(db, QStringLiteral("SELECT count(*) FROM sprav AS s LEFT JOIN %1 AS d ON d.id = "
+                                     "s.id WHERE d.id IS NULL%2")
+                          .arg(table, differs)) +
            number(db, QStringLiteral("SELECT count(*) FROM %1 AS d WHERE NOT EXISTS "
-                                     "(SELECT 1 FROM sprav AS s WHERE s.id = d.%2)")
-                          .arg(table, key));
+                                     "(SELECT 1 FROM sprav AS s WHERE s.id = d.id)")
+                          .arg(table));
 }
 
 } // namespace
@@ -77,8 +76,7 @@ QList<DatabaseCheck::Finding> DatabaseCheck::run() const
         if (!tableExists(m_db, table))
             add(what + QStringLiteral(": таблицы нет"), 1);
         else
-            add(what + QStringLiteral(": записей не в порядке"),
-                outOfStep(m_db, table, QStringLiteral("id"), true));
+            add(what + QStringLiteral(": записей не в порядке"), outOfStep(m_db, table));
     }
     if (sqlite) {
         add(QStringLiteral("индекс номеров (phone_fts): записей не в порядке"),

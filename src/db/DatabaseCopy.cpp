@@ -123,8 +123,9 @@ void continueNumbering(const QSqlDatabase& to)
 {
     const bool postgres = Database::engineOf(to) == Engine::PostgreSQL;
     // A file made by an older program may number without AUTOINCREMENT.
-    if (!postgres &&
-        countOf(to, QStringLiteral("sqlite_master WHERE name = 'sqlite_sequence'")) == 0)
+    if (!postgres && !Sql::run(to, QStringLiteral("SELECT 1 FROM sqlite_master "
+                                                  "WHERE name = 'sqlite_sequence'"))
+                          .next())
         return;
     for (const CopiedTable& table : copiedTables) {
         if (!table.serial)
