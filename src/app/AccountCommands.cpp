@@ -14,10 +14,12 @@ namespace
 // Opens the database and runs the work; a refusal or a failure is one line
 // on standard error.
 int withDatabase(const QString& dataLink, CommandLine::Console& console,
-                 const std::function<int(const AccountAdmin&)>& work)
+                 const std::function<int(const AccountAdmin&)>& work, bool onlyRead = false)
 {
     try {
-        const Database database(DataLink::fromFile(dataLink), QStringLiteral("sprav-accounts"));
+        DataLink link = DataLink::fromFile(dataLink);
+        link.readOnly = link.readOnly || onlyRead;
+        const Database database(link, QStringLiteral("sprav-accounts"));
         return work(AccountAdmin(database.db()));
     } catch (const AccountRefused& e) {
         console.err << "sprav: " << e.text() << Qt::endl;
@@ -35,22 +37,27 @@ int withDatabase(const QString& dataLink, CommandLine::Console& console,
 
 int AccountCommands::listUsers(const QString& dataLink, CommandLine::Console& console)
 {
-    return withDatabase(dataLink, console, [&console](const AccountAdmin& admin) {
-        const QList<AccountAdmin::User> users = admin.users();
-        int plain = 0;
-        for (const AccountAdmin::User& user : users) {
-            console.out << user.name << '\t'
-                        << (user.hashed ? QStringLiteral("хеш") : QStringLiteral("открытый текст"))
+    return withDatabase(
+        dataLink, console,
+        [&console](const AccountAdmin& admin) {
+            const QList<AccountAdmin::User> users = admin.users();
+            int plain = 0;
+            for (const AccountAdmin::User& user : users) {
+                console.out << user.name << '\t'
+                            << (user.hashed ? QStringLiteral("хеш")
+                                            : QStringLiteral("открытый текст"))
+                            << Qt::endl;
+                plain += user.hashed ? 0 : 1;
+            }
+            console.out << QStringLiteral(
+                               "Пользователей: %1, из них с паролем открытым текстом: %2 "
+                               "(время входа не хранится).")
+                               .arg(users.size())
+                               .arg(plain)
                         << Qt::endl;
-            plain += user.hashed ? 0 : 1;
-        }
-        console.out << QStringLiteral("Пользователей: %1, из них с паролем открытым текстом: %2 "
-                                      "(время входа не хранится).")
-                           .arg(users.size())
-                           .arg(plain)
-                    << Qt::endl;
-        return int(CommandLine::Done);
-    });
+            return int(CommandLine::Done);
+        },
+        true);
 }
 
 int AccountCommands::resetPassword(const QString& dataLink, const QString& user,

@@ -40,7 +40,10 @@ QString dataLinkFile()
 int checkDatabase(bool repair, CommandLine::Console& console)
 {
     try {
-        const Database database(DataLink::fromFile(dataLinkFile()), QStringLiteral("sprav-check"));
+        // Only read, the file's schema as it is, unless it is to be mended.
+        DataLink link = DataLink::fromFile(dataLinkFile());
+        link.readOnly = link.readOnly || !repair;
+        const Database database(link, QStringLiteral("sprav-check"));
         const DatabaseCheck check(database.db());
         QList<DatabaseCheck::Finding> found = check.run();
         for (const DatabaseCheck::Finding& f : std::as_const(found))

@@ -78,7 +78,7 @@ QList<DatabaseCheck::Finding> DatabaseCheck::run() const
         else
             add(what + QStringLiteral(": записей не в порядке"), outOfStep(m_db, table));
     }
-    if (sqlite) {
+    if (sqlite && tableExists(m_db, QStringLiteral("phone_fts"))) {
         add(QStringLiteral("индекс номеров (phone_fts): записей не в порядке"),
             number(m_db, QStringLiteral("SELECT count(*) FROM (SELECT DISTINCT parentid FROM phone "
                                         "WHERE EXISTS (SELECT 1 FROM sprav WHERE sprav.id = "

@@ -242,13 +242,21 @@ void TestCommandLine::withoutDisplay_data()
     QTest::addColumn<QStringList>("out");
     QTest::addColumn<QString>("err");
     QTest::addColumn<QString>("display");
-    QTest::newRow("help")
-        << QStringList{"--help"} << 0
-        << QStringList{"--import",       "--export", "--version", "--store-duplicates",
-                       "SPRAV_PASSWORD", "64 ",      "69 "}
-        << QString() << QString();
+    QTest::newRow("help") << QStringList{"--help"} << 0
+                          << QStringList{"--import",  "--export",
+                                         "--version", "--store-duplicates",
+                                         "--backup",  "--rename-user",
+                                         "--check",   "SPRAV_PASSWORD",
+                                         "64 ",       "69 "}
+                          << QString() << QString();
     QTest::newRow("version") << QStringList{"--version"} << 0 << QStringList{"sprav 0."}
                              << QString() << QString();
+    // Commands without sign-in that only read.
+    QTest::newRow("list users") << QStringList{"--list-users"} << 0
+                                << QStringList{"Ivan\tхеш", "Пользователей: 1"} << QString()
+                                << QString();
+    QTest::newRow("check") << QStringList{"--check"} << 0 << QStringList{"Неполадок не найдено."}
+                           << QString() << QString();
     QTest::newRow("misspelled") << QStringList{"--exprot", "file.vcf"} << 64 << QStringList()
                                 << "sprav: Неизвестный параметр «--exprot». Справка: sprav --help"
                                 << QString();
