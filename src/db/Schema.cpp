@@ -525,7 +525,7 @@ void Schema::ensure(const QSqlDatabase& db)
 // trim kept becomes removable only by growing older than that moment or by
 // newer versions of its record. So only the records with such versions are
 // looked at, through the indexes on the time and on the record, and a
-// start-up with nothing new reads two rows. Without a mark (the first trim)
+// start-up with nothing new only reads a few index entries. Without a mark (the first trim)
 // the records with more versions than are kept are looked at.
 void Schema::trimHistory(const QSqlDatabase& db)
 {
@@ -542,7 +542,15 @@ void Schema::trimHistory(const QSqlDatabase& db)
     };
     const qint64 last =
         firstNumber(db, QStringLiteral("SELECT coalesce(max(histid), 0) FROM sprav_history"));
-    if (const auto mark = readMark(); mark && mark->second >= last && mark->first >= cutoff)
+    // Nothing written and nothing grown old since the mark: the mark holds
+    // for the later moment too, and the start-up writes nothing.
+    if (const auto mark = readMark();
+        mark && mark->second >= last &&
+        !Sql::run(db,
+                  QStringLiteral("SELECT 1 FROM sprav_history "
+                                 "WHERE gone_at >= :from AND gone_at < :cutoff LIMIT 1"),
+                  {{"from", mark->first}, {"cutoff", cutoff}})
+             .next())
         return;
 
     Sql::Transaction transaction(db);
