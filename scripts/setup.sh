@@ -9,7 +9,9 @@ packages=(cmake ninja-build g++ pkg-config ccache clang-format
           libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
           libsodium-dev libsqlite3-dev qtkeychain-qt6-dev libpq-dev sqlite3
           postgresql postgresql-contrib poppler-utils fonts-dejavu-core
-          dpkg-dev desktop-file-utils appstream lintian)
+          dpkg-dev desktop-file-utils appstream lintian
+          libldap-dev ldap-utils libmicrohttpd-dev libphonenumber-dev
+          libxml2-utils curl openssl)
 
 missing=()
 for p in "${packages[@]}"; do
