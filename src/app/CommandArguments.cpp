@@ -299,6 +299,9 @@ QString CommandArguments::help()
         QString part = spelled(option);
         if (option.value)
             part += QLatin1Char(' ') + QString::fromUtf8(option.value);
+        // A long option takes a line of its own, so the explanations stay in one column.
+        if (part.size() > 24)
+            part += QLatin1Char('\n') + QString(26, QLatin1Char(' '));
         out << "  " << part.leftJustified(24) << ' ' << QString::fromUtf8(option.help) << '\n';
     }
     out << "\nПароль берётся из переменной окружения SPRAV_PASSWORD, иначе спрашивается\n"
@@ -315,10 +318,10 @@ QString CommandArguments::help()
         {CommandLine::SomeRejected, "часть записей отклонена, остальные сохранены"},
         {CommandLine::TargetNotEmpty, "в базе данных, куда восстанавливается или копируется "
                                       "справочник, уже есть записи; ничего не изменено"},
-        {CommandLine::DamageFound, "проверка нашла неполадки (после --repair: остались)"},
         {CommandLine::Refused, "отказ: пользователь не найден, имя занято, пароль пуст или "
                                "пароли не совпадают, пользователь — единственный, кому открыты "
                                "записи; ничего не изменено"},
+        {CommandLine::DamageFound, "проверка нашла неполадки (после --repair: остались)"},
         {CommandLine::UnknownArguments, "неизвестный параметр, параметр без значения или "
                                         "несовместимые команды"},
         {CommandLine::NoDisplay, "нет дисплея для окна программы"},
