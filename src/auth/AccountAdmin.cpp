@@ -3,7 +3,9 @@
 #include "auth/AccountStore.h"
 #include "auth/PasswordHash.h"
 #include "common/Clock.h"
+#include "common/DbError.h"
 #include "db/DateText.h"
+#include "db/ServerLock.h"
 #include "db/Sql.h"
 #include "db/StoredText.h"
 
@@ -56,13 +58,34 @@ QList<Listed> naming(const QSqlDatabase& db, const char* table, const char* key,
     return rows;
 }
 
-void setOwns(const QSqlDatabase& db, const char* table, const char* key, qint64 id,
-             const QString& owns)
+// Writes the list with `change` made, unless another workstation changed the
+// row since it was read: then the change is made again on what the row holds
+// now, so the other change is kept. False when the row is gone or no longer
+// names the user.
+template <typename Change>
+bool rewriteOwns(const QSqlDatabase& db, const char* table, const char* key, const Listed& row,
+                 const QString& name, Change change)
 {
-    Sql::run(db,
-             QStringLiteral("UPDATE %1 SET owns = :owns WHERE %2 = :id")
-                 .arg(QLatin1String(table), QLatin1String(key)),
-             {{"owns", owns}, {"id", id}});
+    const QString update =
+        QStringLiteral("UPDATE %1 SET owns = :owns WHERE %2 = :id AND owns = :was")
+            .arg(QLatin1String(table), QLatin1String(key));
+    const QString select = QStringLiteral("SELECT owns FROM %1 WHERE %2 = :id")
+                               .arg(QLatin1String(table), QLatin1String(key));
+    QString owns = row.owns;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (Sql::run(db, update, {{"owns", change(owns)}, {"id", row.id}, {"was", owns}})
+                .numRowsAffected() > 0)
+            return true;
+        QSqlQuery now = Sql::run(db, select, {{"id", row.id}});
+        if (!Sql::next(now))
+            return false;
+        owns = Sql::text(now, 0);
+        if (!namesIn(owns).contains(name))
+            return false;
+    }
+    throw DbError(QStringLiteral("список допущенных к записи %1 меняется без остановки другой "
+                                 "рабочей станцией; повторите команду.")
+                      .arg(row.id));
 }
 
 // A new revision by nobody in particular: an editor that loaded the record
@@ -128,25 +151,34 @@ AccountAdmin::Renamed AccountAdmin::rename(const QString& oldName, const QString
     if (const QString problem = nameProblem(newName); !problem.isEmpty())
         throw AccountRefused(QStringLiteral("новое имя не подходит: %1.").arg(problem));
     Sql::Transaction transaction(m_db);
+    // A registration of the new name at the same moment waits for the rename.
+    ServerLock::forTransaction(m_db, ServerLock::Purpose::Registration);
     Renamed done;
     done.from = stored(oldName);
     const QString taken = AccountStore(m_db).storedName(newName);
     if (!taken.isEmpty() && taken != done.from)
         throw AccountRefused(
             QStringLiteral("имя «%1» уже занято пользователем «%2».").arg(newName, taken));
+    // Records left to a user removed with --force still name them: the
+    // renamed user would be given those records.
+    if (const qsizetype left = naming(m_db, "sprav", "id", newName).size(); left > 0)
+        throw AccountRefused(QStringLiteral("имя «%1» осталось в списках допущенных к записям "
+                                            "удалённого пользователя: %2. Ничего не изменено.")
+                                 .arg(newName)
+                                 .arg(left));
     if (done.from == newName)
         throw AccountRefused(QStringLiteral("пользователь уже называется «%1».").arg(newName));
     Sql::run(m_db, QStringLiteral("UPDATE users SET log = :new WHERE log = :old"),
              {{"new", newName}, {"old", done.from}});
+    const auto rename = [&](const QString& owns) { return replaced(owns, done.from, newName); };
     for (const Listed& row : naming(m_db, "sprav", "id", done.from)) {
-        setOwns(m_db, "sprav", "id", row.id, replaced(row.owns, done.from, newName));
+        if (!rewriteOwns(m_db, "sprav", "id", row, done.from, rename))
+            continue;
         advance(m_db, row.id);
         ++done.records;
     }
-    for (const Listed& row : naming(m_db, "sprav_history", "histid", done.from)) {
-        setOwns(m_db, "sprav_history", "histid", row.id, replaced(row.owns, done.from, newName));
-        ++done.history;
-    }
+    for (const Listed& row : naming(m_db, "sprav_history", "histid", done.from))
+        done.history += rewriteOwns(m_db, "sprav_history", "histid", row, done.from, rename);
     transaction.commit();
     return done;
 }
@@ -172,8 +204,10 @@ AccountAdmin::Removed AccountAdmin::remove(const QString& name, bool force) cons
                            "всех остальных.")
                 .arg(done.name)
                 .arg(done.keptIn));
+    const auto drop = [&](const QString& owns) { return without(owns, done.name); };
     for (const Listed& row : std::as_const(shared)) {
-        setOwns(m_db, "sprav", "id", row.id, without(row.owns, done.name));
+        if (!rewriteOwns(m_db, "sprav", "id", row, done.name, drop))
+            continue;
         advance(m_db, row.id);
         ++done.droppedIn;
     }

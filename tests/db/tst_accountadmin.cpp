@@ -61,6 +61,8 @@ void TestAccountAdmin::init()
     const QString mobile = QStringLiteral(" %1 ").arg(
         HiddenFields::number(HiddenFields::code(HiddenFields::phone(3))));
     m_alone = store.insert(SampleRecord::person(u"Тайный").owns(u" Иванов ").hided(u" all "));
+    // Left to a user removed with --force.
+    store.insert(SampleRecord::person(u"Оставленный").owns(u" Ушедший ").hided(u" all "));
     m_shared = store.insert(
         SampleRecord::person(u"Общий").phone(3, u"+7 900").owns(u" Иванов Петров ").hided(mobile));
     store.update(m_shared,
@@ -115,6 +117,8 @@ void TestAccountAdmin::refusalsChangeNothing_data()
         << "rename" << QStringList{"Сидоров", "Козлов"} << "«Сидоров» не зарегистрирован";
     QTest::newRow("rename to a name taken in other letters")
         << "rename" << QStringList{"Иванов", "ПЕТРОВ"} << "уже занято пользователем «Петров»";
+    QTest::newRow("rename to a name left in records")
+        << "rename" << QStringList{"Петров", "Ушедший"} << "удалённого пользователя: 1";
     QTest::newRow("rename to a name with a blank")
         << "rename" << QStringList{"Иванов", "Иван Иванов"} << "не должно содержать пробелов";
     QTest::newRow("empty password") << "reset" << QStringList{"Иванов", ""} << "пароль пуст";
