@@ -8,15 +8,18 @@ set(dist ${PROJECT_SOURCE_DIR}/dist)
 configure_file(${dist}/${SPRAV_APP_ID}.metainfo.xml.in
                ${PROJECT_BINARY_DIR}/${SPRAV_APP_ID}.metainfo.xml @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/doc/sprav.1.in ${PROJECT_BINARY_DIR}/sprav.1 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/doc/sprav-directory.1.in ${PROJECT_BINARY_DIR}/sprav-directory.1
+               @ONLY)
 configure_file(${dist}/changelog.in ${PROJECT_BINARY_DIR}/changelog @ONLY)
 # Debian keeps manual pages and changelogs compressed, without a time stamp.
-foreach(plain sprav.1 changelog)
+foreach(plain sprav.1 sprav-directory.1 changelog)
     add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${plain}.gz
         COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/${plain}
         DEPENDS ${PROJECT_BINARY_DIR}/${plain} VERBATIM)
 endforeach()
 add_custom_target(sprav_docs ALL
-    DEPENDS ${PROJECT_BINARY_DIR}/sprav.1.gz ${PROJECT_BINARY_DIR}/changelog.gz)
+    DEPENDS ${PROJECT_BINARY_DIR}/sprav.1.gz ${PROJECT_BINARY_DIR}/sprav-directory.1.gz
+            ${PROJECT_BINARY_DIR}/changelog.gz)
 
 install(FILES ${dist}/${SPRAV_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_BINARY_DIR}/${SPRAV_APP_ID}.metainfo.xml
@@ -28,7 +31,12 @@ foreach(size 16 22 24 32 48 64 128 256)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME ${SPRAV_APP_ID}.png)
 endforeach()
-install(FILES ${PROJECT_BINARY_DIR}/sprav.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/sprav.1.gz ${PROJECT_BINARY_DIR}/sprav-directory.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The directory service: its systemd unit, and an example of its
+# configuration to copy to /etc/sprav/directory.ini.
+install(FILES ${dist}/sprav-directory.service DESTINATION lib/systemd/system)
+install(FILES ${dist}/directory.ini DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 install(FILES ${dist}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

@@ -14,7 +14,10 @@ id=ru.kavelton.sprav
 for file in usr/bin/sprav usr/share/applications/$id.desktop \
             usr/share/icons/hicolor/scalable/apps/$id.svg \
             usr/share/icons/hicolor/48x48/apps/$id.png usr/share/metainfo/$id.metainfo.xml \
-            usr/share/man/man1/sprav.1.gz usr/share/doc/sprav/copyright; do
+            usr/share/man/man1/sprav.1.gz usr/share/doc/sprav/copyright \
+            usr/bin/sprav-directory usr/share/man/man1/sprav-directory.1.gz \
+            usr/lib/systemd/system/sprav-directory.service \
+            usr/share/doc/sprav/examples/directory.ini; do
     grep -qxF "./$file" <<<"$listed" || { echo "$deb lacks $file" >&2; exit 1; }
 done
 
@@ -26,4 +29,5 @@ appstreamcli validate --no-net --pedantic "$unpacked/usr/share/metainfo/$id.meta
 lintian --fail-on error --suppress-tags binary-has-unneeded-section "$deb" 2>/dev/null
 QT_QPA_PLATFORM=offscreen "$unpacked/usr/bin/sprav" --version
 QT_QPA_PLATFORM=offscreen "$unpacked/usr/bin/sprav" --help | grep -q -- "--backup"
+"$unpacked/usr/bin/sprav-directory" --version
 echo "package ok: $(basename "$deb")"
