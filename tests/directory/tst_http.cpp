@@ -53,8 +53,9 @@ bool validates(const QByteArray& xml, const QString& schema)
     return lint.exitStatus() == QProcess::NormalExit && lint.exitCode() == 0;
 }
 
-// Every text and attribute value of a document, as a reader of it sees them.
-QStringList texts(const QByteArray& xml, int* entries = nullptr)
+// Every text and attribute value of a document, as a reader of it sees them;
+// counts the elements of one name.
+QStringList texts(const QByteArray& xml, const QString& counted = QString(), int* count = nullptr)
 {
     QStringList found;
     QXmlStreamReader reader(xml);
@@ -63,8 +64,8 @@ QStringList texts(const QByteArray& xml, int* entries = nullptr)
         if (reader.isCharacters() && !reader.isWhitespace())
             found << reader.text().toString();
         if (reader.isStartElement()) {
-            if (entries && reader.name() == QLatin1String("DirectoryEntry"))
-                ++*entries;
+            if (count && reader.name() == counted)
+                ++*count;
             for (const QXmlStreamAttribute& attribute : reader.attributes())
                 found << attribute.value().toString();
         }
@@ -89,6 +90,8 @@ private slots:
     void phonebooks_data();
     void phonebooks();
     void ciscoPages();
+    void phonebookLimit_data();
+    void phonebookLimit();
     void configRead_data();
     void configRead();
 
@@ -309,7 +312,7 @@ void TestHttp::ciscoPages()
         const Fetched reply = fetch(next);
         QVERIFY(validates(reply.body, QFINDTESTDATA("schemas/cisco.xsd")));
         int entries = 0;
-        const QStringList text = texts(reply.body, &entries);
+        const QStringList text = texts(reply.body, QStringLiteral("DirectoryEntry"), &entries);
         QVERIFY(entries <= 32);
         next.clear();
         for (qsizetype i = 0; i + 1 < text.size(); ++i) {
@@ -321,6 +324,33 @@ void TestHttp::ciscoPages()
         QCOMPARE(next.isEmpty(), pages == 2);
     }
     QCOMPARE(seen.size(), 40);
+}
+
+void TestHttp::phonebookLimit_data()
+{
+    QTest::addColumn<QString>("vendor");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("Yealink") << "yealink"
+                             << "DirectoryEntry";
+    QTest::newRow("Grandstream") << "grandstream"
+                                 << "Contact";
+}
+
+void TestHttp::phonebookLimit()
+{
+    QFETCH(QString, vendor);
+    QFETCH(QString, entry);
+    HttpConfig limited = serviceConfig();
+    limited.phonebookLimit = 3;
+    HttpService service;
+    QString error;
+    QVERIFY2(service.start(limited, m_test->link(), &error), qPrintable(error));
+    const Fetched reply = fetch(QStringLiteral("http://127.0.0.1:%1/phonebook/%2.xml?key=%3")
+                                    .arg(service.port())
+                                    .arg(vendor, key));
+    int entries = 0;
+    texts(reply.body, entry, &entries);
+    QCOMPARE(entries, 3);
 }
 
 void TestHttp::configRead_data()
