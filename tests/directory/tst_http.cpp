@@ -276,6 +276,9 @@ void TestHttp::phonebooks_data()
         << "cisco"
         << "q=%D0%9F%D0%95%D0%A2%D0%A0" << QStringList{QStringLiteral("Петров Пётр")}
         << QStringList{QStringLiteral("Иванов Иван")};
+    QTest::newRow("Cisco search form")
+        << "cisco-search"
+        << "" << QStringList{QStringLiteral("/phonebook/cisco.xml?key=") + key} << QStringList{};
     QTest::newRow("Grandstream: hidden not found") << "grandstream"
                                                    << "q=903555" << QStringList{} << hidden;
 }

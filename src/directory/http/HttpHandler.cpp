@@ -71,7 +71,10 @@ HttpReply HttpHandler::handle(const HttpRequest& request) const
         reply.headers.append({QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-store")});
         return reply;
     } catch (const DbError& error) {
-        qCWarning(lcHttp).noquote() << "HTTP:" << request.path << "failed:" << error.text();
+        qCWarning(lcHttp) << "HTTP:" << request.path << "failed:" << error.text();
+        return empty(500);
+    } catch (const std::exception& error) {
+        qCWarning(lcHttp) << "HTTP:" << request.path << "failed:" << error.what();
         return empty(500);
     }
 }
@@ -85,6 +88,8 @@ HttpReply HttpHandler::route(const HttpRequest& request) const
         return callerId(request, true);
     if (path == QLatin1String("/phonebook/cisco.xml"))
         return ciscoPage(request);
+    if (path == QLatin1String("/phonebook/cisco-search.xml"))
+        return ciscoSearch(request);
     for (const char* vendor : {"yealink", "grandstream"}) {
         if (path == QStringLiteral("/phonebook/%1.xml").arg(QLatin1String(vendor)))
             return phonebook(request, QLatin1String(vendor));
@@ -146,6 +151,17 @@ HttpReply HttpHandler::ciscoPage(const HttpRequest& request) const
         cisco.nextUrl = next.toString(QUrl::FullyEncoded);
     }
     return content(xmlType, PhonebookXml::cisco(cisco));
+}
+
+// The form a Cisco phone shows to search: what is typed goes to the first
+// page of the phonebook as ?q=.
+HttpReply HttpHandler::ciscoSearch(const HttpRequest& request) const
+{
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("key"), request.query.value(QStringLiteral("key")));
+    QUrl url(selfUrl(request) + QStringLiteral("/phonebook/cisco.xml"));
+    url.setQuery(query);
+    return content(xmlType, PhonebookXml::ciscoSearch(url.toString(QUrl::FullyEncoded)));
 }
 
 // The service as the phone reached it: the Host header when it is a plain

@@ -46,6 +46,7 @@ private:
     HttpReply callerId(const HttpRequest& request, bool json) const;
     HttpReply phonebook(const HttpRequest& request, const QString& vendor) const;
     HttpReply ciscoPage(const HttpRequest& request) const;
+    HttpReply ciscoSearch(const HttpRequest& request) const;
     QString selfUrl(const HttpRequest& request) const;
 
     HttpConfig m_config;

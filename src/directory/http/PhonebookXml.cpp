@@ -170,8 +170,23 @@ QByteArray PhonebookXml::cisco(const CiscoPage& page)
     }
     softKey(doc, QStringLiteral("Набрать"), QStringLiteral("SoftKey:Dial"), 1);
     int position = 2;
-    if (!page.nextUrl.isEmpty())
+    if (!page.nextUrl.isEmpty() && page.nextUrl.size() <= CiscoUrlLength)
         softKey(doc, QStringLiteral("Далее"), page.nextUrl, position++);
     softKey(doc, QStringLiteral("Выход"), QStringLiteral("SoftKey:Exit"), position);
+    return doc.finish();
+}
+
+QByteArray PhonebookXml::ciscoSearch(const QString& url)
+{
+    Document doc(QStringLiteral("CiscoIPPhoneInput"));
+    doc.text(QStringLiteral("Title"), QStringLiteral("Справочник"));
+    doc.text(QStringLiteral("Prompt"), QStringLiteral("Введите фамилию"));
+    doc.text(QStringLiteral("URL"), url);
+    doc.xml().writeStartElement(QStringLiteral("InputItem"));
+    doc.text(QStringLiteral("DisplayName"), QStringLiteral("Фамилия или номер"));
+    doc.text(QStringLiteral("QueryStringParam"), QStringLiteral("q"));
+    doc.text(QStringLiteral("DefaultValue"), QString());
+    doc.text(QStringLiteral("InputFlags"), QStringLiteral("A"));
+    doc.xml().writeEndElement();
     return doc.finish();
 }

@@ -34,6 +34,11 @@ public:
     // <CiscoIPPhoneDirectory>: one DirectoryEntry per phone, with soft keys
     // to dial, to turn the page and to leave.
     static QByteArray cisco(const CiscoPage& page);
+    // <CiscoIPPhoneInput>: asks for a name; the phone opens url with
+    // &q=<what was typed>.
+    static QByteArray ciscoSearch(const QString& url);
+    // Cisco's phones take no URL longer than this.
+    static constexpr int CiscoUrlLength = 256;
 
     // The text with every character XML 1.0 cannot hold as a blank, blanks at
     // the ends removed.
