@@ -92,6 +92,8 @@ private slots:
     void ciscoPages();
     void phonebookLimit_data();
     void phonebookLimit();
+    void refusedStart_data();
+    void refusedStart();
     void configRead_data();
     void configRead();
 
@@ -354,6 +356,37 @@ void TestHttp::phonebookLimit()
     int entries = 0;
     texts(reply.body, entry, &entries);
     QCOMPARE(entries, 3);
+}
+
+// What keeps the service from starting is said, and nothing listens.
+void TestHttp::refusedStart_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("no key") << "keys";
+    QTest::newRow("unknown region") << "region";
+    QTest::newRow("port taken") << "port";
+    QTest::newRow("no database") << "database";
+}
+
+void TestHttp::refusedStart()
+{
+    QFETCH(QString, fault);
+    HttpConfig config = serviceConfig();
+    DataLink link = m_test->link();
+    if (fault == QLatin1String("keys"))
+        config.keys.clear();
+    else if (fault == QLatin1String("region"))
+        config.region = QStringLiteral("XX");
+    else if (fault == QLatin1String("port"))
+        config.port = m_service.port();
+    else
+        link = DataLink::parse("Provider=SQLite;Data Source=/nonexistent/folder/sprav.db", "/");
+    HttpService service;
+    QString error;
+    QVERIFY(!service.start(config, link, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!service.running());
+    QCOMPARE(service.port(), quint16(0));
 }
 
 void TestHttp::configRead_data()
