@@ -97,6 +97,7 @@ private slots:
     void phonebooks_data();
     void phonebooks();
     void ciscoPages();
+    void changesShowAtOnce();
     void phonebookLimit_data();
     void phonebookLimit();
     void refusedStart_data();
@@ -338,6 +339,19 @@ void TestHttp::ciscoPages()
         QCOMPARE(next.isEmpty(), pages == 2);
     }
     QCOMPARE(seen.size(), 40);
+}
+
+// A record stored by the program after the service answered once is in the
+// next answer: nothing is kept from one request to the next.
+void TestHttp::changesShowAtOnce()
+{
+    const QString book = url(QStringLiteral("/phonebook/yealink.xml"));
+    const QString cid = url(QStringLiteral("/cid"), QStringLiteral("number=84951112233"));
+    QVERIFY(!fetch(book).body.contains("Новиков"));
+    QCOMPARE(fetch(cid).body, QByteArray());
+    RecordStore(m_test->db()).insert(SampleRecord::person(u"Новиков").phone(1, u"111-22-33"));
+    QVERIFY(fetch(book).body.contains("Новиков"));
+    QCOMPARE(QString::fromUtf8(fetch(cid).body), QStringLiteral("Новиков"));
 }
 
 void TestHttp::phonebookLimit_data()
