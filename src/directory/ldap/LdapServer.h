@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "directory/DirectoryConfig.h"
+#include "directory/DirectoryEntries.h"
+#include "directory/ldap/BindChecker.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QHostAddress>
+#include <QSqlDatabase>
+#include <QTcpServer>
+
+// The read-only LDAPv3 server (RFC 4511) of the directory: accepts clients up
+// to the configured number and gives each an LdapSession. Everything runs on
+// the thread that made it, except the password checks (BindChecker).
+class LdapServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    LdapServer(const DirectoryConfig& config, const QSqlDatabase& db, QObject* parent = nullptr);
+    ~LdapServer() override;
+
+    // Listens on the configured address and port (port 0: a free one).
+    bool listen();
+    quint16 port() const { return m_server.serverPort(); }
+    QString errorString() const { return m_server.errorString(); }
+    int sessions() const { return m_sessions; }
+
+    const DirectoryConfig& config() const { return m_config; }
+    const DirectoryEntries& entries() const { return m_entries; }
+    QSqlDatabase db() const { return m_db; }
+    BindChecker& checker() { return m_checker; }
+
+    // A failed bind from the address: how long its answer waits, doubling
+    // with each failure from there in a row. Failures are forgotten after a
+    // success or a quiet quarter of an hour.
+    int bindFailed(const QHostAddress& peer);
+    void bindSucceeded(const QHostAddress& peer);
+
+private:
+    void accept();
+
+    struct Failures {
+        int count = 0;
+        QElapsedTimer last;
+    };
+
+    DirectoryConfig m_config;
+    QSqlDatabase m_db;
+    DirectoryEntries m_entries;
+    BindChecker m_checker;
+    QTcpServer m_server;
+    int m_sessions = 0;
+    QHash<QString, Failures> m_failures;
+};
