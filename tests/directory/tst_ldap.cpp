@@ -23,6 +23,7 @@ struct Answer {
     int exitCode = -1;
     QList<Entry> entries;
     QByteArray output;
+    QString errors;
 
     QStringList all(const QString& attribute) const
     {
@@ -123,6 +124,10 @@ private slots:
     void rootDse();
     void binds_data();
     void binds();
+    void anonymousRefused();
+    void failedBindsCounted();
+    void refusedRequests_data();
+    void refusedRequests();
     void pagedAndSizeLimited();
     void privacy_data();
     void privacy();
@@ -135,12 +140,15 @@ private:
     std::unique_ptr<LdapServer> start(DirectoryConfig config);
     Answer ldapsearch(quint16 port, const QStringList& arguments, const QString& user = {},
                       const QString& password = {});
+    Answer ldapTool(const QString& program, quint16 port, const QStringList& arguments,
+                    const QString& user = {}, const QString& password = {});
     Answer search(const QString& filter, const QString& user = {}, const QString& password = {},
                   const QStringList& attributes = {}, const QStringList& options = {});
     bool answersRootDse(quint16 port);
 
     std::unique_ptr<TestDatabase> m_test;
     std::unique_ptr<LdapServer> m_server;
+    int m_hidden = 0; // Иваненко's record, hidden from all but Иванов
 };
 
 void TestLdap::initTestCase()
@@ -173,9 +181,9 @@ void TestLdap::init()
     store.insert(
         SampleRecord::person(u"Ёлкин", u"Пётр").phone(1, u"555-77-88").email(u"elkin@kopyta.ru"));
     store.insert(SampleRecord::person(u"Сидоров").phone(2, u"222-33-44"));
-    store.insert(SampleRecord::person(u"Иваненко", u"Ольга")
-                     .owns(u" Иванов ")
-                     .hided(HiddenFields::wholeRecord()));
+    m_hidden = store.insert(SampleRecord::person(u"Иваненко", u"Ольга")
+                                .owns(u" Иванов ")
+                                .hided(HiddenFields::wholeRecord()));
     DirectoryConfig config;
     config.failedBindDelayMs = 10;
     m_server = start(config);
@@ -202,25 +210,32 @@ std::unique_ptr<LdapServer> TestLdap::start(DirectoryConfig config)
 Answer TestLdap::ldapsearch(quint16 port, const QStringList& arguments, const QString& user,
                             const QString& password)
 {
+    const QStringList ldif{QStringLiteral("-LLL"), QStringLiteral("-o"),
+                           QStringLiteral("ldif-wrap=no")};
+    return ldapTool(QStringLiteral("ldapsearch"), port, ldif + arguments, user, password);
+}
+
+// One of the OpenLDAP command-line clients, with a simple bind as the user
+// (anonymous without one); ldap.conf and .ldaprc are not read.
+Answer TestLdap::ldapTool(const QString& program, quint16 port, const QStringList& arguments,
+                          const QString& user, const QString& password)
+{
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LDAPNOINIT"), QStringLiteral("1"));
     process.setProcessEnvironment(environment);
-    QStringList args{QStringLiteral("-x"),
-                     QStringLiteral("-H"),
-                     QStringLiteral("ldap://127.0.0.1:%1").arg(port),
-                     QStringLiteral("-LLL"),
-                     QStringLiteral("-o"),
-                     QStringLiteral("ldif-wrap=no")};
+    QStringList args{QStringLiteral("-x"), QStringLiteral("-H"),
+                     QStringLiteral("ldap://127.0.0.1:%1").arg(port)};
     if (!user.isEmpty())
         args << QStringLiteral("-D") << QStringLiteral("uid=%1,ou=users,dc=sprav").arg(user)
              << QStringLiteral("-w") << password;
-    process.start(QStringLiteral("ldapsearch"), args + arguments);
+    process.start(program, args + arguments);
     Answer answer;
     if (!finished(process))
         return answer;
     answer.exitCode = process.exitCode();
     answer.output = process.readAllStandardOutput();
+    answer.errors = QString::fromUtf8(process.readAllStandardError());
     answer.entries = parseLdif(answer.output);
     return answer;
 }
@@ -334,6 +349,86 @@ void TestLdap::binds()
     QCOMPARE(answer.exitCode, exitCode);
     // Only a bound Иванов sees the record hidden from everybody else.
     QCOMPARE(answer.entries.size(), exitCode == 0 ? 1 : 0);
+}
+
+// Without anonymous access an anonymous bind is refused; a user's is not.
+void TestLdap::anonymousRefused()
+{
+    DirectoryConfig config;
+    config.anonymousAllowed = false;
+    const std::unique_ptr<LdapServer> server = start(config);
+    QVERIFY(server);
+    const QStringList people{QStringLiteral("-b"), QStringLiteral("ou=people,dc=sprav"),
+                             QStringLiteral("(sn=Ёлкин)")};
+    QCOMPARE(ldapsearch(server->port(), people).exitCode, 48); // inappropriateAuthentication
+    QCOMPARE(ldapsearch(server->port(), people, ivanov, ivanovPassword).entries.size(), 1);
+}
+
+// Each failure in a row from one address doubles its delay, up to a limit;
+// a success starts the count anew; other addresses are not held up.
+void TestLdap::failedBindsCounted()
+{
+    DirectoryConfig config;
+    config.failedBindDelayMs = 100;
+    LdapServer server(config, m_test->db());
+    const QHostAddress guesser(QStringLiteral("192.0.2.1"));
+    QList<int> delays;
+    for (int i = 0; i < 6; ++i)
+        delays.append(server.bindFailed(guesser));
+    QCOMPARE(delays, (QList<int>{100, 200, 400, 800, 1600, 1600}));
+    QCOMPARE(server.bindFailed(QHostAddress(QStringLiteral("192.0.2.2"))), 100);
+    server.bindSucceeded(guesser);
+    QCOMPARE(server.bindFailed(guesser), 100);
+}
+
+void TestLdap::refusedRequests_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // the result code as the tool names it
+
+    const QString entry = QStringLiteral("uid=1,ou=people,dc=sprav");
+    QTest::newRow("delete") << QStringLiteral("ldapdelete") << QStringList{entry} << 53
+                            << QStringLiteral("(53)");
+    QTest::newRow("compare") << QStringLiteral("ldapcompare")
+                             << QStringList{entry, QStringLiteral("sn:Иванов")} << 53
+                             << QStringLiteral("(53)");
+    // ldapwhoami exits with 1 whatever the code.
+    QTest::newRow("extended operation") << QStringLiteral("ldapwhoami") << QStringList() << 1
+                                        << QStringLiteral("Protocol error (2)");
+    QTest::newRow("critical unknown control")
+        << QStringLiteral("ldapsearch")
+        << QStringList{QStringLiteral("-E"), QStringLiteral("!1.2.3.4"), QStringLiteral("-b"),
+                       QStringLiteral("dc=sprav"), QStringLiteral("(sn=*)")}
+        << 12 << QStringLiteral("12 Critical extension is unavailable");
+    QTest::newRow("no such base") << QStringLiteral("ldapsearch")
+                                  << QStringList{QStringLiteral("-b"),
+                                                 QStringLiteral("ou=groups,dc=sprav"),
+                                                 QStringLiteral("(cn=*)")}
+                                  << 32 << QStringLiteral("32 No such object");
+    QTest::newRow("record hidden as a whole")
+        << QStringLiteral("ldapsearch")
+        << QStringList{QStringLiteral("-s"), QStringLiteral("base"), QStringLiteral("-b"),
+                       QStringLiteral("uid=HIDDEN,ou=people,dc=sprav"), QStringLiteral("(cn=*)")}
+        << 32 << QStringLiteral("32 No such object");
+}
+
+// Requests this read-only server does not carry out get their answer with
+// the proper result code (the tools exit with it), and the connection stays.
+void TestLdap::refusedRequests()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+
+    arguments.replaceInStrings(QStringLiteral("HIDDEN"), QString::number(m_hidden));
+    const Answer answer = ldapTool(program, m_server->port(), arguments);
+    QCOMPARE(answer.exitCode, exitCode);
+    const QString printed = QString::fromUtf8(answer.output) + answer.errors;
+    QVERIFY2(printed.contains(said), qPrintable(printed));
+    QVERIFY(answersRootDse(m_server->port()));
 }
 
 void TestLdap::pagedAndSizeLimited()
