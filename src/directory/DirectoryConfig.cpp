@@ -9,6 +9,16 @@
 namespace
 {
 
+// The text at key. QSettings reads an unquoted value with commas as a list
+// ("base = dc=firma,dc=ru"): its parts are joined again.
+QString text(const QSettings& settings, const QString& key)
+{
+    const QVariant value = settings.value(key);
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(',')).trimmed();
+    return value.toString().trimmed();
+}
+
 // The integer at key when it lies in [low, high]; otherwise the default.
 int bounded(const QSettings& settings, const QString& key, int fallback, int low, int high)
 {
@@ -19,10 +29,10 @@ int bounded(const QSettings& settings, const QString& key, int fallback, int low
 
 bool flag(const QSettings& settings, const QString& key, bool fallback)
 {
-    const QString text = settings.value(key).toString().trimmed().toLower();
-    if (text == QLatin1String("true") || text == QLatin1String("yes") || text == QLatin1String("1"))
+    const QString word = text(settings, key).toLower();
+    if (word == QLatin1String("true") || word == QLatin1String("yes") || word == QLatin1String("1"))
         return true;
-    if (text == QLatin1String("false") || text == QLatin1String("no") || text == QLatin1String("0"))
+    if (word == QLatin1String("false") || word == QLatin1String("no") || word == QLatin1String("0"))
         return false;
     return fallback;
 }
@@ -44,16 +54,16 @@ DirectoryConfig DirectoryConfig::fromFile(const QString& path)
         fail(QStringLiteral("Файл настроек %1 не является файлом INI.").arg(path));
 
     DirectoryConfig c;
-    const QString link = settings.value(QStringLiteral("data_link")).toString().trimmed();
+    const QString link = text(settings, QStringLiteral("data_link"));
     if (!link.isEmpty())
         c.dataLink = QDir(file.absolutePath()).absoluteFilePath(link);
 
     settings.beginGroup(QStringLiteral("ldap"));
-    const QString address = settings.value(QStringLiteral("address")).toString().trimmed();
+    const QString address = text(settings, QStringLiteral("address"));
     if (!address.isEmpty())
         c.ldapAddress = address;
     c.ldapPort = bounded(settings, QStringLiteral("port"), c.ldapPort, 0, 65535);
-    const QString base = settings.value(QStringLiteral("base")).toString().trimmed();
+    const QString base = text(settings, QStringLiteral("base"));
     if (!base.isEmpty())
         c.baseDn = base;
     c.anonymousAllowed = flag(settings, QStringLiteral("anonymous"), c.anonymousAllowed);
@@ -72,8 +82,8 @@ DirectoryConfig DirectoryConfig::fromFile(const QString& path)
     settings.endGroup();
 
     settings.beginGroup(QStringLiteral("tls"));
-    c.tlsCertificate = settings.value(QStringLiteral("certificate")).toString();
-    c.tlsKey = settings.value(QStringLiteral("key")).toString();
+    c.tlsCertificate = text(settings, QStringLiteral("certificate"));
+    c.tlsKey = text(settings, QStringLiteral("key"));
     settings.endGroup();
     return c;
 }
