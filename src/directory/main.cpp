@@ -92,7 +92,7 @@ int main(int argc, char* argv[])
 
     LdapServer ldap(config, database->db());
     if (!ldap.listen()) {
-        print(stderr, QStringLiteral("sprav-directory: не удаётся открыть порт LDAP %1:%2: %3")
+        print(stderr, QStringLiteral("sprav-directory: не удаётся запустить LDAP на %1:%2: %3")
                           .arg(config.ldapAddress)
                           .arg(config.ldapPort)
                           .arg(ldap.errorString()));

@@ -531,6 +531,8 @@ void TestLdap::malformedMessages_data()
     QTest::newRow("bind name beyond the message") << hex("300c020101600702010304"
                                                          "7f8000");
     QTest::newRow("filter nested too deep") << searchWithFilter(deep);
+    QTest::newRow("too many filter terms")
+        << searchWithFilter(tlv(0xa1, tlv(0x87, "cn").repeated(1100)));
     QTest::newRow("substrings without pieces")
         << searchWithFilter(tlv(0xa4, tlv(0x04, "cn") + tlv(0x30, {})));
     QTest::newRow("not with two filters")

@@ -96,6 +96,21 @@ QString LdapDn::normalized(const QString& dn)
     return parts.join(QLatin1Char(','));
 }
 
+bool LdapDn::same(const Rdn& a, const Rdn& b)
+{
+    return a.first == b.first && TextFold::text(a.second) == TextFold::text(b.second);
+}
+
+bool LdapDn::same(const QList<Rdn>& a, const QList<Rdn>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (!same(a.at(i), b.at(i)))
+            return false;
+    return true;
+}
+
 QString LdapDn::escaped(const QString& value)
 {
     QString result;

@@ -20,6 +20,10 @@ std::optional<QList<Rdn>> parse(const QString& dn);
 // as the search folds text, no blanks around separators. Empty for a
 // malformed DN as for the empty one; check with parse() where it matters.
 QString normalized(const QString& dn);
+// The same RDN: equal types, values equal as the search compares text.
+bool same(const Rdn& a, const Rdn& b);
+// The same sequence of RDNs.
+bool same(const QList<Rdn>& a, const QList<Rdn>& b);
 // A value written into a DN, with the characters RFC 4514 requires escaped.
 QString escaped(const QString& value);
 

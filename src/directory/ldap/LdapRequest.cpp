@@ -6,6 +6,9 @@ namespace
 {
 
 constexpr ber_tag_t Sequence = LBER_SEQUENCE;
+// Terms of one filter at most: each is matched against every entry, and
+// desk phones and mail programs send a handful.
+constexpr int maxFilterTerms = 1024;
 constexpr ber_tag_t OctetString = LBER_OCTETSTRING;
 
 // The protocol ops of the requests, with their application tags.
@@ -49,6 +52,7 @@ private:
 
     BerReader m_ber;
     int m_maxDepth;
+    int m_terms = 0;
 };
 
 bool Decoder::message(LdapRequest& r)
@@ -155,7 +159,7 @@ bool Decoder::stringOf(ber_tag_t tag, QString& text)
 
 bool Decoder::filter(LdapFilter& f, int depth)
 {
-    if (depth > m_maxDepth)
+    if (depth > m_maxDepth || ++m_terms > maxFilterTerms)
         return false;
     const ber_tag_t tag = m_ber.peek();
     qint64 end = 0;

@@ -57,7 +57,7 @@ struct LdapRequest {
     QList<LdapControl> controls;
 
     // Nothing when the message is malformed in any way, or a filter nests
-    // deeper than maxFilterDepth.
+    // deeper than maxFilterDepth or has more than a thousand terms.
     static std::optional<LdapRequest> decode(const QByteArray& message, int maxFilterDepth);
     // The tag of the response to a request that is answered with a result.
     static int responseTag(Op op);

@@ -19,9 +19,10 @@ void resultFields(BerWriter& w, LdapResult code, const QByteArray& matchedDn,
     w.printString(diagnostic.toUtf8());
 }
 
-bool wanted(const QString& name, const QList<QByteArray>& attributes)
+// operational: the attribute is one "+" asks for (those of the root DSE).
+bool wanted(const QString& name, const QList<QByteArray>& attributes, bool operational)
 {
-    if (attributes.isEmpty())
+    if (attributes.isEmpty() || (operational && attributes.contains("+")))
         return true;
     const QString canonical = LdapFilter::canonical(name);
     for (const QByteArray& asked : attributes) {
@@ -66,7 +67,7 @@ QByteArray LdapResponse::entry(qint64 messageId, const DirectoryEntry& entry,
     w.printString(entry.dn.toUtf8());
     w.print("{");
     for (const DirectoryAttribute& attribute : entry.attributes) {
-        if (none || !wanted(attribute.name, attributes))
+        if (none || !wanted(attribute.name, attributes, entry.dn.isEmpty()))
             continue;
         w.print("{");
         w.printString(attribute.name.toUtf8());

@@ -1,19 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "directory/ldap/LdapSearch.h"
-#include "db/TextFold.h"
 #include "directory/ldap/LdapDn.h"
 
 using Scope = LdapRequest::Scope;
-
-namespace
-{
-
-bool sameRdn(const LdapDn::Rdn& a, const LdapDn::Rdn& b)
-{
-    return a.first == b.first && TextFold::text(a.second) == TextFold::text(b.second);
-}
-
-} // namespace
 
 DirectoryEntry LdapSearch::rootDse() const
 {
@@ -64,14 +53,14 @@ LdapSearch::Outcome LdapSearch::candidates(const LdapRequest& request, const Vie
     // searches the whole tree.
     bool underTop = base->size() >= top.size();
     for (qsizetype i = 1; underTop && i <= top.size(); ++i)
-        underTop = sameRdn(base->at(base->size() - i), top.at(top.size() - i));
+        underTop = LdapDn::same(base->at(base->size() - i), top.at(top.size() - i));
     if (!root && !underTop) {
         out.code = LdapResult::NoSuchObject;
         return out;
     }
     const qsizetype depth = root ? -1 : base->size() - top.size();
     const auto isPeople = [](const LdapDn::Rdn& rdn) {
-        return sameRdn(rdn, {QStringLiteral("ou"), QStringLiteral("people")});
+        return LdapDn::same(rdn, {QStringLiteral("ou"), QStringLiteral("people")});
     };
     if (depth > 2 || (depth >= 1 && !isPeople(base->at(base->size() - top.size() - 1)))) {
         out.code = LdapResult::NoSuchObject;

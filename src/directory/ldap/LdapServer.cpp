@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "directory/ldap/LdapServer.h"
 #include "directory/DirectoryLog.h"
+#include "directory/ldap/LdapDn.h"
 #include "directory/ldap/LdapResponse.h"
 #include "directory/ldap/LdapSession.h"
 
@@ -37,6 +38,12 @@ LdapServer::~LdapServer()
 
 bool LdapServer::listen()
 {
+    // Every DN the server compares is read against the base.
+    const std::optional<QList<LdapDn::Rdn>> base = LdapDn::parse(m_config.baseDn);
+    if (!base || base->isEmpty()) {
+        m_error = QStringLiteral("База LDAP «%1» не является DN.").arg(m_config.baseDn);
+        return false;
+    }
     QHostAddress address;
     if (!address.setAddress(m_config.ldapAddress))
         address = QHostAddress::LocalHost;
@@ -53,7 +60,7 @@ void LdapServer::accept()
         if (m_sessions >= m_config.maxConnections) {
             qCWarning(lcDirectory).noquote()
                 << "LDAP: too many connections, refused" << socket->peerAddress().toString();
-            socket->write(LdapResponse::disconnection(LdapResult::Busy,
+            socket->write(LdapResponse::disconnection(LdapResult::Unavailable,
                                                       QStringLiteral("Too many connections")));
             socket->disconnectFromHost();
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);

@@ -23,9 +23,10 @@ public:
     ~LdapServer() override;
 
     // Listens on the configured address and port (port 0: a free one).
+    // False when the port cannot be had or the base is no DN.
     bool listen();
     quint16 port() const { return m_server.serverPort(); }
-    QString errorString() const { return m_server.errorString(); }
+    QString errorString() const { return m_error.isEmpty() ? m_server.errorString() : m_error; }
     int sessions() const { return m_sessions; }
 
     const DirectoryConfig& config() const { return m_config; }
@@ -53,5 +54,6 @@ private:
     BindChecker m_checker;
     QTcpServer m_server;
     int m_sessions = 0;
+    QString m_error;
     QHash<QString, Failures> m_failures;
 };

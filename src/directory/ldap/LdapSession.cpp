@@ -181,9 +181,8 @@ void LdapSession::bind(const LdapRequest& r)
     // uid=NAME,ou=users,BASE names a program user.
     QString name;
     const std::optional<QList<LdapDn::Rdn>> dn = LdapDn::parse(QString::fromUtf8(r.name));
-    if (dn && !dn->isEmpty() && dn->first().first == QLatin1String("uid") &&
-        LdapDn::normalized(QString::fromUtf8(r.name).section(QLatin1Char(','), 1)) ==
-            LdapDn::normalized(m_server.entries().usersDn()))
+    if (dn && dn->size() > 1 && dn->first().first == QLatin1String("uid") &&
+        LdapDn::same(dn->mid(1), *LdapDn::parse(m_server.entries().usersDn())))
         name = dn->first().second;
     std::optional<AccountStore::Account> account;
     try {
