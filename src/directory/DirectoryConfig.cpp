@@ -82,8 +82,14 @@ DirectoryConfig DirectoryConfig::fromFile(const QString& path)
     settings.endGroup();
 
     settings.beginGroup(QStringLiteral("tls"));
-    c.tlsCertificate = text(settings, QStringLiteral("certificate"));
-    c.tlsKey = text(settings, QStringLiteral("key"));
+    const QDir folder(file.absolutePath());
+    const QString certificate = text(settings, QStringLiteral("certificate"));
+    const QString key = text(settings, QStringLiteral("key"));
+    if (!certificate.isEmpty())
+        c.tlsCertificate = folder.absoluteFilePath(certificate);
+    if (!key.isEmpty())
+        c.tlsKey = folder.absoluteFilePath(key);
+    c.tlsPort = bounded(settings, QStringLiteral("port"), c.tlsPort, 0, 65535);
     settings.endGroup();
     return c;
 }

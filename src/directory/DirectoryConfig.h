@@ -18,8 +18,10 @@
 //   concurrent_binds = 2                 ; password checks running at once
 //   failed_bind_delay_ms = 1000          ; first delay of a failed bind
 //   size_limit = 1000                    ; entries one search returns at most
-//   [tls]
-//   certificate = …  key = …
+//   [tls]                                ; LDAP over TLS (ldaps://) beside plain LDAP
+//   certificate = server.pem             ; PEM chain, the server's own first
+//   key = server.key                     ; PEM private key without a passphrase
+//   port = 636
 //
 // A value out of its range falls back to its default, so a typing error
 // never leaves the service without a limit. Other groups ([http]) belong to
@@ -37,11 +39,12 @@ struct DirectoryConfig {
     int concurrentBinds = 2;
     int failedBindDelayMs = 1000;
     int sizeLimit = 1000;
-    QString tlsCertificate;
+    QString tlsCertificate; // empty: no LDAPS listener
     QString tlsKey;
+    int tlsPort = 636;
 
     // Throws std::runtime_error (a Russian message) when the file cannot be
-    // read or is no INI file. A relative data-link path is taken from the
-    // INI file's folder.
+    // read or is no INI file. Relative paths (data link, certificate, key)
+    // are taken from the INI file's folder.
     static DirectoryConfig fromFile(const QString& path);
 };

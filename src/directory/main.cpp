@@ -92,15 +92,15 @@ int main(int argc, char* argv[])
 
     LdapServer ldap(config, database->db());
     if (!ldap.listen()) {
-        print(stderr, QStringLiteral("sprav-directory: не удаётся запустить LDAP на %1:%2: %3")
-                          .arg(config.ldapAddress)
-                          .arg(config.ldapPort)
-                          .arg(ldap.errorString()));
+        print(stderr, QStringLiteral("sprav-directory: не удаётся запустить LDAP на %1: %2")
+                          .arg(config.ldapAddress, ldap.errorString()));
         return 1;
     }
     // The port actually taken (port 0 in the settings: a free one), for
     // whoever started the service.
     print(stdout, QStringLiteral("LDAP %1:%2").arg(config.ldapAddress).arg(ldap.port()));
+    if (ldap.tlsPort() != 0)
+        print(stdout, QStringLiteral("LDAPS %1:%2").arg(config.ldapAddress).arg(ldap.tlsPort()));
 
     // The HTTP services (phonebooks, caller ID) start here from the [http]
     // group of the same file, beside the LDAP server and over the same

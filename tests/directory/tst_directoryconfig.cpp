@@ -10,7 +10,7 @@ namespace
 QString summary(const DirectoryConfig& c)
 {
     return QStringLiteral("%1 %2:%3 %4 anonymous=%5 bytes=%6 depth=%7 connections=%8 idle=%9 "
-                          "binds=%10 delay=%11 size=%12 tls=%13,%14")
+                          "binds=%10 delay=%11 size=%12 tls=%13,%14:%15")
         .arg(QFileInfo(c.dataLink).fileName(), c.ldapAddress)
         .arg(c.ldapPort)
         .arg(c.baseDn)
@@ -22,7 +22,8 @@ QString summary(const DirectoryConfig& c)
         .arg(c.concurrentBinds)
         .arg(c.failedBindDelayMs)
         .arg(c.sizeLimit)
-        .arg(c.tlsCertificate, c.tlsKey);
+        .arg(QFileInfo(c.tlsCertificate).fileName(), QFileInfo(c.tlsKey).fileName())
+        .arg(c.tlsPort);
 }
 
 } // namespace
@@ -49,10 +50,10 @@ void TestDirectoryConfig::read_data()
                       "base = dc=firma,dc=ru\nanonymous = false\nmax_message_bytes = 8192\n"
                       "max_filter_depth = 8\nmax_connections = 20\nidle_seconds = 60\n"
                       "concurrent_binds = 1\nfailed_bind_delay_ms = 2000\nsize_limit = 50\n"
-                      "[tls]\ncertificate = c.pem\nkey = k.pem\n")
+                      "[tls]\ncertificate = c.pem\nkey = k.pem\nport = 1636\n")
         << QStringLiteral("office.udl 0.0.0.0:1389 dc=firma,dc=ru anonymous=false bytes=8192 "
                           "depth=8 connections=20 idle=60 binds=1 delay=2000 size=50 "
-                          "tls=c.pem,k.pem");
+                          "tls=c.pem,k.pem:1636");
     // A typing error never leaves the service without a limit.
     QTest::newRow("out of range: defaults")
         << QByteArray("[ldap]\nport = 70000\nanonymous = maybe\nmax_message_bytes = 10\n"

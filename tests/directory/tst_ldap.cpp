@@ -134,6 +134,7 @@ private slots:
     void malformedMessages_data();
     void malformedMessages();
     void connectionLimits();
+    void overTls();
     void program();
 
 private:
@@ -141,7 +142,7 @@ private:
     Answer ldapsearch(quint16 port, const QStringList& arguments, const QString& user = {},
                       const QString& password = {});
     Answer ldapTool(const QString& program, quint16 port, const QStringList& arguments,
-                    const QString& user = {}, const QString& password = {});
+                    const QString& user = {}, const QString& password = {}, bool tls = false);
     Answer search(const QString& filter, const QString& user = {}, const QString& password = {},
                   const QStringList& attributes = {}, const QStringList& options = {});
     bool answersRootDse(quint16 port);
@@ -218,14 +219,23 @@ Answer TestLdap::ldapsearch(quint16 port, const QStringList& arguments, const QS
 // One of the OpenLDAP command-line clients, with a simple bind as the user
 // (anonymous without one); ldap.conf and .ldaprc are not read.
 Answer TestLdap::ldapTool(const QString& program, quint16 port, const QStringList& arguments,
-                          const QString& user, const QString& password)
+                          const QString& user, const QString& password, bool tls)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LDAPNOINIT"), QStringLiteral("1"));
+    if (tls) {
+        // The test's own certificate is trusted as it is.
+        environment.insert(QStringLiteral("LDAPCONF"), QStringLiteral("/dev/null"));
+        environment.insert(QStringLiteral("LDAPRC"), QStringLiteral("/nonexistent"));
+        environment.insert(QStringLiteral("LDAPTLS_REQCERT"), QStringLiteral("never"));
+    } else {
+        environment.insert(QStringLiteral("LDAPNOINIT"), QStringLiteral("1"));
+    }
     process.setProcessEnvironment(environment);
     QStringList args{QStringLiteral("-x"), QStringLiteral("-H"),
-                     QStringLiteral("ldap://127.0.0.1:%1").arg(port)};
+                     QStringLiteral("%1://127.0.0.1:%2")
+                         .arg(tls ? QStringLiteral("ldaps") : QStringLiteral("ldap"))
+                         .arg(port)};
     if (!user.isEmpty())
         args << QStringLiteral("-D") << QStringLiteral("uid=%1,ou=users,dc=sprav").arg(user)
              << QStringLiteral("-w") << password;
@@ -579,6 +589,42 @@ void TestLdap::connectionLimits()
     QVERIFY(notice.contains("1.3.6.1.4.1.1466.20036"));
     QTRY_COMPARE_WITH_TIMEOUT(idle[0].state(), QAbstractSocket::UnconnectedState, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(server->sessions(), 0, 10000);
+    QVERIFY(answersRootDse(server->port()));
+}
+
+// LDAPS: TLS from the first byte, then the same answers as plain LDAP.
+void TestLdap::overTls()
+{
+    QTemporaryDir dir;
+    DirectoryConfig config;
+    config.tlsCertificate = dir.filePath(QStringLiteral("server.pem"));
+    config.tlsKey = dir.filePath(QStringLiteral("server.key"));
+    config.tlsPort = 0;
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-keyout"),
+                   config.tlsKey, QStringLiteral("-out"), config.tlsCertificate,
+                   QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                   QStringLiteral("/CN=127.0.0.1")});
+    QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
+    const std::unique_ptr<LdapServer> server = start(config);
+    QVERIFY(server);
+    QVERIFY(server->tlsPort() != 0);
+
+    const QStringList hidden{QStringLiteral("-LLL"), QStringLiteral("-b"),
+                             QStringLiteral("ou=people,dc=sprav"), QStringLiteral("(sn=Иваненко)"),
+                             QStringLiteral("sn")};
+    const Answer bound = ldapTool(QStringLiteral("ldapsearch"), server->tlsPort(), hidden, ivanov,
+                                  ivanovPassword, true);
+    QCOMPARE(bound.exitCode, 0);
+    QCOMPARE(bound.all(QStringLiteral("sn")), QStringList{QStringLiteral("Иваненко")});
+    // Plain LDAP on the TLS port gets no answer, only the close.
+    const Answer plain =
+        ldapsearch(server->tlsPort(),
+                   {QStringLiteral("-s"), QStringLiteral("base"), QStringLiteral("-b"), QString()});
+    QVERIFY(plain.exitCode != 0);
+    QVERIFY(plain.entries.isEmpty());
     QVERIFY(answersRootDse(server->port()));
 }
 

@@ -5,6 +5,10 @@
 #include "directory/ldap/LdapResponse.h"
 #include "directory/ldap/LdapSession.h"
 
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpSocket>
 
 namespace
@@ -16,6 +20,27 @@ constexpr qint64 forgetAfterMs = 15 * 60 * 1000;
 constexpr qsizetype maxRemembered = 10000;
 constexpr int maxDoublings = 4;
 
+QByteArray pem(const QString& path, QString& error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Не удаётся прочитать %1: %2").arg(path, file.errorString());
+        return {};
+    }
+    return file.readAll();
+}
+
+// The private key in PEM, whatever its algorithm.
+QSslKey privateKey(const QByteArray& bytes)
+{
+    for (QSsl::KeyAlgorithm algorithm : {QSsl::Rsa, QSsl::Ec, QSsl::Dsa}) {
+        QSslKey key(bytes, algorithm, QSsl::Pem, QSsl::PrivateKey);
+        if (!key.isNull())
+            return key;
+    }
+    return {};
+}
+
 } // namespace
 
 LdapServer::LdapServer(const DirectoryConfig& config, const QSqlDatabase& db, QObject* parent)
@@ -23,11 +48,12 @@ LdapServer::LdapServer(const DirectoryConfig& config, const QSqlDatabase& db, QO
       m_checker(config.concurrentBinds)
 {
     m_server.setMaxPendingConnections(qMin(m_config.maxConnections, 64));
-    connect(&m_server, &QTcpServer::newConnection, this, &LdapServer::accept);
+    connect(&m_server, &QTcpServer::newConnection, this, [this]() { accept(m_server); });
 }
 
 LdapServer::~LdapServer()
 {
+    m_tls.reset();
     // The sessions refer to this server: they go first.
     const QList<LdapSession*> open = findChildren<LdapSession*>(Qt::FindDirectChildrenOnly);
     for (LdapSession* session : open) {
@@ -51,12 +77,50 @@ bool LdapServer::listen()
         return false;
     qCInfo(lcDirectory).noquote() << "LDAP listens on" << m_server.serverAddress().toString()
                                   << "port" << m_server.serverPort();
+    return m_config.tlsCertificate.isEmpty() || listenTls(address);
+}
+
+bool LdapServer::listenTls(const QHostAddress& address)
+{
+    const QByteArray chain = pem(m_config.tlsCertificate, m_error);
+    const QByteArray keyBytes = m_error.isEmpty() ? pem(m_config.tlsKey, m_error) : QByteArray();
+    if (!m_error.isEmpty())
+        return false;
+    const QList<QSslCertificate> certificates = QSslCertificate::fromData(chain, QSsl::Pem);
+    const QSslKey key = privateKey(keyBytes);
+    if (certificates.isEmpty() || key.isNull()) {
+        m_error = QStringLiteral("Сертификат %1 или ключ %2 не в формате PEM.")
+                      .arg(m_config.tlsCertificate, m_config.tlsKey);
+        return false;
+    }
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificateChain(certificates);
+    tls.setPrivateKey(key);
+    // Clients prove who they are by their bind, not by certificates.
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+    m_tls = std::make_unique<QSslServer>();
+    m_tls->setSslConfiguration(tls);
+    m_tls->setMaxPendingConnections(qMin(m_config.maxConnections, 64));
+    // A connection is handed over once its handshake is done.
+    connect(m_tls.get(), &QTcpServer::pendingConnectionAvailable, this,
+            [this]() { accept(*m_tls); });
+    if (!m_tls->listen(address, static_cast<quint16>(m_config.tlsPort))) {
+        m_error = m_tls->errorString();
+        return false;
+    }
+    qCInfo(lcDirectory).noquote() << "LDAPS listens on" << m_tls->serverAddress().toString()
+                                  << "port" << m_tls->serverPort();
     return true;
 }
 
-void LdapServer::accept()
+quint16 LdapServer::tlsPort() const
 {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+    return m_tls ? m_tls->serverPort() : 0;
+}
+
+void LdapServer::accept(QTcpServer& server)
+{
+    while (QTcpSocket* socket = server.nextPendingConnection()) {
         if (m_sessions >= m_config.maxConnections) {
             qCWarning(lcDirectory).noquote()
                 << "LDAP: too many connections, refused" << socket->peerAddress().toString();

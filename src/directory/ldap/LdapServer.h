@@ -10,9 +10,13 @@
 #include <QHostAddress>
 #include <QSqlDatabase>
 #include <QTcpServer>
+#include <memory>
+
+class QSslServer;
 
 // The read-only LDAPv3 server (RFC 4511) of the directory: accepts clients up
-// to the configured number and gives each an LdapSession. Everything runs on
+// to the configured number, on the LDAP port and, with a certificate, on the
+// LDAPS port (TLS from the first byte), and gives each an LdapSession. Everything runs on
 // the thread that made it, except the password checks (BindChecker).
 class LdapServer : public QObject
 {
@@ -22,10 +26,13 @@ public:
     LdapServer(const DirectoryConfig& config, const QSqlDatabase& db, QObject* parent = nullptr);
     ~LdapServer() override;
 
-    // Listens on the configured address and port (port 0: a free one).
-    // False when the port cannot be had or the base is no DN.
+    // Listens on the configured address and ports (port 0: a free one).
+    // False when a port cannot be had, the base is no DN, or the
+    // certificate or key cannot be read.
     bool listen();
     quint16 port() const { return m_server.serverPort(); }
+    // The LDAPS port; 0 without a certificate.
+    quint16 tlsPort() const;
     QString errorString() const { return m_error.isEmpty() ? m_server.errorString() : m_error; }
     int sessions() const { return m_sessions; }
 
@@ -41,7 +48,8 @@ public:
     void bindSucceeded(const QHostAddress& peer);
 
 private:
-    void accept();
+    void accept(QTcpServer& server);
+    bool listenTls(const QHostAddress& address);
 
     struct Failures {
         int count = 0;
@@ -53,6 +61,7 @@ private:
     DirectoryEntries m_entries;
     BindChecker m_checker;
     QTcpServer m_server;
+    std::unique_ptr<QSslServer> m_tls;
     int m_sessions = 0;
     QString m_error;
     QHash<QString, Failures> m_failures;
