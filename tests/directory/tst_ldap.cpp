@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "LdapClient.h"
 #include "SampleRecord.h"
 #include "TestDatabase.h"
 #include "auth/AccountStore.h"
@@ -12,52 +13,11 @@
 #include <QtTest>
 #include <sodium.h>
 
+using LdapClient::Answer;
+using LdapClient::Entry;
+
 namespace
 {
-
-// One entry of ldapsearch's LDIF: attribute names in lower case, values
-// decoded from base64 where LDIF wrote them so.
-using Entry = QMap<QString, QStringList>;
-
-struct Answer {
-    int exitCode = -1;
-    QList<Entry> entries;
-    QByteArray output;
-    QString errors;
-
-    QStringList all(const QString& attribute) const
-    {
-        QStringList values;
-        for (const Entry& e : entries)
-            values += e.value(attribute);
-        values.sort();
-        return values;
-    }
-};
-
-QList<Entry> parseLdif(const QByteArray& text)
-{
-    QList<Entry> entries;
-    Entry current;
-    for (const QByteArray& line : text.split('\n')) {
-        if (line.trimmed().isEmpty() || line.startsWith('#')) {
-            if (!current.isEmpty())
-                entries.append(current);
-            current.clear();
-            continue;
-        }
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        const QString name = QString::fromUtf8(line.left(colon)).toLower();
-        const bool encoded = line.mid(colon + 1).startsWith(':');
-        const QByteArray value = line.mid(colon + (encoded ? 2 : 1)).trimmed();
-        current[name].append(QString::fromUtf8(encoded ? QByteArray::fromBase64(value) : value));
-    }
-    if (!current.isEmpty())
-        entries.append(current);
-    return entries;
-}
 
 // A BER element with a definite length.
 QByteArray tlv(quint8 tag, const QByteArray& content)
@@ -79,24 +39,6 @@ QByteArray searchWithFilter(const QByteArray& filter)
                           tlv(0x02, QByteArray(1, 0)) + tlv(0x02, QByteArray(1, 0)) +
                           tlv(0x01, QByteArray(1, 0)) + filter + tlv(0x30, {});
     return tlv(0x30, tlv(0x02, "\x01") + tlv(0x63, op));
-}
-
-// Waits for a process while this thread's event loop goes on serving the
-// server under test; a process that hangs is killed after half a minute.
-bool finished(QProcess& process)
-{
-    if (!process.waitForStarted())
-        return false;
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(30000, &loop, [&]() {
-        process.kill();
-        loop.quit();
-    });
-    if (process.state() != QProcess::NotRunning)
-        loop.exec();
-    process.waitForFinished();
-    return process.exitStatus() == QProcess::NormalExit;
 }
 
 const QString ivanov = QStringLiteral("Иванов");
@@ -216,38 +158,10 @@ Answer TestLdap::ldapsearch(quint16 port, const QStringList& arguments, const QS
     return ldapTool(QStringLiteral("ldapsearch"), port, ldif + arguments, user, password);
 }
 
-// One of the OpenLDAP command-line clients, with a simple bind as the user
-// (anonymous without one); ldap.conf and .ldaprc are not read.
 Answer TestLdap::ldapTool(const QString& program, quint16 port, const QStringList& arguments,
                           const QString& user, const QString& password, bool tls)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (tls) {
-        // The test's own certificate is trusted as it is.
-        environment.insert(QStringLiteral("LDAPCONF"), QStringLiteral("/dev/null"));
-        environment.insert(QStringLiteral("LDAPRC"), QStringLiteral("/nonexistent"));
-        environment.insert(QStringLiteral("LDAPTLS_REQCERT"), QStringLiteral("never"));
-    } else {
-        environment.insert(QStringLiteral("LDAPNOINIT"), QStringLiteral("1"));
-    }
-    process.setProcessEnvironment(environment);
-    QStringList args{QStringLiteral("-x"), QStringLiteral("-H"),
-                     QStringLiteral("%1://127.0.0.1:%2")
-                         .arg(tls ? QStringLiteral("ldaps") : QStringLiteral("ldap"))
-                         .arg(port)};
-    if (!user.isEmpty())
-        args << QStringLiteral("-D") << QStringLiteral("uid=%1,ou=users,dc=sprav").arg(user)
-             << QStringLiteral("-w") << password;
-    process.start(program, args + arguments);
-    Answer answer;
-    if (!finished(process))
-        return answer;
-    answer.exitCode = process.exitCode();
-    answer.output = process.readAllStandardOutput();
-    answer.errors = QString::fromUtf8(process.readAllStandardError());
-    answer.entries = parseLdif(answer.output);
-    return answer;
+    return LdapClient::run(program, port, arguments, user, password, tls);
 }
 
 Answer TestLdap::search(const QString& filter, const QString& user, const QString& password,

@@ -23,16 +23,21 @@ constexpr qint64 maxUnsent = 4 * 1024 * 1024;
 constexpr qsizetype maxPagedSearches = 16;
 constexpr int bindResponse = 0x61;
 
-// What a log line may quote of a name a client typed.
+// What a log line may quote of a name a client typed: the start of it, no
+// line breaks or other control characters that could forge log lines.
 QString shown(const QString& text)
 {
-    return text.left(64);
+    QString quoted = text.left(64);
+    for (QChar& c : quoted)
+        if (!c.isPrint())
+            c = QLatin1Char('?');
+    return quoted;
 }
 
 } // namespace
 
 LdapSession::LdapSession(QTcpSocket* socket, LdapServer& server, QObject* parent)
-    : QObject(parent), m_socket(socket), m_server(server)
+    : QObject(parent), m_socket(socket), m_server(server), m_peer(socket->peerAddress())
 {
     m_socket->setParent(this);
     // Qt reads no more from the network than one message can take; the
@@ -46,7 +51,7 @@ LdapSession::LdapSession(QTcpSocket* socket, LdapServer& server, QObject* parent
     connect(m_socket, &QTcpSocket::bytesWritten, this, &LdapSession::process);
     connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
     m_idle.start();
-    qCDebug(lcDirectory).noquote() << "LDAP: connection from" << m_socket->peerAddress().toString();
+    qCDebug(lcDirectory).noquote() << "LDAP: connection from" << m_peer.toString();
     // Bytes that came with the connection.
     QMetaObject::invokeMethod(this, &LdapSession::process, Qt::QueuedConnection);
 }
@@ -194,14 +199,15 @@ void LdapSession::bind(const LdapRequest& r)
         return;
     }
     const qint64 id = r.messageId;
-    const QString user =
-        account ? account->user : shown(name.isEmpty() ? QString::fromUtf8(r.name) : name);
-    const bool started =
-        m_server.checker().start(account ? std::optional<QString>(account->pass) : std::nullopt,
-                                 QString::fromUtf8(r.password), this,
-                                 [this, id, user, known = account.has_value()](bool matches) {
-                                     bindChecked(id, user, known && matches);
-                                 });
+    const QString user = account ? account->user : QString();
+    const QString logged = shown(account          ? account->user
+                                 : name.isEmpty() ? QString::fromUtf8(r.name)
+                                                  : name);
+    const bool started = m_server.checker().start(
+        account ? std::optional<QString>(account->pass) : std::nullopt,
+        QString::fromUtf8(r.password), this, [this, id, user, logged](bool matches) {
+            bindChecked(id, user, logged, !user.isEmpty() && matches);
+        });
     if (!started) {
         answer(r, LdapResult::Busy, QStringLiteral("Too many binds at once, try again"));
         return;
@@ -209,20 +215,22 @@ void LdapSession::bind(const LdapRequest& r)
     m_busy = true;
 }
 
-void LdapSession::bindChecked(qint64 messageId, const QString& user, bool matches)
+void LdapSession::bindChecked(qint64 messageId, const QString& user, const QString& logged,
+                              bool matches)
 {
-    const QHostAddress peer = m_socket->peerAddress();
+    const QHostAddress& peer = m_peer;
     if (matches) {
         m_authenticated = true;
         m_viewer = Viewer::named(user);
         m_server.bindSucceeded(peer);
-        qCInfo(lcDirectory).noquote() << "LDAP: bound as" << user << "from" << peer.toString();
+        qCInfo(lcDirectory).noquote() << "LDAP: bound as" << logged << "from" << peer.toString();
         send(LdapResponse::result(messageId, bindResponse, LdapResult::Success));
         resume();
         return;
     }
     const int delay = m_server.bindFailed(peer);
-    qCWarning(lcDirectory).noquote() << "LDAP: failed bind as" << user << "from" << peer.toString();
+    qCWarning(lcDirectory).noquote()
+        << "LDAP: failed bind as" << logged << "from" << peer.toString();
     QTimer::singleShot(delay, this, [this, messageId]() {
         send(LdapResponse::result(messageId, bindResponse, LdapResult::InvalidCredentials));
         resume();
@@ -347,8 +355,8 @@ void LdapSession::drop(LdapResult code, const QString& text)
 {
     if (m_closing)
         return;
-    qCInfo(lcDirectory).noquote() << "LDAP: closing connection from"
-                                  << m_socket->peerAddress().toString() << "-" << text;
+    qCInfo(lcDirectory).noquote() << "LDAP: closing connection from" << m_peer.toString() << "-"
+                                  << text;
     m_socket->write(LdapResponse::disconnection(code, text));
     m_closing = true;
     m_buffer.clear();

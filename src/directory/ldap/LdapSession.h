@@ -6,6 +6,7 @@
 #include "directory/ldap/LdapResponse.h"
 
 #include <QHash>
+#include <QHostAddress>
 #include <QObject>
 #include <QTimer>
 
@@ -31,7 +32,9 @@ private:
     void process();
     void handle(const LdapRequest& request);
     void bind(const LdapRequest& request);
-    void bindChecked(qint64 messageId, const QString& user, bool matches);
+    // user: the account's name as stored (empty: none); logged: how the log
+    // names who tried.
+    void bindChecked(qint64 messageId, const QString& user, const QString& logged, bool matches);
     void search(const LdapRequest& request);
     bool paging(const LdapControl& control, qint64& size, qint64& offset, qint64 messageId);
     void answer(const LdapRequest& request, LdapResult code, const QString& text,
@@ -42,6 +45,8 @@ private:
 
     QTcpSocket* m_socket;
     LdapServer& m_server;
+    // Kept from the start: a client gone meanwhile still counts its failures.
+    QHostAddress m_peer;
     QByteArray m_buffer;
     QTimer m_idle;
     Viewer m_viewer = Viewer::anonymous();
