@@ -74,14 +74,20 @@ inline bool finished(QProcess& process)
     return process.exitStatus() == QProcess::NormalExit;
 }
 
+enum class Security {
+    Plain,
+    Ldaps,    // TLS from the first byte
+    StartTls, // -ZZ: TLS after the StartTLS operation, or nothing at all
+};
+
 // One of the OpenLDAP command-line clients, with a simple bind as the user
 // (anonymous without one); ldap.conf and .ldaprc are not read.
 inline Answer run(const QString& program, quint16 port, const QStringList& arguments,
-                  const QString& user, const QString& password, bool tls)
+                  const QString& user, const QString& password, Security security)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (tls) {
+    if (security != Security::Plain) {
         // The test's own certificate is trusted as it is.
         environment.insert(QStringLiteral("LDAPCONF"), QStringLiteral("/dev/null"));
         environment.insert(QStringLiteral("LDAPRC"), QStringLiteral("/nonexistent"));
@@ -90,10 +96,13 @@ inline Answer run(const QString& program, quint16 port, const QStringList& argum
         environment.insert(QStringLiteral("LDAPNOINIT"), QStringLiteral("1"));
     }
     process.setProcessEnvironment(environment);
-    QStringList args{QStringLiteral("-x"), QStringLiteral("-H"),
-                     QStringLiteral("%1://127.0.0.1:%2")
-                         .arg(tls ? QStringLiteral("ldaps") : QStringLiteral("ldap"))
-                         .arg(port)};
+    QStringList args{
+        QStringLiteral("-x"), QStringLiteral("-H"),
+        QStringLiteral("%1://127.0.0.1:%2")
+            .arg(security == Security::Ldaps ? QStringLiteral("ldaps") : QStringLiteral("ldap"))
+            .arg(port)};
+    if (security == Security::StartTls)
+        args << QStringLiteral("-ZZ");
     if (!user.isEmpty())
         args << QStringLiteral("-D") << QStringLiteral("uid=%1,ou=users,dc=sprav").arg(user)
              << QStringLiteral("-w") << password;

@@ -84,7 +84,8 @@ private:
     Answer ldapsearch(quint16 port, const QStringList& arguments, const QString& user = {},
                       const QString& password = {});
     Answer ldapTool(const QString& program, quint16 port, const QStringList& arguments,
-                    const QString& user = {}, const QString& password = {}, bool tls = false);
+                    const QString& user = {}, const QString& password = {},
+                    LdapClient::Security security = LdapClient::Security::Plain);
     Answer search(const QString& filter, const QString& user = {}, const QString& password = {},
                   const QStringList& attributes = {}, const QStringList& options = {});
     bool answersRootDse(quint16 port);
@@ -159,9 +160,10 @@ Answer TestLdap::ldapsearch(quint16 port, const QStringList& arguments, const QS
 }
 
 Answer TestLdap::ldapTool(const QString& program, quint16 port, const QStringList& arguments,
-                          const QString& user, const QString& password, bool tls)
+                          const QString& user, const QString& password,
+                          LdapClient::Security security)
 {
-    return LdapClient::run(program, port, arguments, user, password, tls);
+    return LdapClient::run(program, port, arguments, user, password, security);
 }
 
 Answer TestLdap::search(const QString& filter, const QString& user, const QString& password,
@@ -321,6 +323,12 @@ void TestLdap::refusedRequests_data()
     // ldapwhoami exits with 1 whatever the code.
     QTest::newRow("extended operation") << QStringLiteral("ldapwhoami") << QStringList() << 1
                                         << QStringLiteral("Protocol error (2)");
+    // Like ldapwhoami, ldapsearch exits with 1 when StartTLS fails.
+    QTest::newRow("StartTLS without a certificate")
+        << QStringLiteral("ldapsearch")
+        << QStringList{QStringLiteral("-ZZ"), QStringLiteral("-b"), QStringLiteral("dc=sprav"),
+                       QStringLiteral("(sn=*)")}
+        << 1 << QStringLiteral("unavailable (52)");
     QTest::newRow("critical unknown control")
         << QStringLiteral("ldapsearch")
         << QStringList{QStringLiteral("-E"), QStringLiteral("!1.2.3.4"), QStringLiteral("-b"),
@@ -506,7 +514,8 @@ void TestLdap::connectionLimits()
     QVERIFY(answersRootDse(server->port()));
 }
 
-// LDAPS: TLS from the first byte, then the same answers as plain LDAP.
+// LDAPS (TLS from the first byte) and StartTLS on the plain port, then the
+// same answers as plain LDAP.
 void TestLdap::overTls()
 {
     QTemporaryDir dir;
@@ -529,10 +538,14 @@ void TestLdap::overTls()
     const QStringList hidden{QStringLiteral("-LLL"), QStringLiteral("-b"),
                              QStringLiteral("ou=people,dc=sprav"), QStringLiteral("(sn=Иваненко)"),
                              QStringLiteral("sn")};
-    const Answer bound = ldapTool(QStringLiteral("ldapsearch"), server->tlsPort(), hidden, ivanov,
-                                  ivanovPassword, true);
-    QCOMPARE(bound.exitCode, 0);
-    QCOMPARE(bound.all(QStringLiteral("sn")), QStringList{QStringLiteral("Иваненко")});
+    for (const auto& [port, security] :
+         {std::pair{server->tlsPort(), LdapClient::Security::Ldaps},
+          std::pair{server->port(), LdapClient::Security::StartTls}}) {
+        const Answer bound =
+            ldapTool(QStringLiteral("ldapsearch"), port, hidden, ivanov, ivanovPassword, security);
+        QCOMPARE(bound.exitCode, 0);
+        QCOMPARE(bound.all(QStringLiteral("sn")), QStringList{QStringLiteral("Иваненко")});
+    }
     // Plain LDAP on the TLS port gets no answer, only the close.
     const Answer plain =
         ldapsearch(server->tlsPort(),

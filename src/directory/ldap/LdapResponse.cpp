@@ -58,6 +58,17 @@ QByteArray LdapResponse::result(qint64 messageId, int tag, LdapResult code,
     return w.bytes();
 }
 
+QByteArray LdapResponse::extended(qint64 messageId, LdapResult code, const QString& diagnostic,
+                                  const QByteArray& responseName)
+{
+    BerWriter w;
+    w.print("{it{", id(messageId), static_cast<ber_tag_t>(0x78));
+    resultFields(w, code, {}, diagnostic);
+    w.printString(0x8a, responseName);
+    w.print("N}N}");
+    return w.bytes();
+}
+
 QByteArray LdapResponse::entry(qint64 messageId, const DirectoryEntry& entry,
                                const QList<QByteArray>& attributes, bool typesOnly)
 {

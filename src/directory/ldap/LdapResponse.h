@@ -36,11 +36,18 @@ inline const char* pagedResultsOid()
 {
     return "1.2.840.113556.1.4.319";
 }
+inline const char* startTlsOid()
+{
+    return "1.3.6.1.4.1.1466.20037";
+}
 
 // An LDAPResult under the response tag (bind, search done, the refused
 // requests), with controls when given.
 QByteArray result(qint64 messageId, int tag, LdapResult code, const QString& diagnostic = {},
                   const QByteArray& matchedDn = {}, const QList<LdapControl>& controls = {});
+// An ExtendedResponse naming the operation it answers.
+QByteArray extended(qint64 messageId, LdapResult code, const QString& diagnostic,
+                    const QByteArray& responseName);
 // A search's entry with the attributes asked for (every one when the list
 // is empty or holds "*"; none for "1.1"), values left out when typesOnly.
 QByteArray entry(qint64 messageId, const DirectoryEntry& entry, const QList<QByteArray>& attributes,

@@ -70,6 +70,8 @@ bool LdapServer::listen()
         m_error = QStringLiteral("База LDAP «%1» не является DN.").arg(m_config.baseDn);
         return false;
     }
+    if (!m_config.tlsCertificate.isEmpty() && !loadTls())
+        return false;
     QHostAddress address;
     if (!address.setAddress(m_config.ldapAddress))
         address = QHostAddress::LocalHost;
@@ -77,10 +79,10 @@ bool LdapServer::listen()
         return false;
     qCInfo(lcDirectory).noquote() << "LDAP listens on" << m_server.serverAddress().toString()
                                   << "port" << m_server.serverPort();
-    return m_config.tlsCertificate.isEmpty() || listenTls(address);
+    return !m_tlsConfig || listenTls(address);
 }
 
-bool LdapServer::listenTls(const QHostAddress& address)
+bool LdapServer::loadTls()
 {
     const QByteArray chain = pem(m_config.tlsCertificate, m_error);
     const QByteArray keyBytes = m_error.isEmpty() ? pem(m_config.tlsKey, m_error) : QByteArray();
@@ -98,8 +100,14 @@ bool LdapServer::listenTls(const QHostAddress& address)
     tls.setPrivateKey(key);
     // Clients prove who they are by their bind, not by certificates.
     tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+    m_tlsConfig = tls;
+    return true;
+}
+
+bool LdapServer::listenTls(const QHostAddress& address)
+{
     m_tls = std::make_unique<QSslServer>();
-    m_tls->setSslConfiguration(tls);
+    m_tls->setSslConfiguration(*m_tlsConfig);
     m_tls->setMaxPendingConnections(qMin(m_config.maxConnections, 64));
     // A connection is handed over once its handshake is done.
     connect(m_tls.get(), &QTcpServer::pendingConnectionAvailable, this,

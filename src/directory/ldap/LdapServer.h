@@ -4,13 +4,16 @@
 #include "directory/DirectoryConfig.h"
 #include "directory/DirectoryEntries.h"
 #include "directory/ldap/BindChecker.h"
+#include "directory/ldap/LdapTcpServer.h"
 
 #include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QSqlDatabase>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <memory>
+#include <optional>
 
 class QSslServer;
 
@@ -33,6 +36,8 @@ public:
     quint16 port() const { return m_server.serverPort(); }
     // The LDAPS port; 0 without a certificate.
     quint16 tlsPort() const;
+    // The server's certificate and key, for StartTLS; nothing without them.
+    const std::optional<QSslConfiguration>& tls() const { return m_tlsConfig; }
     QString errorString() const { return m_error.isEmpty() ? m_server.errorString() : m_error; }
     int sessions() const { return m_sessions; }
 
@@ -49,6 +54,7 @@ public:
 
 private:
     void accept(QTcpServer& server);
+    bool loadTls();
     bool listenTls(const QHostAddress& address);
 
     struct Failures {
@@ -60,7 +66,8 @@ private:
     QSqlDatabase m_db;
     DirectoryEntries m_entries;
     BindChecker m_checker;
-    QTcpServer m_server;
+    LdapTcpServer m_server;
+    std::optional<QSslConfiguration> m_tlsConfig;
     std::unique_ptr<QSslServer> m_tls;
     int m_sessions = 0;
     QString m_error;

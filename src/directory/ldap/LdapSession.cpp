@@ -10,6 +10,7 @@
 
 #include <QDeadlineTimer>
 #include <QRandomGenerator>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <algorithm>
 #include <limits>
@@ -145,8 +146,11 @@ void LdapSession::handle(const LdapRequest& request)
         // paged one is given up by not asking for its next page.
         return;
     case Op::Extended:
-        answer(request, LdapResult::ProtocolError,
-               QStringLiteral("Extended operation not supported"));
+        if (request.requestName == LdapResponse::startTlsOid())
+            startTls(request);
+        else
+            answer(request, LdapResult::ProtocolError,
+                   QStringLiteral("Extended operation not supported"));
         return;
     default:
         answer(request, LdapResult::UnwillingToPerform,
@@ -235,6 +239,28 @@ void LdapSession::bindChecked(qint64 messageId, const QString& user, const QStri
         send(LdapResponse::result(messageId, bindResponse, LdapResult::InvalidCredentials));
         resume();
     });
+}
+
+// StartTLS (RFC 4511 4.14): the answer goes out in plain text, then the
+// handshake begins; what the client sent before it is dropped.
+void LdapSession::startTls(const LdapRequest& r)
+{
+    auto* ssl = qobject_cast<QSslSocket*>(m_socket);
+    const QByteArray name = LdapResponse::startTlsOid();
+    if (!ssl || !m_server.tls()) {
+        send(LdapResponse::extended(r.messageId, LdapResult::Unavailable,
+                                    QStringLiteral("TLS is not set up"), name));
+        return;
+    }
+    if (ssl->mode() != QSslSocket::UnencryptedMode) {
+        send(LdapResponse::extended(r.messageId, LdapResult::OperationsError,
+                                    QStringLiteral("TLS is already on"), name));
+        return;
+    }
+    send(LdapResponse::extended(r.messageId, LdapResult::Success, {}, name));
+    m_buffer.clear();
+    ssl->setSslConfiguration(*m_server.tls());
+    ssl->startServerEncryption();
 }
 
 void LdapSession::resume()

@@ -36,6 +36,7 @@ private:
     // names who tried.
     void bindChecked(qint64 messageId, const QString& user, const QString& logged, bool matches);
     void search(const LdapRequest& request);
+    void startTls(const LdapRequest& request);
     bool paging(const LdapControl& control, qint64& size, qint64& offset, qint64 messageId);
     void answer(const LdapRequest& request, LdapResult code, const QString& text,
                 const QList<LdapControl>& controls = {});
