@@ -39,15 +39,6 @@ std::optional<Row> findUser(const QSqlDatabase& db, const QString& name)
     return found;
 }
 
-bool passwordMatches(const Row& row, const QString& password)
-{
-    // A hash is only ever verified, never compared as text: whoever reads the
-    // table must not be able to sign in by typing the hash itself.
-    if (PasswordHash::isHash(row.pass))
-        return PasswordHash::verify(row.pass, password);
-    return row.pass == password;
-}
-
 } // namespace
 
 AccountStore::AccountStore(const QSqlDatabase& db) : m_db(db) {}
@@ -57,13 +48,30 @@ AccountStore::Login AccountStore::login(const QString& name, const QString& pass
     const std::optional<Row> row = findUser(m_db, name);
     if (!row)
         return {Outcome::Unknown, QString()};
-    if (!passwordMatches(*row, password))
+    if (!passwordMatches(row->pass, password))
         return {Outcome::WrongPassword, QString()};
     // A database that can only be read keeps the plain password until later.
     if (!PasswordHash::isHash(row->pass) && !Database::isReadOnly(m_db))
         Sql::run(m_db, QStringLiteral("UPDATE users SET pass = :pass WHERE id = :id"),
                  {{"pass", PasswordHash::make(password)}, {"id", row->id}});
     return {Outcome::Accepted, row->log};
+}
+
+bool AccountStore::passwordMatches(const QString& stored, const QString& password)
+{
+    // A hash is only ever verified, never compared as text: whoever reads the
+    // table must not be able to sign in by typing the hash itself.
+    if (PasswordHash::isHash(stored))
+        return PasswordHash::verify(stored, password);
+    return stored == password;
+}
+
+std::optional<AccountStore::Account> AccountStore::account(const QString& name) const
+{
+    const std::optional<Row> row = findUser(m_db, name);
+    if (!row)
+        return std::nullopt;
+    return Account{row->log, row->pass};
 }
 
 bool AccountStore::exists(const QString& name) const

@@ -3,6 +3,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <optional>
 
 // The program's user accounts in `users`. Names are found ignoring letter
 // case for every alphabet; passwords are kept as salted hashes. Every method
@@ -27,6 +28,18 @@ public:
     // typed. Returns false, writing nothing, when the name exists in any
     // letter case.
     bool registerUser(const QString& name, const QString& password) const;
+
+    // The name as stored and the stored password text of a name typed in any
+    // letter case, for a service that checks the password on a thread of
+    // its own (passwordMatches); nothing when there is no such user.
+    struct Account {
+        QString user;
+        QString pass;
+    };
+    std::optional<Account> account(const QString& name) const;
+    // Whether the password is the stored one: a hash is verified, a password
+    // kept in plain text compared. Touches no database.
+    static bool passwordMatches(const QString& stored, const QString& password);
 
     bool exists(const QString& name) const;
     // The name as stored for a name typed in any letter case; empty when
