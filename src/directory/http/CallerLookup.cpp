@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "directory/http/CallerLookup.h"
+#include "db/ContactIndex.h"
 #include "db/Schema.h"
 #include "db/Sql.h"
 #include "db/Visibility.h"
@@ -39,14 +40,21 @@ std::optional<CallerLookup::Caller> CallerLookup::find(const QString& calling) c
     const QString hint = m_numbers.storedDigitsHint(calling);
     if (hint.isEmpty())
         return std::nullopt;
+    // Three digits and more: the number index of the program's search
+    // narrows the records to those with a phone holding the hint.
+    const bool indexed = hint.size() >= 3;
     QSqlQuery query = Sql::prepare(
         m_db, QStringLiteral("SELECT sprav.id, sprav.f, sprav.io, sprav.shortpp, sprav.longpp, "
                              "phone.phone, phone.noteid FROM phone JOIN sprav ON sprav.id = "
                              "phone.parentid WHERE instr(phonedigits(phone.phone), :hint) > 0 "
-                             "AND %1 AND %2")
+                             "AND %1 AND %2%3")
                   .arg(Visibility::VisibilityFilter(Visibility::Filter::Qualified),
-                       Visibility::PhoneVisibleCondition()));
+                       Visibility::PhoneVisibleCondition(),
+                       indexed ? QStringLiteral(" AND ") + ContactIndex::phoneCondition(m_db)
+                               : QString()));
     query.bindValue(QStringLiteral(":hint"), hint);
+    if (indexed)
+        ContactIndex::bindPhone(query, hint);
     Visibility::bindUser(query, Viewer::anonymous().user);
     Sql::exec(query);
 
