@@ -68,32 +68,46 @@ DirectoryEntry DirectoryEntries::peopleEntry() const
 
 QList<DirectoryEntry> DirectoryEntries::people(const Viewer& viewer) const
 {
-    return load(viewer, VisibleRecords(m_db, viewer.user).allIds());
+    QList<DirectoryEntry> entries;
+    forEachPerson(viewer, std::nullopt, [&](DirectoryEntry&& entry) {
+        entries.append(std::move(entry));
+        return true;
+    });
+    return entries;
+}
+
+void DirectoryEntries::forEachPerson(const Viewer& viewer, const std::optional<QList<int>>& ids,
+                                     const std::function<bool(DirectoryEntry&&)>& visit) const
+{
+    const VisibleRecords records(m_db, viewer.user);
+    const QList<int> all = ids ? *ids : records.allIds();
+    const QString people = peopleDn();
+    bool go = true;
+    // The first batch small, for a desk phone that wants a screenful; later
+    // ones larger, for a client that reads the whole book.
+    qsizetype batch = 64;
+    for (qsizetype start = 0; go && start < all.size(); start += batch) {
+        records.forEach(all.mid(start, batch), [&](int id, const RecordData& shown) {
+            RecordData record = shown;
+            // The record view also shows coded parts when owns is empty; the
+            // lists do not, and neither does the directory.
+            if (!Visibility::IsPermitted(record.owns, viewer.user))
+                RecordStore::dropHidden(record);
+            go = visit(fromRecord(id, record, people));
+            return go;
+        });
+        batch = qMin(batch * 2, qsizetype(VisibleRecords::batchSize));
+    }
 }
 
 std::optional<DirectoryEntry> DirectoryEntries::person(const Viewer& viewer, int id) const
 {
-    const QList<DirectoryEntry> found = load(viewer, {id});
-    if (found.isEmpty())
-        return std::nullopt;
-    return found.first();
-}
-
-QList<DirectoryEntry> DirectoryEntries::load(const Viewer& viewer, const QList<int>& ids) const
-{
-    QList<DirectoryEntry> entries;
-    entries.reserve(ids.size());
-    const QString people = peopleDn();
-    VisibleRecords(m_db, viewer.user).forEach(ids, [&](int id, const RecordData& shown) {
-        RecordData record = shown;
-        // The record view also shows coded parts when owns is empty; the
-        // lists do not, and neither does the directory.
-        if (!Visibility::IsPermitted(record.owns, viewer.user))
-            RecordStore::dropHidden(record);
-        entries.append(fromRecord(id, record, people));
-        return true;
+    std::optional<DirectoryEntry> found;
+    forEachPerson(viewer, QList<int>{id}, [&](DirectoryEntry&& entry) {
+        found = std::move(entry);
+        return false;
     });
-    return entries;
+    return found;
 }
 
 DirectoryEntry DirectoryEntries::fromRecord(int id, const RecordData& r, const QString& peopleDn)

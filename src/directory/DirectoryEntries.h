@@ -6,6 +6,7 @@
 #include "records/RecordData.h"
 
 #include <QSqlDatabase>
+#include <functional>
 #include <optional>
 
 // The directory's records as entries of an LDAP tree, as one viewer may see
@@ -35,6 +36,13 @@ public:
     // Every record the viewer may see, in the order of "Все записи". Throws
     // DbError.
     QList<DirectoryEntry> people(const Viewer& viewer) const;
+    // Calls visit with the entry of each record the viewer may see among
+    // ids (every record when nothing), in the order of the ids; visit
+    // returns false to stop. Records are read a few at a time, so a search
+    // that wants the first entries reads little more than those. Throws
+    // DbError.
+    void forEachPerson(const Viewer& viewer, const std::optional<QList<int>>& ids,
+                       const std::function<bool(DirectoryEntry&&)>& visit) const;
     // One record's entry; nothing when it does not exist or is hidden as a
     // whole from the viewer. Throws DbError.
     std::optional<DirectoryEntry> person(const Viewer& viewer, int id) const;
@@ -42,9 +50,9 @@ public:
     // The entry of a record whose hidden parts are already left out.
     static DirectoryEntry fromRecord(int id, const RecordData& record, const QString& peopleDn);
 
-private:
-    QList<DirectoryEntry> load(const Viewer& viewer, const QList<int>& ids) const;
+    const QSqlDatabase& db() const { return m_db; }
 
+private:
     QSqlDatabase m_db;
     QString m_baseDn;
 };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "directory/ldap/LdapSearch.h"
+#include "directory/ldap/LdapCandidates.h"
 #include "directory/ldap/LdapDn.h"
 
 using Scope = LdapRequest::Scope;
@@ -17,24 +18,36 @@ DirectoryEntry LdapSearch::rootDse() const
 }
 
 LdapSearch::Outcome LdapSearch::run(const LdapRequest& request, const Viewer& viewer,
-                                    QDeadlineTimer deadline) const
+                                    QDeadlineTimer deadline, qint64 wanted) const
 {
-    Outcome found = candidates(request, viewer);
+    bool people = false;
+    Outcome found = candidates(request, viewer, people);
     QList<DirectoryEntry> matching;
-    for (DirectoryEntry& entry : found.entries) {
+    const auto take = [&](DirectoryEntry&& entry) {
         if (deadline.hasExpired()) {
             found.code = LdapResult::TimeLimitExceeded;
-            break;
+            return false;
         }
         if (request.filter.matches(entry))
             matching.append(std::move(entry));
-    }
+        found.complete = matching.size() < wanted;
+        return found.complete;
+    };
+    bool go = true;
+    for (qsizetype i = 0; go && i < found.entries.size(); ++i)
+        go = take(std::move(found.entries[i]));
+    // The records a name, number or e-mail term can match are found by the
+    // search's indexes; other filters read every record the viewer may see.
+    if (go && people)
+        m_entries.forEachPerson(viewer, LdapCandidates(m_entries.db(), viewer).of(request.filter),
+                                take);
     found.entries = std::move(matching);
     return found;
 }
 
 // The entries in the search's scope, before the filter.
-LdapSearch::Outcome LdapSearch::candidates(const LdapRequest& request, const Viewer& viewer) const
+LdapSearch::Outcome LdapSearch::candidates(const LdapRequest& request, const Viewer& viewer,
+                                           bool& people) const
 {
     Outcome out;
     const QString baseText = QString::fromUtf8(request.base);
@@ -96,6 +109,6 @@ LdapSearch::Outcome LdapSearch::candidates(const LdapRequest& request, const Vie
         (depth == 1 && request.scope != Scope::OneLevel))
         out.entries.append(m_entries.peopleEntry());
     if ((depth <= 0 && sub) || (depth == 1 && request.scope != Scope::Base))
-        out.entries.append(m_entries.people(viewer));
+        people = true;
     return out;
 }

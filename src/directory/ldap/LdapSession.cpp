@@ -291,19 +291,24 @@ void LdapSession::search(const LdapRequest& r)
     if (paged && !paging(*paged, pageSize, offset, r.messageId))
         return;
 
+    const qint64 clientLimit = r.sizeLimit > 0 ? r.sizeLimit : std::numeric_limits<qint64>::max();
+    const qint64 serverLimit = m_server.config().sizeLimit;
+    // The entries this answer sends, and one more to tell whether more match.
+    const qint64 wanted = (!paged         ? qMin(clientLimit, serverLimit)
+                           : pageSize > 0 ? qMin(clientLimit, offset + qMin(pageSize, serverLimit))
+                                          : offset) +
+                          1;
     LdapSearch::Outcome found;
     try {
         const QDeadlineTimer deadline =
             r.timeLimit > 0 ? QDeadlineTimer(r.timeLimit * 1000) : QDeadlineTimer::Forever;
-        found = LdapSearch(m_server.entries()).run(r, m_viewer, deadline);
+        found = LdapSearch(m_server.entries()).run(r, m_viewer, deadline, wanted);
     } catch (const DbError& e) {
         qCWarning(lcDirectory).noquote() << "LDAP: search failed:" << e.text();
         answer(r, LdapResult::Unavailable, QStringLiteral("The directory is not available"));
         return;
     }
     const qsizetype total = found.entries.size();
-    const qint64 clientLimit = r.sizeLimit > 0 ? r.sizeLimit : std::numeric_limits<qint64>::max();
-    const qint64 serverLimit = m_server.config().sizeLimit;
     // A paged search may go beyond the server's limit page by page; one page
     // may not.
     const qint64 last = paged ? qMin(clientLimit, static_cast<qint64>(total))
@@ -326,8 +331,8 @@ void LdapSession::search(const LdapRequest& r)
     }
     QList<LdapControl> controls;
     if (paged)
-        controls.append(
-            {LdapResponse::pagedResultsOid(), false, LdapResponse::pagedValue(total, cookie)});
+        controls.append({LdapResponse::pagedResultsOid(), false,
+                         LdapResponse::pagedValue(found.complete ? total : 0, cookie)});
     answer(r, code, {}, controls);
 }
 

@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+#include "directory/ldap/LdapCandidates.h"
+#include "db/ContactIndex.h"
+#include "db/Database.h"
+#include "db/IdArray.h"
+#include "db/SearchIndex.h"
+#include "db/Sql.h"
+#include "db/TextFold.h"
+#include "db/Visibility.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+
+namespace
+{
+
+using Kind = LdapFilter::Kind;
+
+enum TermKind { Name, Phone, Email };
+
+// Attributes made of the record's names (surname, name and patronymic,
+// enterprise names), which the name index holds.
+bool isNameAttribute(const QString& name)
+{
+    static const QStringList names{QStringLiteral("cn"), QStringLiteral("displayname"),
+                                   QStringLiteral("sn"), QStringLiteral("givenname"),
+                                   QStringLiteral("o")};
+    return names.contains(name);
+}
+
+// The asserted texts of a term: the value, or the pieces of a substring.
+QStringList pieces(const LdapFilter& filter)
+{
+    if (filter.kind != Kind::Substrings)
+        return {filter.value};
+    return QStringList{filter.initial} + filter.any + QStringList{filter.final};
+}
+
+// The longest run of a text that one stored value must hold whole: an entry's
+// name joins the record's names with a blank, so a run holds no blank.
+QString longestRun(const QStringList& texts, const QRegularExpression& separator)
+{
+    QString longest;
+    for (const QString& text : texts)
+        for (const QString& run : text.split(separator, Qt::SkipEmptyParts))
+            if (run.size() > longest.size())
+                longest = run;
+    return longest;
+}
+
+QList<int> sorted(QSet<int> ids)
+{
+    QList<int> list(ids.begin(), ids.end());
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+} // namespace
+
+std::optional<QList<int>> LdapCandidates::of(const LdapFilter& filter) const
+{
+    const std::optional<QList<int>> ids = set(filter);
+    if (!ids)
+        return std::nullopt;
+    return ordered(*ids);
+}
+
+// Ascending ids, or nothing when the filter cannot be narrowed.
+std::optional<QList<int>> LdapCandidates::set(const LdapFilter& filter) const
+{
+    switch (filter.kind) {
+    case Kind::And: {
+        std::optional<QSet<int>> common;
+        for (const LdapFilter& child : filter.children) {
+            const std::optional<QList<int>> ids = set(child);
+            if (!ids)
+                continue;
+            const QSet<int> these(ids->begin(), ids->end());
+            common = common ? common->intersect(these) : these;
+        }
+        return common ? std::optional(sorted(*common)) : std::nullopt;
+    }
+    case Kind::Or: {
+        QSet<int> all;
+        for (const LdapFilter& child : filter.children) {
+            const std::optional<QList<int>> ids = set(child);
+            if (!ids)
+                return std::nullopt;
+            all.unite(QSet<int>(ids->begin(), ids->end()));
+        }
+        return sorted(all);
+    }
+    case Kind::Equality:
+    case Kind::Approx:
+    case Kind::Substrings:
+        return term(filter);
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QList<int>> LdapCandidates::term(const LdapFilter& filter) const
+{
+    const QString name = LdapFilter::canonical(filter.attribute);
+    if (name == QLatin1String("uid") && filter.kind != Kind::Substrings) {
+        bool numeric = false;
+        const int id = filter.value.trimmed().toInt(&numeric);
+        return numeric ? QList<int>{id} : QList<int>{};
+    }
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    if (LdapFilter::isPhoneAttribute(name)) {
+        // Phones are compared by their digits: each piece of a substring is
+        // held whole by the stored number's digits.
+        QString digits;
+        for (const QString& piece : pieces(filter))
+            if (const QString d = ContactIndex::digitsOf(piece); d.size() > digits.size())
+                digits = d;
+        if (digits.size() < ContactIndex::MinDigits)
+            return std::nullopt;
+        return matching(ContactIndex::phoneCondition(m_db), digits, Phone);
+    }
+    const QString run = longestRun(pieces(filter), blanks);
+    if (TextFold::text(run).size() < 3)
+        return std::nullopt;
+    if (name == QLatin1String("mail"))
+        return matching(ContactIndex::emailCondition(m_db), run, Email);
+    // A record without any name goes by its id: digits are not looked up.
+    if (isNameAttribute(name) && !ContactIndex::digitsOf(run).contains(run))
+        return matching(SearchIndex::condition(m_db), run, Name);
+    return std::nullopt;
+}
+
+QList<int> LdapCandidates::matching(const QString& condition, const QString& text, int kind) const
+{
+    QSqlQuery query = Sql::prepare(
+        m_db, QStringLiteral("SELECT sprav.id FROM sprav WHERE %1 AND %2 ORDER BY sprav.id")
+                  .arg(condition, Visibility::VisibilityFilter(Visibility::Filter::Plain)));
+    if (kind == Name)
+        SearchIndex::bind(query, text);
+    else if (kind == Phone)
+        ContactIndex::bindPhone(query, text);
+    else
+        ContactIndex::bindEmail(query, text);
+    Visibility::bindUser(query, m_viewer.user);
+    Sql::exec(query);
+    QList<int> ids;
+    while (Sql::next(query))
+        ids.append(query.value(0).toInt());
+    return ids;
+}
+
+// The ids in the order of the name order table, which the lists read too.
+QList<int> LdapCandidates::ordered(const QList<int>& ids) const
+{
+    if (ids.isEmpty())
+        return {};
+    const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
+    QSqlQuery query = Sql::prepare(
+        m_db, QStringLiteral("SELECT id FROM sprav_order WHERE %1 ORDER BY sortkey, id")
+                  .arg(IdArray::among(QStringLiteral("id"), QStringLiteral(":ids"), postgres)));
+    query.bindValue(QStringLiteral(":ids"), IdArray::value(ids, postgres));
+    Sql::exec(query);
+    QList<int> list;
+    list.reserve(ids.size());
+    while (Sql::next(query))
+        list.append(query.value(0).toInt());
+    return list;
+}
