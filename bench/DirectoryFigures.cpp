@@ -159,9 +159,22 @@ QString prefixFilter(const QString& prefix)
     return QStringLiteral("(|(cn=%1*)(sn=%1*))").arg(prefix);
 }
 
+// A value in a filter's text, with the characters RFC 4515 escapes.
+QString escaped(const QString& value)
+{
+    QString text;
+    for (const QChar c : value) {
+        if (c == u'(' || c == u')' || c == u'*' || c == u'\\')
+            text += QStringLiteral("\\%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            text += c;
+    }
+    return text;
+}
+
 QString numberFilter(const QString& number)
 {
-    return QStringLiteral("(|(telephoneNumber=%1)(mobile=%1))").arg(number);
+    return QStringLiteral("(|(telephoneNumber=%1)(mobile=%1))").arg(escaped(number));
 }
 
 // The body of GET /cid over a connection of its own, as Asterisk's CURL() asks.

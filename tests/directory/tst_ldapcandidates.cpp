@@ -83,6 +83,8 @@ void TestLdapCandidates::initTestCase()
     store.insert(SampleRecord::person(u"Ёлкина", u"Алёна").phone(1, u"555-77-88"));
     store.insert(SampleRecord().firm(u"Школа 1234", u"Средняя школа № 1234").phone(1, u"12-34"));
     store.insert(SampleRecord().phone(2, u"222-33-44"));
+    store.insert(SampleRecord::person(u" ", u"Ивашова Инна"));
+    store.insert(SampleRecord().firm(u" ", u"Ивановский_завод 100%"));
     store.insert(SampleRecord::person(u"Иваненко", u"Ольга")
                      .phone(3, u"+7 916 765-43-21")
                      .email(u"olga@kopyta.ru")
@@ -98,6 +100,8 @@ void TestLdapCandidates::narrowedSearchFindsWhatAFullReadFinds_data()
     QTest::addColumn<bool>("narrowed");
     QTest::newRow("name beginning")
         << group(Kind::Or, {sub("cn", "Ива*"), sub("sn", "Ива*")}) << true;
+    QTest::newRow("beginning with a blank") << sub("cn", "Иванов И*") << true;
+    QTest::newRow("beginning of an enterprise") << sub("displayName", "ивановский_з*") << true;
     QTest::newRow("ё as е, letter case") << sub("cn", "елкин*") << true;
     QTest::newRow("first name") << sub("givenName", "*ЛЁНА*") << true;
     QTest::newRow("full name across the blank") << eq("cn", "Иванов Иван Петрович") << true;

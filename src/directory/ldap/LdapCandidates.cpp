@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "db/IdArray.h"
 #include "db/SearchIndex.h"
+#include "db/SortKey.h"
 #include "db/Sql.h"
 #include "db/TextFold.h"
 #include "db/Visibility.h"
@@ -126,8 +127,18 @@ std::optional<QList<int>> LdapCandidates::term(const LdapFilter& filter) const
     if (name == QLatin1String("mail"))
         return matching(ContactIndex::emailCondition(m_db), run, Email);
     // A record without any name goes by its id: digits are not looked up.
-    if (isNameAttribute(name) && !ContactIndex::digitsOf(run).contains(run))
-        return matching(SearchIndex::condition(m_db), run, Name);
+    if (!isNameAttribute(name) || ContactIndex::digitsOf(run).contains(run))
+        return std::nullopt;
+    // A desk phone's name search asks for beginnings, which the name order
+    // finds without reading every record that holds the text elsewhere.
+    const QString& initial = filter.initial;
+    if (filter.kind == Kind::Substrings && name != QLatin1String("givenname") &&
+        name != QLatin1String("o") && !initial.isEmpty() &&
+        std::none_of(initial.begin(), initial.end(), [](QChar c) { return c.isSpace(); }) &&
+        initial.size() <= SortKey::MaxPartLength &&
+        !ContactIndex::digitsOf(initial).contains(initial))
+        return beginning(initial);
+    return matching(SearchIndex::condition(m_db), run, Name);
     return std::nullopt;
 }
 
@@ -147,6 +158,48 @@ QList<int> LdapCandidates::matching(const QString& condition, const QString& tex
     QList<int> ids;
     while (Sql::next(query))
         ids.append(query.value(0).toInt());
+    return ids;
+}
+
+// The records whose cn (and sn, displayName) can begin with the text: their
+// surname begins with it (the order key of the surname does), or they have
+// no surname and their name and patronymic begin with it, or they have no
+// person's name at all and their enterprise's name begins with it.
+QList<int> LdapCandidates::beginning(const QString& text) const
+{
+    QString key = SortKey::of(text, {});
+    key.chop(1); // the separator of the surname's key from the given names'
+    const QString separator = SortKey::of({}, {});
+    // Greater than every text that begins with the key, byte by byte.
+    const QString beyond = QString::fromUcs4(U"\U0010FFFF");
+    const QString folded = TextFold::text(text);
+    QString pattern;
+    for (const QChar c : folded) {
+        if (c == u'%' || c == u'_' || c == u'\\')
+            pattern += u'\\';
+        pattern += c;
+    }
+    pattern += u'%';
+    QSqlQuery query = Sql::prepare(
+        m_db, QStringLiteral("SELECT id FROM sprav_order WHERE sortkey >= :surname AND sortkey < "
+                             ":surnameend UNION SELECT id FROM sprav_order WHERE sortkey >= :given "
+                             "AND sortkey < :givenend UNION SELECT sprav.id FROM sprav JOIN "
+                             "sprav_order ON sprav_order.id = sprav.id WHERE sprav_order.sortkey = "
+                             ":nameless AND (%1 LIKE :pattern ESCAPE '\\' OR %2 LIKE :pattern "
+                             "ESCAPE '\\')")
+                  .arg(TextFold::sql(QStringLiteral("trim(coalesce(sprav.shortpp, ''))")),
+                       TextFold::sql(QStringLiteral("trim(coalesce(sprav.longpp, ''))"))));
+    query.bindValue(QStringLiteral(":surname"), key);
+    query.bindValue(QStringLiteral(":surnameend"), key + beyond);
+    query.bindValue(QStringLiteral(":given"), separator + key);
+    query.bindValue(QStringLiteral(":givenend"), separator + key + beyond);
+    query.bindValue(QStringLiteral(":nameless"), separator);
+    query.bindValue(QStringLiteral(":pattern"), pattern);
+    Sql::exec(query);
+    QList<int> ids;
+    while (Sql::next(query))
+        ids.append(query.value(0).toInt());
+    std::sort(ids.begin(), ids.end());
     return ids;
 }
 

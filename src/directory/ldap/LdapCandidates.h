@@ -26,6 +26,7 @@ private:
     std::optional<QList<int>> set(const LdapFilter& filter) const;
     std::optional<QList<int>> term(const LdapFilter& filter) const;
     QList<int> matching(const QString& condition, const QString& text, int kind) const;
+    QList<int> beginning(const QString& text) const;
     QList<int> ordered(const QList<int>& ids) const;
 
     QSqlDatabase m_db;
