@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "directory/ldap/LdapCandidates.h"
 #include "db/ContactIndex.h"
-#include "db/Database.h"
-#include "db/IdArray.h"
 #include "db/SearchIndex.h"
 #include "db/SortKey.h"
 #include "db/Sql.h"
@@ -10,7 +8,6 @@
 #include "db/Visibility.h"
 
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 
 namespace
@@ -50,47 +47,66 @@ QString longestRun(const QStringList& texts, const QRegularExpression& separator
     return longest;
 }
 
-QList<int> sorted(QSet<int> ids)
+// Rows of (id, sort key) as a statement gives them, in the order of the
+// lists: by the key's bytes (as both engines compare it), then by id.
+LdapCandidates::Places placesOf(QSqlQuery& query)
 {
-    QList<int> list(ids.begin(), ids.end());
-    std::sort(list.begin(), list.end());
-    return list;
+    LdapCandidates::Places places;
+    while (Sql::next(query))
+        places.append({Sql::text(query, 1).toUtf8(), query.value(0).toInt()});
+    std::sort(places.begin(), places.end());
+    places.erase(std::unique(places.begin(), places.end()), places.end());
+    return places;
 }
 
 } // namespace
 
 std::optional<QList<int>> LdapCandidates::of(const LdapFilter& filter) const
 {
-    const std::optional<QList<int>> ids = set(filter);
-    if (!ids)
+    const std::optional<Places> places = set(filter);
+    if (!places)
         return std::nullopt;
-    return ordered(*ids);
+    QList<int> ids;
+    ids.reserve(places->size());
+    for (const Place& place : *places)
+        ids.append(place.id);
+    return ids;
 }
 
-// Ascending ids, or nothing when the filter cannot be narrowed.
-std::optional<QList<int>> LdapCandidates::set(const LdapFilter& filter) const
+// The records in the lists' order, or nothing when the filter cannot be
+// narrowed. Every list here is sorted, so And and Or merge them.
+std::optional<LdapCandidates::Places> LdapCandidates::set(const LdapFilter& filter) const
 {
     switch (filter.kind) {
     case Kind::And: {
-        std::optional<QSet<int>> common;
+        std::optional<Places> common;
         for (const LdapFilter& child : filter.children) {
-            const std::optional<QList<int>> ids = set(child);
-            if (!ids)
+            std::optional<Places> these = set(child);
+            if (!these)
                 continue;
-            const QSet<int> these(ids->begin(), ids->end());
-            common = common ? common->intersect(these) : these;
+            if (!common) {
+                common = std::move(these);
+                continue;
+            }
+            Places both;
+            std::set_intersection(common->begin(), common->end(), these->begin(), these->end(),
+                                  std::back_inserter(both));
+            common = std::move(both);
         }
-        return common ? std::optional(sorted(*common)) : std::nullopt;
+        return common;
     }
     case Kind::Or: {
-        QSet<int> all;
+        Places all;
         for (const LdapFilter& child : filter.children) {
-            const std::optional<QList<int>> ids = set(child);
-            if (!ids)
+            const std::optional<Places> these = set(child);
+            if (!these)
                 return std::nullopt;
-            all.unite(QSet<int>(ids->begin(), ids->end()));
+            Places either;
+            std::set_union(all.begin(), all.end(), these->begin(), these->end(),
+                           std::back_inserter(either));
+            all = std::move(either);
         }
-        return sorted(all);
+        return all;
     }
     case Kind::Equality:
     case Kind::Approx:
@@ -101,13 +117,18 @@ std::optional<QList<int>> LdapCandidates::set(const LdapFilter& filter) const
     }
 }
 
-std::optional<QList<int>> LdapCandidates::term(const LdapFilter& filter) const
+std::optional<LdapCandidates::Places> LdapCandidates::term(const LdapFilter& filter) const
 {
     const QString name = LdapFilter::canonical(filter.attribute);
     if (name == QLatin1String("uid") && filter.kind != Kind::Substrings) {
+        QSqlQuery query = Sql::prepare(
+            m_db, QStringLiteral("SELECT id, sortkey FROM sprav_order WHERE id = :id"));
         bool numeric = false;
-        const int id = filter.value.trimmed().toInt(&numeric);
-        return numeric ? QList<int>{id} : QList<int>{};
+        query.bindValue(QStringLiteral(":id"), filter.value.trimmed().toInt(&numeric));
+        if (!numeric)
+            return Places{};
+        Sql::exec(query);
+        return placesOf(query);
     }
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     if (LdapFilter::isPhoneAttribute(name)) {
@@ -142,10 +163,12 @@ std::optional<QList<int>> LdapCandidates::term(const LdapFilter& filter) const
     return std::nullopt;
 }
 
-QList<int> LdapCandidates::matching(const QString& condition, const QString& text, int kind) const
+LdapCandidates::Places LdapCandidates::matching(const QString& condition, const QString& text,
+                                                int kind) const
 {
     QSqlQuery query = Sql::prepare(
-        m_db, QStringLiteral("SELECT sprav.id FROM sprav WHERE %1 AND %2 ORDER BY sprav.id")
+        m_db, QStringLiteral("SELECT sprav.id, sprav_order.sortkey FROM sprav JOIN sprav_order ON "
+                             "sprav_order.id = sprav.id WHERE %1 AND %2")
                   .arg(condition, Visibility::VisibilityFilter(Visibility::Filter::Plain)));
     if (kind == Name)
         SearchIndex::bind(query, text);
@@ -155,17 +178,14 @@ QList<int> LdapCandidates::matching(const QString& condition, const QString& tex
         ContactIndex::bindEmail(query, text);
     Visibility::bindUser(query, m_viewer.user);
     Sql::exec(query);
-    QList<int> ids;
-    while (Sql::next(query))
-        ids.append(query.value(0).toInt());
-    return ids;
+    return placesOf(query);
 }
 
 // The records whose cn (and sn, displayName) can begin with the text: their
 // surname begins with it (the order key of the surname does), or they have
 // no surname and their name and patronymic begin with it, or they have no
 // person's name at all and their enterprise's name begins with it.
-QList<int> LdapCandidates::beginning(const QString& text) const
+LdapCandidates::Places LdapCandidates::beginning(const QString& text) const
 {
     QString key = SortKey::of(text, {});
     key.chop(1); // the separator of the surname's key from the given names'
@@ -181,9 +201,10 @@ QList<int> LdapCandidates::beginning(const QString& text) const
     }
     pattern += u'%';
     QSqlQuery query = Sql::prepare(
-        m_db, QStringLiteral("SELECT id FROM sprav_order WHERE sortkey >= :surname AND sortkey < "
-                             ":surnameend UNION SELECT id FROM sprav_order WHERE sortkey >= :given "
-                             "AND sortkey < :givenend UNION SELECT sprav.id FROM sprav JOIN "
+        m_db, QStringLiteral("SELECT id, sortkey FROM sprav_order WHERE sortkey >= :surname AND "
+                             "sortkey < :surnameend UNION ALL SELECT id, sortkey FROM sprav_order "
+                             "WHERE sortkey >= :given AND sortkey < :givenend UNION ALL SELECT "
+                             "sprav.id, sprav_order.sortkey FROM sprav JOIN "
                              "sprav_order ON sprav_order.id = sprav.id WHERE sprav_order.sortkey = "
                              ":nameless AND (%1 LIKE :pattern ESCAPE '\\' OR %2 LIKE :pattern "
                              "ESCAPE '\\')")
@@ -196,27 +217,5 @@ QList<int> LdapCandidates::beginning(const QString& text) const
     query.bindValue(QStringLiteral(":nameless"), separator);
     query.bindValue(QStringLiteral(":pattern"), pattern);
     Sql::exec(query);
-    QList<int> ids;
-    while (Sql::next(query))
-        ids.append(query.value(0).toInt());
-    std::sort(ids.begin(), ids.end());
-    return ids;
-}
-
-// The ids in the order of the name order table, which the lists read too.
-QList<int> LdapCandidates::ordered(const QList<int>& ids) const
-{
-    if (ids.isEmpty())
-        return {};
-    const bool postgres = Database::engineOf(m_db) == Engine::PostgreSQL;
-    QSqlQuery query = Sql::prepare(
-        m_db, QStringLiteral("SELECT id FROM sprav_order WHERE %1 ORDER BY sortkey, id")
-                  .arg(IdArray::among(QStringLiteral("id"), QStringLiteral(":ids"), postgres)));
-    query.bindValue(QStringLiteral(":ids"), IdArray::value(ids, postgres));
-    Sql::exec(query);
-    QList<int> list;
-    list.reserve(ids.size());
-    while (Sql::next(query))
-        list.append(query.value(0).toInt());
-    return list;
+    return placesOf(query);
 }

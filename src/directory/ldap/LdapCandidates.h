@@ -22,12 +22,23 @@ public:
     // The ids in the order of the program's lists.
     std::optional<QList<int>> of(const LdapFilter& filter) const;
 
+    // A record's place in the lists: its sort key's bytes, then its id.
+    struct Place {
+        QByteArray key;
+        int id = 0;
+        friend bool operator<(const Place& a, const Place& b)
+        {
+            return a.key != b.key ? a.key < b.key : a.id < b.id;
+        }
+        friend bool operator==(const Place& a, const Place& b) { return a.id == b.id; }
+    };
+    using Places = QList<Place>;
+
 private:
-    std::optional<QList<int>> set(const LdapFilter& filter) const;
-    std::optional<QList<int>> term(const LdapFilter& filter) const;
-    QList<int> matching(const QString& condition, const QString& text, int kind) const;
-    QList<int> beginning(const QString& text) const;
-    QList<int> ordered(const QList<int>& ids) const;
+    std::optional<Places> set(const LdapFilter& filter) const;
+    std::optional<Places> term(const LdapFilter& filter) const;
+    Places matching(const QString& condition, const QString& text, int kind) const;
+    Places beginning(const QString& text) const;
 
     QSqlDatabase m_db;
     Viewer m_viewer;

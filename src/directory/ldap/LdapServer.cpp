@@ -139,6 +139,9 @@ void LdapServer::accept(QTcpServer& server)
             continue;
         }
         ++m_sessions;
+        // An answer goes out whole at once: without this the last small piece
+        // of it waits for the client's delayed acknowledgement (40 ms).
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         auto* session = new LdapSession(socket, *this, this);
         connect(session, &QObject::destroyed, this, [this]() { --m_sessions; });
     }
