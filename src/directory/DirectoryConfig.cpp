@@ -57,6 +57,7 @@ DirectoryConfig DirectoryConfig::fromFile(const QString& path)
     const QString link = text(settings, QStringLiteral("data_link"));
     if (!link.isEmpty())
         c.dataLink = QDir(file.absolutePath()).absoluteFilePath(link);
+    c.anonymousProfile = text(settings, QStringLiteral("anonymous_profile"));
 
     settings.beginGroup(QStringLiteral("ldap"));
     const QString address = text(settings, QStringLiteral("address"));

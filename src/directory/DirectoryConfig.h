@@ -6,6 +6,7 @@
 // The settings of sprav-directory, read from one INI file:
 //
 //   data_link = /etc/sprav/sprav.udl     ; the database, as the program finds it
+//   anonymous_profile =                  ; see the book as this user; empty: as nobody named
 //   [ldap]
 //   address = 127.0.0.1                  ; where the LDAP server listens
 //   port = 389                           ; 0: a free port, told in the log
@@ -28,6 +29,9 @@
 // their own services.
 struct DirectoryConfig {
     QString dataLink; // empty: found as the desktop program finds it
+    // Whom anonymous LDAP clients and the HTTP keys see the book as (the
+    // top-level anonymous_profile): empty, a user named in no record.
+    QString anonymousProfile;
     QString ldapAddress = QStringLiteral("127.0.0.1");
     int ldapPort = 389;
     QString baseDn = QStringLiteral("dc=sprav");

@@ -13,5 +13,11 @@ struct Viewer {
     // A name no account can have: user names hold no tab, and owns is a
     // list of names between blanks, so it is never found there.
     static Viewer anonymous() { return Viewer{QStringLiteral("\t<anonymous>\t")}; }
+    // Whom the office lets anonymous clients see as: a user's name, or
+    // nobody named in any record (empty).
+    static Viewer profile(const QString& name)
+    {
+        return name.isEmpty() ? anonymous() : named(name);
+    }
     bool isAnonymous() const { return user == anonymous().user; }
 };

@@ -91,6 +91,7 @@ private slots:
     void cleanup();
     void callerId_data();
     void callerId();
+    void keysSeeAsAProfile();
     void callerIdJson();
     void access_data();
     void access();
@@ -204,6 +205,20 @@ void TestHttp::callerId()
     QCOMPARE(reply.status, 200);
     QCOMPARE(reply.type, QByteArray("text/plain; charset=utf-8"));
     QCOMPARE(QString::fromUtf8(reply.body), name);
+}
+
+// The office may let the keys see the book as one of its users.
+void TestHttp::keysSeeAsAProfile()
+{
+    const QString number = QStringLiteral("number=89051112233");
+    QCOMPARE(fetch(url(QStringLiteral("/cid"), number)).body, QByteArray());
+    m_service.stop();
+    HttpConfig config = serviceConfig();
+    config.profile = QStringLiteral("boss");
+    QString error;
+    QVERIFY2(m_service.start(config, m_test->link(), &error), qPrintable(error));
+    QCOMPARE(QString::fromUtf8(fetch(url(QStringLiteral("/cid"), number)).body),
+             QStringLiteral("Тайный"));
 }
 
 void TestHttp::callerIdJson()

@@ -67,6 +67,7 @@ private slots:
     void binds_data();
     void binds();
     void anonymousRefused();
+    void anonymousAsAProfile();
     void failedBindsCounted();
     void refusedRequests_data();
     void refusedRequests();
@@ -288,6 +289,19 @@ void TestLdap::anonymousRefused()
                              QStringLiteral("(sn=Ёлкин)")};
     QCOMPARE(ldapsearch(server->port(), people).exitCode, 48); // inappropriateAuthentication
     QCOMPARE(ldapsearch(server->port(), people, ivanov, ivanovPassword).entries.size(), 1);
+}
+
+// The office may let anonymous clients see the book as one of its users.
+void TestLdap::anonymousAsAProfile()
+{
+    DirectoryConfig config;
+    config.anonymousProfile = ivanov;
+    const std::unique_ptr<LdapServer> server = start(config);
+    QVERIFY(server);
+    const QStringList hidden{QStringLiteral("-b"), QStringLiteral("ou=people,dc=sprav"),
+                             QStringLiteral("(sn=Иваненко)")};
+    QCOMPARE(ldapsearch(server->port(), hidden).entries.size(), 1);
+    QCOMPARE(ldapsearch(m_server->port(), hidden).entries.size(), 0);
 }
 
 // Each failure in a row from one address doubles its delay, up to a limit;

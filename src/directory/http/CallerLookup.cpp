@@ -28,8 +28,9 @@ QString joined(const QString& a, const QString& b)
 
 } // namespace
 
-CallerLookup::CallerLookup(const QSqlDatabase& db, const PhoneNumbers& numbers)
-    : m_db(db), m_numbers(numbers)
+CallerLookup::CallerLookup(const QSqlDatabase& db, const PhoneNumbers& numbers,
+                           const Viewer& viewer)
+    : m_db(db), m_numbers(numbers), m_viewer(viewer)
 {
 }
 
@@ -55,7 +56,7 @@ std::optional<CallerLookup::Caller> CallerLookup::find(const QString& calling) c
     query.bindValue(QStringLiteral(":hint"), hint);
     if (indexed)
         ContactIndex::bindPhone(query, hint);
-    Visibility::bindUser(query, Viewer::anonymous().user);
+    Visibility::bindUser(query, m_viewer.user);
     Sql::exec(query);
 
     std::optional<Caller> best;

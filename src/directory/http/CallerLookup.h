@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "directory/Viewer.h"
+
 #include "directory/http/PhoneNumbers.h"
 
 #include <QSqlDatabase>
@@ -27,7 +29,7 @@ public:
         QString kind;       // the matched phone's kind, "Мобильный"
     };
 
-    CallerLookup(const QSqlDatabase& db, const PhoneNumbers& numbers);
+    CallerLookup(const QSqlDatabase& db, const PhoneNumbers& numbers, const Viewer& viewer);
 
     // Throws DbError when a statement fails.
     std::optional<Caller> find(const QString& calling) const;
@@ -35,4 +37,5 @@ public:
 private:
     QSqlDatabase m_db;
     const PhoneNumbers& m_numbers;
+    Viewer m_viewer;
 };

@@ -65,6 +65,7 @@ std::optional<HttpConfig> HttpConfig::read(QSettings& settings, QString* error)
             *error = message;
         return std::nullopt;
     };
+    config.profile = settings.value(QStringLiteral("anonymous_profile")).toString().trimmed();
     settings.beginGroup(QStringLiteral("http"));
     const auto endGroup = qScopeGuard([&settings] { settings.endGroup(); });
 

@@ -27,6 +27,9 @@ struct HttpConfig {
     QList<QPair<QHostAddress, int>> allowed; // subnets; a single address has the full length
     QString region = QStringLiteral("RU");
     int phonebookLimit = DefaultPhonebookLimit;
+    // The top-level anonymous_profile: whom the keys see the book as (empty:
+    // a user named in no record), as anonymous LDAP clients do.
+    QString profile;
 
     // Whether the INI file has an [http] group: the service answers HTTP only then.
     static bool configured(QSettings& settings);

@@ -100,7 +100,8 @@ HttpReply HttpHandler::route(const HttpRequest& request) const
 HttpReply HttpHandler::callerId(const HttpRequest& request, bool json) const
 {
     const QString number = request.query.value(QStringLiteral("number"));
-    const auto caller = CallerLookup(m_db, m_numbers).find(number);
+    const auto caller =
+        CallerLookup(m_db, m_numbers, Viewer::profile(m_config.profile)).find(number);
     if (!json)
         return content(QByteArrayLiteral("text/plain; charset=utf-8"),
                        caller ? oneLine(caller->name).toUtf8() : QByteArray());
@@ -116,7 +117,7 @@ HttpReply HttpHandler::callerId(const HttpRequest& request, bool json) const
 
 HttpReply HttpHandler::phonebook(const HttpRequest& request, const QString& vendor) const
 {
-    const PhonebookEntries entries(m_db, m_numbers);
+    const PhonebookEntries entries(m_db, m_numbers, Viewer::profile(m_config.profile));
     const QList<int> ids = entries.ids(request.query.value(QStringLiteral("q")));
     const int limit = m_config.phonebookLimit;
     const auto page = entries.page(ids, 0, limit, limit * 6);
@@ -129,7 +130,7 @@ HttpReply HttpHandler::phonebook(const HttpRequest& request, const QString& vend
 // and the page's "Далее" key links to the next one.
 HttpReply HttpHandler::ciscoPage(const HttpRequest& request) const
 {
-    const PhonebookEntries entries(m_db, m_numbers);
+    const PhonebookEntries entries(m_db, m_numbers, Viewer::profile(m_config.profile));
     const QString typed = request.query.value(QStringLiteral("q"));
     const QList<int> ids = entries.ids(typed);
     const int start = request.query.value(QStringLiteral("start")).toInt();

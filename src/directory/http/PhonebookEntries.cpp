@@ -20,14 +20,15 @@ QString joined(const QString& a, const QString& b)
 
 } // namespace
 
-PhonebookEntries::PhonebookEntries(const QSqlDatabase& db, const PhoneNumbers& numbers)
-    : m_db(db), m_numbers(numbers)
+PhonebookEntries::PhonebookEntries(const QSqlDatabase& db, const PhoneNumbers& numbers,
+                                   const Viewer& viewer)
+    : m_db(db), m_numbers(numbers), m_viewer(viewer)
 {
 }
 
 QList<int> PhonebookEntries::ids(const QString& typed) const
 {
-    const ListingQueries listings(m_db, Viewer::anonymous().user);
+    const ListingQueries listings(m_db, m_viewer.user);
     if (ListingQueries::searchText(typed).isEmpty())
         return listings.allRecordIds();
     return listings.searchIds(typed).value_or(QList<int>());
@@ -77,7 +78,7 @@ QList<PhonebookEntry> PhonebookEntries::load(const QList<int>& ids) const
             .arg(IdArray::among(QStringLiteral("phone.parentid"), QStringLiteral(":ids"), postgres),
                  Visibility::PhoneVisibleCondition()));
     phones.bindValue(QStringLiteral(":ids"), idValue);
-    Visibility::bindUser(phones, Viewer::anonymous().user);
+    Visibility::bindUser(phones, m_viewer.user);
     Sql::exec(phones);
     QHash<int, QList<PhonebookEntry::Phone>> phonesOf;
     while (Sql::next(phones)) {
@@ -92,7 +93,7 @@ QList<PhonebookEntry> PhonebookEntries::load(const QList<int>& ids) const
                   .arg(IdArray::among(QStringLiteral("sprav.id"), QStringLiteral(":ids"), postgres),
                        Visibility::VisibilityFilter(Visibility::Filter::Qualified)));
     records.bindValue(QStringLiteral(":ids"), idValue);
-    Visibility::bindUser(records, Viewer::anonymous().user);
+    Visibility::bindUser(records, m_viewer.user);
     Sql::exec(records);
     QList<PhonebookEntry> entries;
     while (Sql::next(records)) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "directory/Viewer.h"
+
 #include "directory/http/PhoneNumbers.h"
 
 #include <QList>
@@ -32,7 +34,7 @@ public:
         int next = -1; // where the next page starts in the ids; -1: no more
     };
 
-    PhonebookEntries(const QSqlDatabase& db, const PhoneNumbers& numbers);
+    PhonebookEntries(const QSqlDatabase& db, const PhoneNumbers& numbers, const Viewer& viewer);
 
     // All records for an empty text, else those the search box finds for it
     // (names folded as the program folds them, «ё» as «е», letter case
@@ -49,4 +51,5 @@ private:
 
     QSqlDatabase m_db;
     const PhoneNumbers& m_numbers;
+    Viewer m_viewer;
 };

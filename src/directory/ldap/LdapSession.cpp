@@ -41,6 +41,7 @@ LdapSession::LdapSession(QTcpSocket* socket, LdapServer& server, QObject* parent
     : QObject(parent), m_socket(socket), m_server(server), m_peer(socket->peerAddress())
 {
     m_socket->setParent(this);
+    m_viewer = Viewer::profile(server.config().anonymousProfile);
     // Qt reads no more from the network than one message can take; the
     // rest waits in the kernel until this session asks for it.
     m_socket->setReadBufferSize(server.config().maxMessageBytes);
@@ -163,7 +164,7 @@ void LdapSession::bind(const LdapRequest& r)
 {
     // Whatever the outcome, the connection is anonymous until a bind succeeds.
     m_authenticated = false;
-    m_viewer = Viewer::anonymous();
+    m_viewer = Viewer::profile(m_server.config().anonymousProfile);
     m_pages.clear();
     if (r.version != 3) {
         answer(r, LdapResult::ProtocolError, QStringLiteral("Only LDAPv3 is supported"));
