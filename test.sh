@@ -12,3 +12,6 @@ ctest --test-dir build --output-on-failure -j2 "$@"
 
 # The Debian package of this build, checked as a distribution would.
 scripts/check-package.sh build
+
+# The LDAP server's decoding of hostile messages, under the sanitizers.
+scripts/sanitize.sh
