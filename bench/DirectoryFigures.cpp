@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "DirectoryFigures.h"
+#include "Lines.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -250,4 +251,45 @@ DirectoryFigures::Result DirectoryFigures::run(const Input& input,
     }
     r.rssMb = service.peakRssMb();
     return r;
+}
+
+void DirectoryFigures::report(const DataLink& link, const QStringList& surnames,
+                              const QString& phone, int runs,
+                              const std::function<bool(const QString&)>& wanted)
+{
+    Input input;
+    input.link = link;
+    input.runs = std::max(runs, 50);
+    input.number = phone;
+    // Three letters, as a desk phone's user types before the list is short.
+    for (const QString& stem : surnames)
+        if (!input.prefixes.contains(stem.left(3)))
+            input.prefixes.append(stem.left(3));
+    const Result d = run(input, wanted);
+    Lines::info(QStringLiteral("directory: sprav-directory on this database; ldap_search_prefix: "
+                               "(|(cn=P*)(sn=P*)) for %1 three-letter beginnings, first 50 "
+                               "entries (%2 in the last); ldap_search_number: \"%3\" as "
+                               "telephoneNumber or mobile, %4 entries; cid_lookup: \"%5\"")
+                    .arg(input.prefixes.size())
+                    .arg(d.prefixEntries)
+                    .arg(phone)
+                    .arg(d.numberEntries)
+                    .arg(d.cidName));
+    const QList<std::pair<QString, Measure::Figures>> figures = {
+        {QStringLiteral("ldap_search_prefix"), d.prefix},
+        {QStringLiteral("ldap_search_number"), d.number},
+        {QStringLiteral("cid_lookup"), d.cid}};
+    for (const auto& [name, f] : figures)
+        if (wanted(name))
+            Lines::figure(name, f);
+    if (wanted(QStringLiteral("ldap_concurrent"))) {
+        Lines::info(QStringLiteral("ldap_concurrent: %1 clients for %2 s, three name searches to "
+                                   "one number search, %3 searches")
+                        .arg(input.clients)
+                        .arg(input.seconds)
+                        .arg(d.concurrentSearches));
+        Lines::value(QStringLiteral("ldap_concurrent_qps"), d.concurrentQps);
+        Lines::value(QStringLiteral("ldap_concurrent_errors"), double(d.concurrentErrors));
+    }
+    Lines::value(QStringLiteral("directory_rss_mb"), d.rssMb);
 }

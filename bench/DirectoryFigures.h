@@ -35,4 +35,8 @@ public:
     };
     // Throws std::runtime_error when the service does not start.
     static Result run(const Input& input, const std::function<bool(const QString&)>& wanted);
+    // Runs the figures wanted with three-letter beginnings of the surnames
+    // and prints their lines.
+    static void report(const DataLink& link, const QStringList& surnames, const QString& phone,
+                       int runs, const std::function<bool(const QString&)>& wanted);
 };

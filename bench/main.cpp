@@ -10,6 +10,7 @@
 #include "DirectoryFigures.h"
 #include "ExchangeFigures.h"
 #include "HistoryFigures.h"
+#include "Lines.h"
 #include "Measure.h"
 #include "NaiveListings.h"
 #include "OfficeDay.h"
@@ -38,28 +39,12 @@
 namespace
 {
 
-QTextStream out(stdout);
-
 const QString user = QStringLiteral("u1");
 const QDate today(2025, 6, 10);
 
-void info(const QString& text)
-{
-    out << "# " << text << Qt::endl;
-}
-
-void figure(const QString& name, const Measure::Figures& f)
-{
-    info(QStringLiteral("%1: processor time %2 ms (median)")
-             .arg(name, QString::number(f.cpuMedian, 'f', 2)));
-    out << name << ' ' << QString::number(f.median, 'f', 2) << ' ' << QString::number(f.p95, 'f', 2)
-        << Qt::endl;
-}
-
-void value(const QString& name, double v)
-{
-    out << name << ' ' << QString::number(v, 'f', 1) << Qt::endl;
-}
+using Lines::figure;
+using Lines::info;
+using Lines::value;
 
 struct Options {
     qint64 records = 100000;
@@ -353,47 +338,8 @@ void runExchange(const QSqlDatabase& db, const std::function<bool(const QString&
              .arg(r.imported.duplicates)
              .arg(r.imported.rejections.size())
              .arg(r.importCpuMs, 0, 'f', 0));
-    out << importName << ' ' << QString::number(r.importMs, 'f', 0) << Qt::endl;
+    Lines::text(importName + QLatin1Char(' ') + QString::number(r.importMs, 'f', 0));
     value(QStringLiteral("import_peak_rss_mb"), r.importPeakMb);
-}
-
-void directoryFigures(const QSqlDatabase& db, const DataLink& link, const Options& o,
-                      const QString& phone, const std::function<bool(const QString&)>& wanted)
-{
-    DirectoryFigures::Input input;
-    input.link = link;
-    input.runs = std::max(o.runs, 50);
-    input.number = phone;
-    // Three letters, as a desk phone's user types before the list is short.
-    for (const QString& stem : surnameStems(db))
-        if (!input.prefixes.contains(stem.left(3)))
-            input.prefixes.append(stem.left(3));
-    const DirectoryFigures::Result d = DirectoryFigures::run(input, wanted);
-    info(QStringLiteral("directory: sprav-directory on this database; ldap_search_prefix: "
-                        "(|(cn=P*)(sn=P*)) for %1 three-letter beginnings, first 50 entries (%2 "
-                        "in the last); ldap_search_number: \"%3\" as telephoneNumber or mobile, "
-                        "%4 entries; cid_lookup: \"%5\"")
-             .arg(input.prefixes.size())
-             .arg(d.prefixEntries)
-             .arg(phone)
-             .arg(d.numberEntries)
-             .arg(d.cidName));
-    if (wanted(QStringLiteral("ldap_search_prefix")))
-        figure(QStringLiteral("ldap_search_prefix"), d.prefix);
-    if (wanted(QStringLiteral("ldap_search_number")))
-        figure(QStringLiteral("ldap_search_number"), d.number);
-    if (wanted(QStringLiteral("cid_lookup")))
-        figure(QStringLiteral("cid_lookup"), d.cid);
-    if (wanted(QStringLiteral("ldap_concurrent"))) {
-        info(QStringLiteral("ldap_concurrent: %1 clients for %2 s, three name searches to one "
-                            "number search, %3 searches")
-                 .arg(input.clients)
-                 .arg(input.seconds)
-                 .arg(d.concurrentSearches));
-        value(QStringLiteral("ldap_concurrent_qps"), d.concurrentQps);
-        value(QStringLiteral("ldap_concurrent_errors"), double(d.concurrentErrors));
-    }
-    value(QStringLiteral("directory_rss_mb"), d.rssMb);
 }
 
 void runBenchmark(const QSqlDatabase& db, const DataLink& link, const Options& o, qint64 records)
@@ -594,7 +540,7 @@ void runBenchmark(const QSqlDatabase& db, const DataLink& link, const Options& o
         QStringLiteral("ldap_search_prefix"), QStringLiteral("ldap_search_number"),
         QStringLiteral("cid_lookup"), QStringLiteral("ldap_concurrent")};
     if (std::any_of(directoryLines.begin(), directoryLines.end(), wanted))
-        directoryFigures(db, link, o, phoneFull, wanted);
+        DirectoryFigures::report(link, surnameStems(db), phoneFull, o.runs, wanted);
     value(QStringLiteral("peak_rss_mb"), Measure::peakRssMb());
     runExchange(db, wanted);
     if (!wanted(QStringLiteral("naive")))
