@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "BerBytes.h"
 #include "LdapClient.h"
 #include "SampleRecord.h"
 #include "TestDatabase.h"
@@ -18,20 +19,6 @@ using LdapClient::Entry;
 
 namespace
 {
-
-// A BER element with a definite length.
-QByteArray tlv(quint8 tag, const QByteArray& content)
-{
-    QByteArray length;
-    if (content.size() < 0x80) {
-        length.append(static_cast<char>(content.size()));
-    } else {
-        for (qsizetype n = content.size(); n > 0; n >>= 8)
-            length.prepend(static_cast<char>(n & 0xff));
-        length.prepend(static_cast<char>(0x80 | length.size()));
-    }
-    return static_cast<char>(tag) + length + content;
-}
 
 QByteArray searchWithFilter(const QByteArray& filter)
 {

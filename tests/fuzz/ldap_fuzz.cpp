@@ -6,6 +6,7 @@
 // message is either decoded or refused; nothing may crash, read outside its
 // bytes or overflow. scripts/sanitize.sh runs it built with AddressSanitizer
 // and UndefinedBehaviorSanitizer; ctest runs it as built.
+#include "../directory/BerBytes.h"
 #include "directory/DirectoryEntry.h"
 #include "directory/ldap/LdapRequest.h"
 #include "directory/ldap/LdapResponse.h"
@@ -16,19 +17,6 @@
 
 namespace
 {
-
-QByteArray tlv(quint8 tag, const QByteArray& content)
-{
-    QByteArray length;
-    if (content.size() < 0x80) {
-        length.append(static_cast<char>(content.size()));
-    } else {
-        for (qsizetype n = content.size(); n > 0; n >>= 8)
-            length.prepend(static_cast<char>(n & 0xff));
-        length.prepend(static_cast<char>(0x80 | length.size()));
-    }
-    return static_cast<char>(tag) + length + content;
-}
 
 QByteArray message(const QByteArray& op, const QByteArray& controls = {})
 {
