@@ -66,16 +66,6 @@ DirectoryEntry DirectoryEntries::peopleEntry() const
     return entry;
 }
 
-QList<DirectoryEntry> DirectoryEntries::people(const Viewer& viewer) const
-{
-    QList<DirectoryEntry> entries;
-    forEachPerson(viewer, std::nullopt, [&](DirectoryEntry&& entry) {
-        entries.append(std::move(entry));
-        return true;
-    });
-    return entries;
-}
-
 void DirectoryEntries::forEachPerson(const Viewer& viewer, const std::optional<QList<int>>& ids,
                                      const std::function<bool(DirectoryEntry&&)>& visit) const
 {

@@ -33,9 +33,6 @@ public:
 
     DirectoryEntry baseEntry() const;
     DirectoryEntry peopleEntry() const;
-    // Every record the viewer may see, in the order of "Все записи". Throws
-    // DbError.
-    QList<DirectoryEntry> people(const Viewer& viewer) const;
     // Calls visit with the entry of each record the viewer may see among
     // ids (every record when nothing), in the order of the ids; visit
     // returns false to stop. Records are read a few at a time, so a search

@@ -37,11 +37,12 @@ QStringList pieces(const LdapFilter& filter)
 
 // The longest run of a text that one stored value must hold whole: an entry's
 // name joins the record's names with a blank, so a run holds no blank.
-QString longestRun(const QStringList& texts, const QRegularExpression& separator)
+QString longestRun(const QStringList& texts)
 {
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
     QString longest;
     for (const QString& text : texts)
-        for (const QString& run : text.split(separator, Qt::SkipEmptyParts))
+        for (const QString& run : text.split(blanks, Qt::SkipEmptyParts))
             if (run.size() > longest.size())
                 longest = run;
     return longest;
@@ -130,7 +131,6 @@ std::optional<LdapCandidates::Places> LdapCandidates::term(const LdapFilter& fil
         Sql::exec(query);
         return placesOf(query);
     }
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
     if (LdapFilter::isPhoneAttribute(name)) {
         // Phones are compared by their digits: each piece of a substring is
         // held whole by the stored number's digits.
@@ -142,7 +142,7 @@ std::optional<LdapCandidates::Places> LdapCandidates::term(const LdapFilter& fil
             return std::nullopt;
         return matching(ContactIndex::phoneCondition(m_db), digits, Phone);
     }
-    const QString run = longestRun(pieces(filter), blanks);
+    const QString run = longestRun(pieces(filter));
     if (TextFold::text(run).size() < 3)
         return std::nullopt;
     if (name == QLatin1String("mail"))
